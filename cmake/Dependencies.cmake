@@ -1,0 +1,42 @@
+# zlib, libbz2 and GoogleTest, for either build.
+set(QV_DEPS_DIR ${PROJECT_SOURCE_DIR}/.deps CACHE PATH "Where scripts/setup puts fetched sources")
+
+if(WIN32)
+    set(ZLIB_USE_STATIC_LIBS ON)
+    find_package(ZLIB REQUIRED)
+
+    # Debian has no mingw libbz2: build the static library from the bzip2 source that setup fetched.
+    set(BZ2_SRC ${QV_DEPS_DIR}/bzip2-1.0.8)
+    if(NOT EXISTS ${BZ2_SRC}/bzlib.c)
+        message(FATAL_ERROR "bzip2 source missing in ${BZ2_SRC}: run scripts/setup")
+    endif()
+    add_library(bz2_static STATIC
+        ${BZ2_SRC}/blocksort.c ${BZ2_SRC}/huffman.c ${BZ2_SRC}/crctable.c ${BZ2_SRC}/randtable.c
+        ${BZ2_SRC}/compress.c ${BZ2_SRC}/decompress.c ${BZ2_SRC}/bzlib.c)
+    target_include_directories(bz2_static SYSTEM PUBLIC ${BZ2_SRC})
+    target_compile_options(bz2_static PRIVATE -w)
+    add_library(BZip2::BZip2 ALIAS bz2_static)
+else()
+    find_package(ZLIB REQUIRED)
+    find_package(BZip2 REQUIRED)
+endif()
+
+if(QV_BUILD_TESTS)
+    set(gtest_disable_pthreads ${WIN32} CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    if(WIN32)
+        foreach(t gtest gtest_main)
+            target_compile_options(${t} PRIVATE -include ${CMAKE_CURRENT_LIST_DIR}/gtest-notification.h)
+            target_compile_options(${t} INTERFACE -include ${CMAKE_CURRENT_LIST_DIR}/gtest-notification.h)
+        endforeach()
+    endif()
+    foreach(t gtest gtest_main)
+        target_compile_options(${t} PRIVATE -w)
+        get_target_property(inc ${t} INTERFACE_INCLUDE_DIRECTORIES)
+        set_target_properties(${t} PROPERTIES INTERFACE_SYSTEM_INCLUDE_DIRECTORIES "${inc}")
+    endforeach()
+    include(GoogleTest)
+endif()

@@ -1,0 +1,41 @@
+# Shared by scripts/setup, run and test: paths and the Wine environment of this checkout.
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+DEPS="$ROOT/.deps"
+BUILD="$ROOT/build"
+export WINEPREFIX="$ROOT/.wine"
+export WINEARCH=win32
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# A marker written by setup once everything is in place; its content changes when setup changes,
+# so an older checkout's machine runs the new steps.
+SETUP_MARK="$DEPS/setup.done"
+setup_fingerprint() { sha1sum "$ROOT/scripts/setup" | cut -c1-40; }
+setup_needed() { [ ! -f "$SETUP_MARK" ] || [ "$(cat "$SETUP_MARK")" != "$(setup_fingerprint)" ] || [ ! -d "$WINEPREFIX/drive_c" ]; }
+
+# Starts a private Xvfb unless $DISPLAY already reaches a server; sets XVFB_PID when it started one.
+XVFB_PID=
+start_xvfb() {
+    if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+    local n
+    for n in $(seq 90 130); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        Xvfb ":$n" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
+        export DISPLAY=":$n"
+        local i
+        for i in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+        kill "$XVFB_PID" 2>/dev/null; XVFB_PID=
+    done
+    echo "could not start Xvfb" >&2
+    return 1
+}
+
+# The wineserver must be started after $DISPLAY is set, and kept warm so every test program starts fast.
+start_wine() {
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -p </dev/null >/dev/null 2>&1
+    wine wineboot </dev/null >/dev/null 2>&1
+}
+stop_wine() { wineserver -k >/dev/null 2>&1 || true; }
+stop_xvfb() { [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null; XVFB_PID=; }

@@ -1,0 +1,87 @@
+#include "common/system_services.h"
+
+#include <shellapi.h>
+#include <tlhelp32.h>
+
+#include <cstring>
+
+namespace common {
+namespace {
+
+// Tool Help lives in kernel32 from Windows 2000 on; it is looked up at first use so that the
+// programs still load where it is missing.
+class ToolHelp {
+public:
+    using SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
+    using WalkFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
+
+    ToolHelp() {
+        HMODULE kernel = GetModuleHandleA("kernel32.dll");
+        if (!kernel) return;
+        snapshot_ = reinterpret_cast<SnapshotFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "CreateToolhelp32Snapshot")));
+        first_ = reinterpret_cast<WalkFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "Process32First")));
+        next_ = reinterpret_cast<WalkFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "Process32Next")));
+    }
+
+    std::vector<std::string> ImageNames() const {
+        std::vector<std::string> names;
+        if (!snapshot_ || !first_ || !next_) return names;
+        HANDLE snap = snapshot_(TH32CS_SNAPPROCESS, 0);
+        if (snap == INVALID_HANDLE_VALUE || snap == nullptr) return names;
+        PROCESSENTRY32 entry{};
+        entry.dwSize = sizeof(entry);
+        for (BOOL ok = first_(snap, &entry); ok > 0; ok = next_(snap, &entry))
+            names.emplace_back(entry.szExeFile, strnlen(entry.szExeFile, sizeof(entry.szExeFile)));
+        CloseHandle(snap);
+        return names;
+    }
+
+private:
+    SnapshotFn snapshot_ = nullptr;
+    WalkFn first_ = nullptr;
+    WalkFn next_ = nullptr;
+};
+
+class Win32SystemServices final : public SystemServices {
+public:
+    LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) override { return ::ChangeDisplaySettingsA(mode, flags); }
+    int GetSystemMetrics(int index) override { return ::GetSystemMetrics(index); }
+    int GetDeviceCaps(HDC dc, int index) override { return ::GetDeviceCaps(dc, index); }
+
+    bool GetUserNameA(std::string& name) override {
+        char buffer[257];
+        DWORD size = sizeof(buffer);
+        if (!::GetUserNameA(buffer, &size)) return false;
+        name.assign(buffer);
+        return true;
+    }
+
+    HINSTANCE ShellExecuteA(HWND owner, const char* verb, const char* file, const char* parameters,
+                           const char* directory, int show) override {
+        return ::ShellExecuteA(owner, verb, file, parameters, directory, show);
+    }
+
+    int MessageBoxA(HWND owner, const std::string& text, const std::string& caption, UINT type) override {
+        return ::MessageBoxA(owner, text.c_str(), caption.c_str(), type);
+    }
+
+    std::vector<std::string> ProcessImageNames() override {
+        static const ToolHelp toolHelp;
+        return toolHelp.ImageNames();
+    }
+};
+
+SystemServices* current = nullptr;
+
+}  // namespace
+
+SystemServices& Win32Services() {
+    static Win32SystemServices services;
+    return services;
+}
+
+SystemServices& Services() { return current ? *current : Win32Services(); }
+
+void SetServices(SystemServices* services) { current = services; }
+
+}  // namespace common

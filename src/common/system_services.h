@@ -1,0 +1,43 @@
+#pragma once
+// The Windows services whose answers a test must be able to choose. Production code calls them
+// through Services(); tests install a scripted double with SetServices().
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace common {
+
+class SystemServices {
+public:
+    virtual ~SystemServices() = default;
+
+    // Display settings.
+    virtual LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) = 0;
+    virtual int GetSystemMetrics(int index) = 0;
+    virtual int GetDeviceCaps(HDC dc, int index) = 0;
+
+    // The Windows user name; false when the system refuses it.
+    virtual bool GetUserNameA(std::string& name) = 0;
+
+    virtual HINSTANCE ShellExecuteA(HWND owner, const char* verb, const char* file, const char* parameters,
+                                   const char* directory, int show) = 0;
+
+    // Every message box and prompt of the programs goes through here; returns the button pressed.
+    virtual int MessageBoxA(HWND owner, const std::string& text, const std::string& caption, UINT type) = 0;
+
+    // Executable-file fields of a Tool Help process snapshot, in snapshot order. Empty when the
+    // system has no Tool Help functions or the snapshot fails.
+    virtual std::vector<std::string> ProcessImageNames() = 0;
+};
+
+// The services in force: the Win32 ones unless a test installed others.
+SystemServices& Services();
+
+// Installs `services` (not owned); nullptr goes back to the Win32 ones.
+void SetServices(SystemServices* services);
+
+// The real Win32 services.
+SystemServices& Win32Services();
+
+}  // namespace common

@@ -1,0 +1,56 @@
+#include "support/scripted_services.h"
+
+namespace testsupport {
+
+namespace {
+std::string OrEmpty(const char* text) { return text ? text : ""; }
+}  // namespace
+
+ScriptedServices::ScriptedServices() { common::SetServices(this); }
+ScriptedServices::~ScriptedServices() { common::SetServices(nullptr); }
+
+LONG ScriptedServices::ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
+    DisplayCall call{mode != nullptr, {}, flags};
+    if (mode) call.mode = *mode;
+    displayCalls.push_back(call);
+    if (displayAnswers.empty()) return displayDefault;
+    const LONG answer = displayAnswers.front();
+    displayAnswers.pop_front();
+    return answer;
+}
+
+int ScriptedServices::GetSystemMetrics(int index) {
+    auto it = metrics.find(index);
+    return it != metrics.end() ? it->second : common::Win32Services().GetSystemMetrics(index);
+}
+
+int ScriptedServices::GetDeviceCaps(HDC dc, int index) {
+    auto it = deviceCaps.find(index);
+    return it != deviceCaps.end() ? it->second : common::Win32Services().GetDeviceCaps(dc, index);
+}
+
+bool ScriptedServices::GetUserNameA(std::string& name) {
+    if (userNameFails) return false;
+    name = userName;
+    return true;
+}
+
+HINSTANCE ScriptedServices::ShellExecuteA(HWND owner, const char* verb, const char* file, const char* parameters,
+                                          const char* directory, int show) {
+    shellCalls.push_back({owner, OrEmpty(verb), OrEmpty(file), OrEmpty(parameters), OrEmpty(directory),
+                          directory != nullptr, show});
+    return shellResult;
+}
+
+int ScriptedServices::MessageBoxA(HWND owner, const std::string& text, const std::string& caption, UINT type) {
+    messages.push_back({owner, text, caption, type});
+    if (onMessage) onMessage(messages.back());
+    if (messageAnswers.empty()) return IDOK;
+    const int answer = messageAnswers.front();
+    messageAnswers.pop_front();
+    return answer;
+}
+
+std::vector<std::string> ScriptedServices::ProcessImageNames() { return processes; }
+
+}  // namespace testsupport

@@ -1,0 +1,71 @@
+#pragma once
+// A scripted stand-in for the system services: it records every call and answers from what the
+// test put in. Constructing one installs it; destroying it puts the Win32 services back.
+#include "common/system_services.h"
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+class ScriptedServices final : public common::SystemServices {
+public:
+    struct DisplayCall {
+        bool hasMode;  // false for the call with no mode record (back to the registry mode)
+        DEVMODEA mode;
+        DWORD flags;
+    };
+    struct ShellCall {
+        HWND owner;
+        std::string verb, file, parameters, directory;
+        bool hasDirectory;
+        int show;
+    };
+    struct MessageCall {
+        HWND owner;
+        std::string text, caption;
+        UINT type;
+    };
+
+    ScriptedServices();
+    ~ScriptedServices() override;
+    ScriptedServices(const ScriptedServices&) = delete;
+    ScriptedServices& operator=(const ScriptedServices&) = delete;
+
+    // Display settings: answers are taken in order, then `displayDefault`.
+    std::deque<LONG> displayAnswers;
+    LONG displayDefault = DISP_CHANGE_SUCCESSFUL;
+    std::vector<DisplayCall> displayCalls;
+
+    // Missing entries fall through to the real system.
+    std::map<int, int> metrics;
+    std::map<int, int> deviceCaps;
+
+    std::string userName = "tester";
+    bool userNameFails = false;
+
+    HINSTANCE shellResult = reinterpret_cast<HINSTANCE>(42);
+    std::vector<ShellCall> shellCalls;
+
+    // Message boxes: answers in order, then IDOK. `onMessage` runs while the "box" is open, as a
+    // user's reading time would.
+    std::deque<int> messageAnswers;
+    std::vector<MessageCall> messages;
+    std::function<void(const MessageCall&)> onMessage;
+
+    std::vector<std::string> processes;
+
+    LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) override;
+    int GetSystemMetrics(int index) override;
+    int GetDeviceCaps(HDC dc, int index) override;
+    bool GetUserNameA(std::string& name) override;
+    HINSTANCE ShellExecuteA(HWND owner, const char* verb, const char* file, const char* parameters,
+                            const char* directory, int show) override;
+    int MessageBoxA(HWND owner, const std::string& text, const std::string& caption, UINT type) override;
+    std::vector<std::string> ProcessImageNames() override;
+};
+
+}  // namespace testsupport
