@@ -1,0 +1,514 @@
+#include "archive/archiver.h"
+
+#include "archive/masks.h"
+#include "archive/os.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace archive {
+namespace {
+
+// The method number this component records for its own block format.
+constexpr uint16_t kOwnBlockFormatMethod = 0x5A41;
+constexpr size_t kMaskField = 260;
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+std::string WithTrailingSeparator(std::string path) {
+    if (!path.empty() && !IsSeparator(path.back())) path += '\\';
+    return path;
+}
+
+std::string FileNamePart(const std::string& name, char separator) {
+    const size_t slash = name.rfind(separator);
+    return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+std::string FolderPart(const std::string& name, char separator) {
+    const size_t slash = name.rfind(separator);
+    return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+}
+
+// Creates `path` and every missing parent; true when it exists afterwards.
+bool ForceDirectories(std::string path) {
+    while (!path.empty() && IsSeparator(path.back())) path.pop_back();
+    if (path.empty() || os::DirectoryExists(path)) return true;
+    // A bare drive ("C:") exists or does not; it cannot be made.
+    if (path.size() == 2 && path[1] == ':') return false;
+    const size_t slash = path.find_last_of("\\/");
+    if (slash != std::string::npos && slash > 0 && !ForceDirectories(path.substr(0, slash))) return false;
+    return os::MakeDirectory(path) || os::DirectoryExists(path);
+}
+
+std::string Format1(const char* pattern, const std::string& a) {
+    std::string out;
+    for (const char* p = pattern; *p; ++p) {
+        if (p[0] == '%' && p[1] == 's') {
+            out += a;
+            ++p;
+        } else {
+            out += *p;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+bool IsSafeEntryName(const std::string& name) {
+    if (name.empty()) return true;
+    if (IsSeparator(name[0])) return false;  // a root or UNC path
+    if (name.find(':') != std::string::npos) return false;  // a drive, or a stream of a file
+    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = name.find_first_of("\\/", start);
+        if (end == std::string::npos) end = name.size();
+        const std::string part = name.substr(start, end - start);
+        start = end + 1;
+        if (part.empty() || part == ".") continue;
+        // Windows drops trailing dots and spaces, so "..", "... " and ". ." all climb.
+        std::string trimmed = part;
+        while (!trimmed.empty() && (trimmed.back() == '.' || trimmed.back() == ' ')) trimmed.pop_back();
+        if (trimmed.empty()) return false;
+        // A device name stays a device with any extension and trailing spaces.
+        std::string base = trimmed.substr(0, trimmed.find('.'));
+        while (!base.empty() && base.back() == ' ') base.pop_back();
+        for (char& c : base) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (const char* device : kDevices)
+            if (base == device) return false;
+        if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+            base[3] >= '1' && base[3] <= '9')
+            return false;
+    }
+    return true;
+}
+
+int64_t TZASpanningOptions::VolumeSizeBytes() const {
+    switch (VolumeSize) {
+        case vsAutoDetect: return 0;
+        case vsCustom: return customVolumeSize_;
+        case vs1_44MB: return 1457664;
+        case vs100MB: return 104857600;
+        case vs200MB: return 209715200;
+        case vs600MB: return 629145600;
+        case vs650MB: return 681574400;
+        case vs700MB: return 734003200;
+    }
+    return 0;
+}
+
+// Decoding's view of the archiver: its options, password, skip flag and progress events.
+class TZABaseArchiver::Context final : public DecodeContext {
+public:
+    explicit Context(TZABaseArchiver& owner) : owner_(owner) {}
+    std::string ArchiverName() const override { return owner_.Name; }
+    bool ExtractCorruptedFiles() const override { return owner_.ExtractCorruptedFiles; }
+    std::string& Password() override { return owner_.Password; }
+    bool& SkipFlag() override { return owner_.skip_; }
+    bool RequestPassword(const std::string& entryName) override { return owner_.RequestPassword(entryName); }
+    bool Progress(uint64_t consumed, uint64_t total) override {
+        const double fraction = total ? static_cast<double>(consumed) / static_cast<double>(total) : 0.0;
+        owner_.RaiseFileProgress(owner_.currentName_, fraction * 100.0, ppProcess);
+        const double overall =
+            owner_.selected_ ? (fraction + owner_.processed_) / owner_.selected_ * 100.0 : 0.0;
+        // Both events share the one cancel flag: the last one raised has the final word.
+        return owner_.RaiseOverallProgress(overall, ppProcess);
+    }
+
+private:
+    TZABaseArchiver& owner_;
+};
+
+TZABaseArchiver::TZABaseArchiver(TComponent* owner) : TComponent(owner) { UpdateCompressionMethod(); }
+
+TZABaseArchiver::~TZABaseArchiver() {
+    if (active_) CloseArchiveFile();
+}
+
+void TZABaseArchiver::SetCompressionLevel(TZACompressionLevel level) {
+    static const int kModes[] = {0, 1, 6, 9};
+    compressionLevel_ = level;
+    compressionMode_ = kModes[level];
+    UpdateCompressionMethod();
+}
+
+void TZABaseArchiver::SetCompressionMode(int mode) {
+    if (mode < 0 || mode > 9) throw EZAException(5, Name);
+    compressionMode_ = mode;
+    compressionLevel_ = mode == 0 ? clNone : mode <= 3 ? clFastest : mode <= 6 ? clNormal : clMax;
+    UpdateCompressionMethod();
+}
+
+void TZABaseArchiver::SetSpanningMode(TZASpanningMode mode) {
+    if (active_) throw Exception("Cannot set spanning mode on open archive");
+    spanningMode_ = mode;
+}
+
+void TZABaseArchiver::UpdateCompressionMethod() { compressionMethod_ = kOwnBlockFormatMethod; }
+
+void TZABaseArchiver::EndUpdate() {
+    if (updateCount_ > 0) --updateCount_;
+}
+
+void TZABaseArchiver::OpenArchiveFile() {
+    if (!InMemory && FileNamePart(FileName, '\\').empty() && FileNamePart(FileName, '/').empty())
+        throw EZAException(9, Name);
+    uint16_t mode = fmCreate;
+    if (!InMemory && os::FileExists(FileName)) {
+        if (os::OpenFile(FileName, os::OpenAccess::ReadWrite, os::Share::DenyWrite))
+            mode = fmOpenReadWrite | fmShareDenyWrite;
+        else
+            mode = fmOpenRead | fmShareDenyNone;
+    }
+    OpenArchiveFile(mode);
+}
+
+void TZABaseArchiver::OpenArchiveFile(uint16_t mode) {
+    if (!InMemory && FileNamePart(FileName, '\\').empty() && FileNamePart(FileName, '/').empty())
+        throw EZAException(10, Name);
+    if (mode != fmCreate) {
+        if (!os::FileExists(FileName)) throw EZAException(12, Name, {FileName});
+        if (InMemory) throw EZAException(28, Name);
+    }
+    CloseArchiveFile();
+    ownsStream_ = true;
+    openMode_ = mode;
+
+    if (mode == fmCreate || InMemory) {
+        if (InMemory) {
+            stream_ = std::make_unique<MemoryStream>();
+        } else {
+            auto file = os::CreateNewFile(FileName);
+            if (!file) throw EZAException(19, Name, {FileName});
+            stream_ = std::make_unique<FileStream>(std::move(file));
+        }
+        directory_ = std::make_unique<TZADirManager>(*stream_);
+    } else {
+        spanningMode_ = smNone;
+        const bool writable = (mode & 0x3) != fmOpenRead;
+        const os::Share share = (mode & 0xF0) == fmShareDenyWrite || (mode & 0xF0) == fmShareExclusive
+                                    ? os::Share::DenyWrite
+                                    : os::Share::DenyNone;
+        auto file = os::OpenFile(FileName, writable ? os::OpenAccess::ReadWrite : os::OpenAccess::Read, share);
+        if (!file) throw EZAException(33, Name, {FileName});
+        stream_ = std::make_unique<FileStream>(std::move(file));
+        try {
+            int64_t position = 0;
+            TEndRecord record;
+            std::string comment;
+            const bool found = FindEndRecord(*stream_, kEndRecordSignature, position, record, comment);
+            if (!found && !OpenCorruptedArchives) throw EZAException(48, Name);
+            if (!found || record.DiskNumber != 0) {
+                // The end record belongs to a later volume, or there is none here: a split
+                // archive when its first volume is beside it.
+                const std::string base = FileName.substr(0, FileName.size() - FileNamePart(FileName, '.').size());
+                const bool split = found || os::FileExists(base + "z01") || os::FileExists(base + "001");
+                if (split) {
+                    spanningMode_ = os::FileExists(base + "z01") || os::FileExists(base + "001") ? smSplitting
+                                                                                                 : smSpanning;
+                    // Multi-volume archives are not read by this component.
+                    throw EZAException(44, std::string());
+                }
+            }
+            directory_ = std::make_unique<TZADirManager>(*stream_);
+            directory_->ReadDirectory(OpenCorruptedArchives);
+        } catch (...) {
+            directory_.reset();
+            stream_.reset();
+            spanningMode_ = smNone;
+            throw;
+        }
+    }
+    active_ = true;
+    if (AfterOpen) AfterOpen(this);
+}
+
+void TZABaseArchiver::CloseArchiveFile() {
+    if (!active_) return;
+    try {
+        updateCount_ = 0;
+        if (stream_ && stream_->Size() == 0) {
+            unsigned char record[kEndRecordSize];
+            TEndRecord().Store(record);
+            stream_->Seek(0);
+            stream_->Write(record, sizeof(record));
+        }
+    } catch (...) {
+    }
+    active_ = false;
+    directory_.reset();
+    stream_.reset();
+}
+
+std::string TZABaseArchiver::DestinationFolder() const {
+    if (BaseDir.empty()) return os::CurrentDirectory();
+    return WithTrailingSeparator(BaseDir);
+}
+
+void TZABaseArchiver::SelectMatching(const std::string& mask, uint16_t attributes, const std::string& exclusion) {
+    for (int i = 0; i < directory_->Items.Count(); ++i) directory_->Items[i].Selected = false;
+    search_ = SearchState();
+    std::string m = mask;
+    if (m.size() >= 2 && m[1] == ':') m.erase(0, 2);
+    std::replace(m.begin(), m.end(), '\\', '/');
+    if (m.size() > kMaskField - 1) m.resize(kMaskField - 1);
+    search_.mask = m;
+    search_.maskFolder = FolderPart(m, '/');
+    search_.attributes = attributes;
+    search_.exclusion = exclusion;
+    int index = 0;
+    while (FindNext(search_, index)) directory_->Items[index].Selected = true;
+}
+
+bool TZABaseArchiver::FindNext(SearchState& search, int& index) {
+    while (search.position < directory_->Items.Count()) {
+        const int at = search.position++;
+        if (MatchesSearch(search, directory_->Items[at])) {
+            index = at;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TZABaseArchiver::MatchesSearch(const SearchState& search, const TDirItem& item) const {
+    std::string name = item.Name;
+    if (!name.empty() && name.back() == '/') name.pop_back();
+    if (!Options.Recurse && FolderPart(name, '/') != search.maskFolder) return false;
+    if (search.mask.empty()) return false;
+    const bool matched = MaskMatch(name.c_str(), search.mask.c_str(), true) ||
+                         MaskMatch(FileNamePart(name, '/').c_str(), search.mask.c_str(), true);
+    if (!matched) return false;
+    // Hidden, system, volume and folder bits exclude unless the filter has them.
+    return (item.Header.ExternalAttributes & 0x1E & ~static_cast<uint32_t>(search.attributes)) == 0;
+}
+
+void TZABaseArchiver::ExtractMatching(const std::string& fileMask, uint16_t searchAttr, const std::string& exclusionMask) {
+    if (!active_) throw EZAException(13, Name);
+    if (updateCount_ > 0) throw EZAException(26, Name);
+    SelectMatching(fileMask, searchAttr, exclusionMask);
+
+    os::ProcessLockGuard lock;
+    processed_ = 0;
+    cancel_ = false;
+    skip_ = false;
+    selected_ = 0;
+    for (int i = 0; i < directory_->Items.Count(); ++i)
+        if (directory_->Items[i].Selected) ++selected_;
+
+    if (RaiseOverallProgress(0, ppStart)) {
+        updateCount_ = 0;
+        return;
+    }
+    bool aborted = false;
+    for (int i = 0; i < directory_->Items.Count() && !aborted; ++i) {
+        if (!directory_->Items[i].Selected) continue;
+        for (;;) {
+            TZAAction action = fxaIgnore;
+            try {
+                ExtractItem(i);
+                break;
+            } catch (const EZAException& error) {
+                action = ReportFailure(currentName_, error);
+            }
+            if (action == fxaRetry) continue;
+            if (action == fxaAbort) aborted = true;
+            break;
+        }
+    }
+    RaiseOverallProgress(100, ppEnd);
+    if (cancel_ || aborted) updateCount_ = 0;
+}
+
+void TZABaseArchiver::ExtractItem(int index) {
+    const TDirItem& item = directory_->Items[index];
+    std::string name = item.Name;
+    std::replace(name.begin(), name.end(), '/', '\\');
+    currentName_ = name;
+    bool confirm = true;
+    if (OnConfirmProcessFile) OnConfirmProcessFile(this, name, poExtract, confirm);
+    if (!confirm) return;
+    const std::string folder = DestinationFolder();
+    if (RaiseFileProgress(name, 0, ppStart)) return;
+    WriteEntry(item, folder, name, index);
+    if (!RaiseFileProgress(name, 100, ppEnd)) ++processed_;
+}
+
+void TZABaseArchiver::WriteEntry(const TDirItem& item, const std::string& folder, std::string name, int index) {
+    // Names that would land outside the destination are never written anywhere.
+    if (!IsSafeEntryName(name)) throw EZAException(19, Name, {name});
+    if (Options.CreateDirs) {
+        const std::string dirs = folder + FolderPart(name, '\\');
+        if (!ForceDirectories(dirs)) throw EZAException(20, Name, {dirs});
+    } else {
+        name = FileNamePart(name, '\\');
+    }
+    if (item.IsFolder()) return;
+
+    std::string target = folder + name;
+    uint32_t existing = os::GetAttributes(target);
+    if (existing != os::kNoAttributes) {
+        if (!Options.ReplaceReadOnly && (existing & os::kAttrReadOnly)) return;
+        switch (Options.OverwriteMode) {
+            case omAlways: break;
+            case omNever: return;
+            case omPrompt:
+                if (!ConfirmOverwrite(name, target)) return;
+                existing = os::GetAttributes(target);
+                break;
+            case omIfNewer:
+                if (os::FileDosDateTime(target) >= static_cast<int32_t>(item.DosDateTime())) return;
+                break;
+            case omIfOlder:
+                if (os::FileDosDateTime(target) <= static_cast<int32_t>(item.DosDateTime())) return;
+                break;
+        }
+    }
+    if (!target.empty() && IsSeparator(target.back())) throw EZAException(19, Name, {target});
+    if (existing != os::kNoAttributes && (existing & os::kAttrDirectory)) throw EZAException(19, Name, {target});
+
+    if (ExtractCorruptedFiles) {
+        // Damaged data is wanted: decode straight into the target and keep whatever arrives.
+        if (existing != os::kNoAttributes) {
+            os::SetAttributes(target, 0);
+            os::RemoveFile(target);
+        }
+        auto file = os::CreateNewFile(target);
+        if (!file) throw EZAException(19, Name, {target});
+        auto out = std::make_unique<FileStream>(std::move(file));
+        // Date, flush and close come first, also after a failure: attributes may make the file
+        // read-only.
+        auto finish = [&] {
+            FinishFile(out->File(), item);
+            out.reset();
+            if (Options.SetAttributes) os::SetAttributes(target, item.Header.ExternalAttributes);
+            if (skip_) os::RemoveFile(target);
+        };
+        try {
+            DecodeInto(index, *out);
+        } catch (...) {
+            finish();
+            throw;
+        }
+        finish();
+        return;
+    }
+
+    // Decode beside the target and replace it only once the entry passed its checks, so a
+    // damaged entry never destroys a good file.
+    std::string temp;
+    auto file = os::CreateTempFileIn(FolderPart(target, '\\'), temp);
+    if (!file) throw EZAException(19, Name, {target});
+    auto out = std::make_unique<FileStream>(std::move(file));
+    try {
+        DecodeInto(index, *out);
+    } catch (...) {
+        out.reset();
+        os::RemoveFile(temp);
+        throw;
+    }
+    if (skip_) {
+        out.reset();
+        os::RemoveFile(temp);
+        return;
+    }
+    FinishFile(out->File(), item);
+    out.reset();
+    if (Options.SetAttributes) os::SetAttributes(temp, item.Header.ExternalAttributes);
+    if (existing != os::kNoAttributes) os::SetAttributes(target, 0);
+    if (!os::MoveOver(temp, target)) {
+        if (existing != os::kNoAttributes) os::SetAttributes(target, existing);
+        os::SetAttributes(temp, 0);
+        os::RemoveFile(temp);
+        throw EZAException(19, Name, {target});
+    }
+}
+
+void TZABaseArchiver::DecodeInto(int index, Stream& out) {
+    Context context(*this);
+    DecodeEntry(context, *directory_, index, out);
+}
+
+void TZABaseArchiver::FinishFile(os::File& file, const TDirItem& item) {
+    file.SetDosDateTime(item.DosDateTime());
+    if (Options.FlushBuffers) file.Flush();
+}
+
+bool TZABaseArchiver::ConfirmOverwrite(const std::string& source, std::string& dest) {
+    bool confirm = true;
+    if (OnConfirmOverwrite) {
+        OnConfirmOverwrite(this, source, dest, confirm);
+        return confirm;
+    }
+    std::string text = "Overwrite file \"%s\" with \"%s\"";
+    text = Format1(text.c_str(), dest);
+    text = Format1(text.c_str(), source);
+    switch (os::CurrentPrompts().ConfirmOverwrite(text, "Confirm")) {
+        case os::OverwriteAnswer::Yes: return true;
+        case os::OverwriteAnswer::YesToAll: Options.OverwriteMode = omAlways; return true;
+        case os::OverwriteAnswer::NoToAll: Options.OverwriteMode = omNever; return false;
+        case os::OverwriteAnswer::No: return false;
+    }
+    return false;
+}
+
+TZAAction TZABaseArchiver::ReportFailure(const std::string& name, const EZAException& error) {
+    TZAAction action = fxaIgnore;
+    if (OnProcessFileFailure) {
+        OnProcessFileFailure(this, name, poExtract, error.NativeError(), error.ErrorCode(), error.Message(), action);
+        return action;
+    }
+    const std::string text = Format1("%s. File processing error, possibly disk is full", error.Message());
+    switch (os::CurrentPrompts().ProcessFailure(text, "Confirm")) {
+        case os::FailureAnswer::Retry: return fxaRetry;
+        case os::FailureAnswer::Ignore: return fxaIgnore;
+        case os::FailureAnswer::Abort: return fxaAbort;
+    }
+    return fxaAbort;
+}
+
+bool TZABaseArchiver::RaiseFileProgress(const std::string& name, double progress, TZAProgressPhase phase) {
+    if (OnFileProgress)
+        OnFileProgress(this, name, progress, poExtract, phase, cancel_);
+    else
+        cancel_ = false;
+    return cancel_;
+}
+
+bool TZABaseArchiver::RaiseOverallProgress(double progress, TZAProgressPhase phase) {
+    if (OnOverallProgress)
+        OnOverallProgress(this, progress, poExtract, phase, cancel_);
+    else
+        cancel_ = false;
+    return cancel_;
+}
+
+bool TZABaseArchiver::RequestPassword(const std::string& entryName) {
+    std::string password = Password;
+    bool skip = false;
+    if (OnPassword) {
+        OnPassword(this, entryName, password, skip);
+    } else {
+        const std::string caption = Format1("Password for \"%s\"", entryName);
+        skip = !os::CurrentPrompts().InputPassword(caption, "Enter password: ", password);
+    }
+    if (skip) {
+        skip_ = true;
+        return false;
+    }
+    Password = password;
+    return true;
+}
+
+TZipArchiver::TZipArchiver(TComponent* owner) : TZABaseArchiver(owner) {
+    SetStandardZipMode(true);
+    zip64Mode_ = zmDisabled;
+    UpdateCompressionMethod();
+}
+
+void TZipArchiver::UpdateCompressionMethod() { compressionMethod_ = CompressionMode() != 0 ? 8 : 0; }
+
+}  // namespace archive
