@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace archive {
@@ -60,6 +61,11 @@ private:
     uint32_t keys_[3] = {0x12345678u, 0x23456789u, 0x34567890u};
 };
 
+struct Buffer {
+    std::unique_ptr<unsigned char[]> data;
+    size_t size = 0;
+};
+
 // One entry's decoding run: counts, CRC and the cap on output.
 class EntryDecoder {
 public:
@@ -74,9 +80,8 @@ public:
 private:
     bool BlockPath(const unsigned char* local);
     bool OwnBlockFormat();
-    bool InflateBlock(z_stream& zs, unsigned char* data, size_t size, std::vector<unsigned char>& buffer,
-                      bool& ended);
-    bool InflateInput(z_stream& zs, std::vector<unsigned char>& buffer, bool& ended);
+    bool InflateBlock(z_stream& zs, unsigned char* data, size_t size, Buffer& buffer, bool& ended);
+    bool InflateInput(z_stream& zs, Buffer& buffer, bool& ended);
     bool DecompressOwnBlock(uint32_t length, unsigned char compressor, bool compressed);
     // Writes output within the recorded uncompressed size; false once that would be exceeded
     // or the output stream takes fewer bytes.
@@ -145,18 +150,22 @@ bool EntryDecoder::BlockPath(const unsigned char* local) {
     }
 
     const bool deflated = item_.Header.Method == 8;
-    std::vector<unsigned char> input(kDecodeBlockSize + 2);
-    std::vector<unsigned char> output;
+    // Buffers are sized for the entry (a small entry does not need a whole block) and left
+    // uninitialised: many small files must not each pay for clearing megabytes.
+    const size_t inputSize = static_cast<size_t>(std::min<uint64_t>(kDecodeBlockSize, compressed_)) + 2;
+    std::unique_ptr<unsigned char[]> input(new unsigned char[inputSize]);
+    Buffer output;
     z_stream zs{};
     if (deflated) {
         if (inflateInit(&zs) != Z_OK) return false;
-        output.resize(kInflateBufferSize);
+        output.size = static_cast<size_t>(std::max<uint64_t>(4096, std::min<uint64_t>(kInflateBufferSize, limit_ + 1)));
+        output.data.reset(new unsigned char[output.size]);
     }
     bool ok = true, first = true, ended = false;
     while (ok && consumed_ < compressed_) {
         if (Cancelled()) break;
         const size_t want = static_cast<size_t>(std::min<uint64_t>(kDecodeBlockSize, compressed_ - consumed_));
-        unsigned char* data = input.data() + 2;
+        unsigned char* data = input.get() + 2;
         const size_t got = in_.Read(data, want);
         if (encrypted) keys.Decrypt(data, got);
         if (!deflated) {
@@ -181,24 +190,23 @@ bool EntryDecoder::BlockPath(const unsigned char* local) {
     return ok;
 }
 
-bool EntryDecoder::InflateBlock(z_stream& zs, unsigned char* data, size_t size, std::vector<unsigned char>& buffer,
-                                bool& ended) {
+bool EntryDecoder::InflateBlock(z_stream& zs, unsigned char* data, size_t size, Buffer& buffer, bool& ended) {
     zs.next_in = data;
     zs.avail_in = static_cast<uInt>(size);
     return InflateInput(zs, buffer, ended);
 }
 
-bool EntryDecoder::InflateInput(z_stream& zs, std::vector<unsigned char>& buffer, bool& ended) {
+bool EntryDecoder::InflateInput(z_stream& zs, Buffer& buffer, bool& ended) {
     // A full buffer is written out rather than grown, so memory stays at one buffer; a call that
     // filled it may have more output pending, so the inflater is asked again.
     while (!ended && (zs.avail_in > 0 || zs.avail_out == 0)) {
-        zs.next_out = buffer.data();
-        zs.avail_out = static_cast<uInt>(buffer.size());
+        zs.next_out = buffer.data.get();
+        zs.avail_out = static_cast<uInt>(buffer.size);
         const int r = inflate(&zs, Z_NO_FLUSH);
         if (r == Z_BUF_ERROR && zs.avail_in == 0) break;  // nothing pending: it wants more input
         if (r < 0 || r == Z_NEED_DICT) return false;
         if (r == Z_STREAM_END) ended = true;
-        if (!Emit(buffer.data(), buffer.size() - zs.avail_out)) return false;
+        if (!Emit(buffer.data.get(), buffer.size - zs.avail_out)) return false;
     }
     zs.avail_out = 1;  // the next input starts a fresh round
     return true;
@@ -231,7 +239,11 @@ bool EntryDecoder::OwnBlockFormat() {
 
 bool EntryDecoder::DecompressOwnBlock(uint32_t length, unsigned char compressor, bool compressed) {
     std::vector<unsigned char> in(std::min<size_t>(length, kChunk));
-    std::vector<unsigned char> out(compressed ? kChunk : 0);
+    Buffer out;
+    if (compressed) {
+        out.size = kChunk;
+        out.data.reset(new unsigned char[kChunk]);
+    }
     const uint64_t before = written_;
     uint32_t left = length;
     bool ok = true, ended = false;
@@ -260,12 +272,12 @@ bool EntryDecoder::DecompressOwnBlock(uint32_t length, unsigned char compressor,
             bs.avail_in = static_cast<unsigned>(n);
             bs.avail_out = 1;
             while (ok && !ended && (bs.avail_in > 0 || bs.avail_out == 0)) {
-                bs.next_out = reinterpret_cast<char*>(out.data());
-                bs.avail_out = static_cast<unsigned>(out.size());
+                bs.next_out = reinterpret_cast<char*>(out.data.get());
+                bs.avail_out = static_cast<unsigned>(out.size);
                 const int r = BZ2_bzDecompress(&bs);
                 if (r != BZ_OK && r != BZ_STREAM_END) ok = false;
                 if (r == BZ_STREAM_END) ended = true;
-                if (ok) ok = Emit(out.data(), out.size() - bs.avail_out);
+                if (ok) ok = Emit(out.data.get(), out.size - bs.avail_out);
             }
         }
     }
