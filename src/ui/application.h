@@ -1,0 +1,159 @@
+#pragma once
+// The application object: title, icon, the hidden application window that owns the taskbar button,
+// the message loop with idle events, application-wide events, hint settings and the error report.
+#include "ui/handles.h"
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+class Form;
+
+// Private messages of the runtime.
+enum : UINT {
+    kReleaseMessage = WM_APP + 0x3F00,  // a form destroys itself (Form::Release)
+    kSynchronizeMessage,                // a worker thread waits for a call on the GUI thread
+};
+
+class Application {
+public:
+    // Window class of the hidden application window; another copy finds it by this class and the title.
+    static constexpr const char* kWindowClass = "TQvApplication";
+
+    static Application& Instance();
+
+    // Creates the application window; safe to call more than once.
+    void Initialize();
+
+    const std::string& Title() const { return title_; }
+    void SetTitle(const std::string& title);
+    HICON Icon() const { return icon_; }
+    void SetIcon(HICON icon);  // not owned
+    HWND Handle() const { return window_.Get(); }
+
+    // The first form created becomes the main form. `ref` receives the form before it loads, as a
+    // program's form variable would.
+    template <class T, class... Args>
+    T* CreateForm(T*& ref, Args&&... args) {
+        auto form = std::make_unique<T>(nullptr, std::forward<Args>(args)...);
+        ref = form.get();
+        AdoptForm(std::move(form));
+        return ref;
+    }
+    Form* MainForm() const { return mainForm_; }
+
+    bool ShowMainForm = true;
+
+    void Run();
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+    // Handles every pending message, without idle processing.
+    void ProcessMessages();
+    // One step of a message loop: a message, or the idle event and a wait.
+    void HandleMessage();
+    // Destroys every form (the loop has ended); called by the program entry after Run.
+    void DestroyForms();
+    // Forgets a finished run (its end and its main form) so that the same process can run another
+    // loop, as a test program does.
+    void Reset();
+    // Destroys one form the application owns (Form::Release).
+    void ReleaseForm(Form* form);
+
+    // Application-wide events: one replaceable slot each. Several listeners join through
+    // ApplicationEvents components, which chain themselves into these slots.
+    std::function<void(bool& done)> OnIdle;
+    std::function<void(const std::exception& error)> OnException;
+    std::function<void(MSG& msg, bool& handled)> OnMessage;
+    std::function<void()> OnActivate, OnDeactivate, OnMinimize, OnRestore, OnHint;
+
+    // The error report for an exception escaping an event handler: OnException, else the error box.
+    void HandleException(std::exception_ptr error);
+    void ShowException(const std::exception& error);
+
+    // The current hint text (the hint of the control under the mouse); setting it fires OnHint.
+    const std::string& Hint() const { return hint_; }
+    void SetHint(const std::string& hint);
+
+    // Hint colour and timing, applied to every form's hint window.
+    COLORREF HintColor() const { return hintColor_; }
+    void SetHintColor(COLORREF color);
+    int HintPause() const { return hintPause_; }
+    void SetHintPause(int ms);
+    int HintHidePause() const { return hintHidePause_; }
+    void SetHintHidePause(int ms);
+    int HintShortPause() const { return hintShortPause_; }
+    void SetHintShortPause(int ms);
+    bool ShowHint() const { return showHint_; }
+    void SetShowHint(bool show);
+
+    void Minimize();
+    void Restore();
+    bool Minimized() const { return minimized_; }
+
+    // The taskbar button is there exactly while some form of the program is visible.
+    void UpdateTaskbarButton();
+
+    // Runs the calls worker threads queued for the GUI thread.
+    void CheckSynchronize();
+
+    // Forms register themselves while they have a window.
+    void RegisterForm(Form* form);
+    void UnregisterForm(Form* form);
+    const std::vector<Form*>& Forms() const { return forms_; }
+    Form* FindForm(HWND window) const;
+
+    // Disables the program's other enabled top-level windows for a modal run; Restore puts them back.
+    std::vector<HWND> DisableTaskWindows(HWND except);
+    void EnableTaskWindows(const std::vector<HWND>& windows);
+
+    // Called by the loops: runs the idle event; returns whether the loop may wait.
+    bool Idle();
+
+private:
+    Application();
+    void AdoptForm(std::unique_ptr<Form> form);
+    bool ProcessMessage(MSG& msg);
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleAppMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void ApplyHintSettings();
+
+    std::string title_;
+    HICON icon_ = nullptr;
+    Window window_;
+    Form* mainForm_ = nullptr;
+    std::vector<std::unique_ptr<Form>> ownedForms_;
+    std::vector<Form*> forms_;
+    bool terminated_ = false;
+    bool minimized_ = false;
+    bool handlingException_ = false;
+    std::vector<HWND> hiddenByMinimize_;
+    std::string hint_;
+    COLORREF hintColor_;
+    int hintPause_ = 500;
+    int hintHidePause_ = 2500;
+    int hintShortPause_ = 50;
+    bool showHint_ = true;
+};
+
+inline Application& App() { return Application::Instance(); }
+
+// The plain message box: caption the application title, the text, one OK button, no icon.
+void ShowMessage(const std::string& text);
+
+// Runs `call`; an exception escaping it goes to the application's error report. Every window
+// procedure of the runtime runs its handlers through this, since exceptions cannot cross Win32.
+template <class F>
+LRESULT Guarded(F&& call, LRESULT onError = 0) {
+    try {
+        return call();
+    } catch (...) {
+        App().HandleException(std::current_exception());
+        return onError;
+    }
+}
+
+}  // namespace ui

@@ -1,0 +1,136 @@
+#pragma once
+// Components: everything a layout row makes. Controls have a window; the rest do not.
+#include "ui/handles.h"
+#include "ui/layout.h"
+
+#include <functional>
+#include <string>
+
+namespace ui {
+
+class Form;
+
+class Component {
+public:
+    Component(Form& owner, std::string name) : owner_(owner), name_(std::move(name)) {}
+    virtual ~Component() = default;
+    Component(const Component&) = delete;
+    Component& operator=(const Component&) = delete;
+
+    const std::string& Name() const { return name_; }
+    Form& Owner() const { return owner_; }
+
+    // The layout has been read completely; runs for every component in layout order.
+    virtual void Loaded() {}
+
+private:
+    Form& owner_;
+    std::string name_;
+};
+
+// A hidden top-level window whose messages go to `handler`. Not message-only, so that broadcasts
+// such as "TaskbarCreated" reach it. Messages it leaves (returns false) go to DefWindowProcA.
+class UtilityWindow {
+public:
+    using MessageHandler = std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
+    explicit UtilityWindow(MessageHandler handler);
+    HWND Handle() const { return window_.Get(); }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    MessageHandler handler_;
+    Window window_;
+};
+
+// One Win32 timer on a hidden window; it runs while enabled, with a non-zero interval and a handler.
+class TTimer : public Component {
+public:
+    TTimer(Form& owner, std::string name);
+    ~TTimer() override;
+
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool enabled);
+    int Interval() const { return interval_; }
+    void SetInterval(int ms);
+    void SetOnTimer(std::function<void()> handler);
+
+private:
+    void Update();
+    UtilityWindow window_;
+    bool enabled_ = true;
+    int interval_ = 1000;
+    bool running_ = false;
+    std::function<void()> onTimer_;
+};
+
+class TPopupMenu;
+
+class TMenuItem : public Component {
+public:
+    TMenuItem(Form& owner, std::string name, std::string caption, UINT id);
+    const std::string& Caption() const { return caption_; }
+    bool IsSeparator() const { return caption_ == "-"; }
+    bool IsDefault() const { return default_; }
+    UINT Id() const { return id_; }
+    void SetDefault(bool on) { default_ = on; }
+    // Runs the item's handler, as choosing it does.
+    void Click();
+    std::function<void()> OnClick;
+
+private:
+    std::string caption_;
+    UINT id_;
+    bool default_ = false;
+};
+
+class TPopupMenu : public Component {
+public:
+    TPopupMenu(Form& owner, std::string name);
+    void Add(TMenuItem* item);
+    void Loaded() override;
+
+    const std::vector<TMenuItem*>& Items() const { return items_; }
+    TMenuItem* DefaultItem() const;
+    HMENU Handle() const { return menu_.Get(); }
+
+    bool AutoPopup = true;
+    UINT Animation = 0;
+    // The component that opened the menu last (a tray icon sets itself).
+    Component* PopupComponent = nullptr;
+
+    // Shows the menu at a screen point and returns when it closes; the chosen item is clicked.
+    void Popup(int x, int y);
+
+private:
+    void Build();
+    std::vector<TMenuItem*> items_;
+    Menu menu_;
+};
+
+// The application's events, as one form listens to them. Several sinks may exist: each event goes to
+// the sinks from the last created to the first, until one cancels the dispatch; then to whatever
+// handler the application had before the first sink was created.
+class TApplicationEvents : public Component {
+public:
+    TApplicationEvents(Form& owner, std::string name);
+    ~TApplicationEvents() override;
+
+    std::function<void(bool& done)> OnIdle;
+    std::function<void(const std::exception& error)> OnException;
+    std::function<void(MSG& msg, bool& handled)> OnMessage;
+    std::function<void()> OnActivate, OnDeactivate, OnMinimize, OnRestore, OnHint;
+
+    // From inside a handler: the sinks created before this one do not get the current event.
+    void CancelDispatch();
+
+private:
+    friend class EventMulticaster;
+};
+
+// Stands in a layout for the manifest in the program's resources; nothing happens at run time.
+class TManifest : public Component {
+public:
+    using Component::Component;
+};
+
+}  // namespace ui

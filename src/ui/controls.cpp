@@ -1,0 +1,248 @@
+#include "ui/controls.h"
+
+#include "ui/application.h"
+#include "ui/form.h"
+
+#include <commctrl.h>
+
+namespace ui {
+
+namespace {
+constexpr const char* kControlProperty = "QvControl";
+}
+
+COLORREF Color::Resolve() const {
+    if (value & kSystemFlag) return GetSysColor(static_cast<int>(value & 0xFF));
+    return value;
+}
+
+// ---- Control ----
+
+Control::Control(Form& owner, const ControlSpec& spec)
+    : Component(owner, spec.name), spec_(spec), fontColor_(owner.ColorFor(spec)), hint_(spec.hint ? spec.hint : "") {}
+
+Control::~Control() {
+    if (window_ && IsWindow(window_)) {
+        if (original_) SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+        RemovePropA(window_, kControlProperty);
+        DestroyWindow(window_);
+    }
+}
+
+void Control::Attach(HWND window) {
+    window_ = window;
+    SetPropA(window, kControlProperty, this);
+}
+
+Control* Control::From(HWND window) { return window ? static_cast<Control*>(GetPropA(window, kControlProperty)) : nullptr; }
+
+void Control::Subclass() {
+    original_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Control::SubclassProc)));
+}
+
+LRESULT CALLBACK Control::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Control* control = From(window);
+    if (!control) return DefWindowProcA(window, message, wParam, lParam);
+    LRESULT result = 0;
+    bool handled = false;
+    Guarded([&] {
+        handled = control->OwnMessage(message, wParam, lParam, result);
+        return LRESULT{0};
+    });
+    return handled ? result : control->CallOriginal(message, wParam, lParam);
+}
+
+LRESULT Control::CallOriginal(UINT message, WPARAM wParam, LPARAM lParam) {
+    return original_ ? CallWindowProcA(original_, window_, message, wParam, lParam)
+                     : DefWindowProcA(window_, message, wParam, lParam);
+}
+
+void Control::RunHandler(Handler handler) { Owner().RunHandler(handler); }
+
+std::string Control::Text() const {
+    const int length = GetWindowTextLengthA(window_);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(window_, text.data(), length + 1)));
+    return text;
+}
+
+void Control::SetText(const std::string& text) { SetWindowTextA(window_, text.c_str()); }
+
+bool Control::Visible() const { return (GetWindowLongA(window_, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+void Control::SetVisible(bool visible) { ShowWindow(window_, visible ? SW_SHOWNA : SW_HIDE); }
+
+bool Control::Enabled() const { return IsWindowEnabled(window_) != FALSE; }
+
+void Control::SetEnabled(bool enabled) { EnableWindow(window_, enabled ? TRUE : FALSE); }
+
+RECT Control::BoundsRect() const {
+    RECT rect{};
+    GetWindowRect(window_, &rect);
+    MapWindowPoints(nullptr, GetParent(window_), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void Control::SetBounds(int left, int top, int width, int height) {
+    SetWindowPos(window_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Control::SetFontColor(Color color) {
+    fontColor_ = color;
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+// ---- TLabel ----
+
+void TLabel::SetText(const std::string& text) {
+    if (text == Text()) return;
+    Control::SetText(text);
+    AdjustSize();
+}
+
+void TLabel::AdjustSize() {
+    if (!spec_.autoSize) return;
+    const RECT old = BoundsRect();
+    const std::string current = Text();
+    const char* text = current.empty() ? " " : current.c_str();  // an empty label keeps a line's height
+    HDC dc = GetDC(window_);
+    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(window_, WM_GETFONT, 0, 0)));
+    RECT size{0, 0, spec_.wordWrap ? old.right - old.left : 0, 0};
+    DrawTextA(dc, text, -1, &size, DT_CALCRECT | DT_NOPREFIX | (spec_.wordWrap ? DT_WORDBREAK : DT_SINGLELINE));
+    SelectObject(dc, oldFont);
+    ReleaseDC(window_, dc);
+
+    const int width = size.right - size.left;
+    const int height = size.bottom - size.top;
+    int left = old.left;
+    if (spec_.align == Align::Right) left = old.right - width;
+    if (spec_.align == Align::Center) left = old.left + (old.right - old.left - width) / 2;
+    if (left == old.left && width == old.right - old.left && height == old.bottom - old.top) return;
+    SetBounds(left, old.top, width, height);
+    // The parent shows again where the label was.
+    InvalidateRect(GetParent(window_), &old, TRUE);
+}
+
+// ---- Buttons ----
+
+void TButton::Click() { RunHandler(spec_.onClick); }
+
+void TButton::Command(WORD code) {
+    if (code == BN_CLICKED) Click();
+}
+
+bool TCheckBox::Checked() const { return SendMessageA(window_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void TCheckBox::SetChecked(bool checked) {
+    if (checked == Checked()) return;
+    SendMessageA(window_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    RunHandler(spec_.onClick);
+}
+
+void TCheckBox::Command(WORD code) {
+    if (code == BN_CLICKED) RunHandler(spec_.onClick);
+}
+
+bool TRadioButton::Checked() const { return SendMessageA(window_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+namespace {
+// Radio buttons form one group per container: checking one unchecks the others beside it.
+void UncheckSiblings(HWND self) {
+    for (HWND sibling = GetWindow(GetParent(self), GW_CHILD); sibling; sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+        if (sibling == self || !dynamic_cast<TRadioButton*>(Control::From(sibling))) continue;
+        SendMessageA(sibling, BM_SETCHECK, BST_UNCHECKED, 0);
+    }
+}
+}  // namespace
+
+void TRadioButton::SetChecked(bool checked) {
+    const bool was = Checked();
+    if (checked) UncheckSiblings(window_);
+    SendMessageA(window_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (checked && !was) RunHandler(spec_.onClick);
+}
+
+void TRadioButton::Command(WORD code) {
+    if (code != BN_CLICKED) return;
+    UncheckSiblings(window_);
+    SendMessageA(window_, BM_SETCHECK, BST_CHECKED, 0);
+    RunHandler(spec_.onClick);
+}
+
+// ---- Track bar and progress bar ----
+
+int TTrackBar::Position() const { return static_cast<int>(SendMessageA(window_, TBM_GETPOS, 0, 0)); }
+
+void TTrackBar::SetPosition(int position) { SendMessageA(window_, TBM_SETPOS, TRUE, position); }
+
+void TTrackBar::SetRange(int min, int max) {
+    SendMessageA(window_, TBM_SETRANGEMIN, FALSE, min);
+    SendMessageA(window_, TBM_SETRANGEMAX, TRUE, max);
+    last_ = Position();
+}
+
+void TTrackBar::Scroll() {
+    const int now = Position();
+    if (now == last_) return;
+    last_ = now;
+    RunHandler(spec_.onClick);
+}
+
+bool TTrackBar::OwnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message != TBM_SETPOS) return false;
+    result = CallOriginal(message, wParam, lParam);
+    Scroll();
+    return true;
+}
+
+int TProgressBar::Position() const { return static_cast<int>(SendMessageA(window_, PBM_GETPOS, 0, 0)); }
+
+void TProgressBar::SetPosition(int position) { SendMessageA(window_, PBM_SETPOS, static_cast<WPARAM>(position), 0); }
+
+int TProgressBar::Max() const { return static_cast<int>(SendMessageA(window_, PBM_GETRANGE, FALSE, 0)); }
+
+void TProgressBar::SetMax(int max) { SendMessageA(window_, PBM_SETRANGE32, 0, max); }
+
+// ---- TNotebook ----
+
+void TNotebook::SetActivePage(const std::string& page) {
+    Control* shown = nullptr;
+    for (Control* each : pages_)
+        if (each->Name() == page) shown = each;
+    if (!shown) throw std::logic_error("no notebook page named " + page);
+    active_ = page;
+    for (Control* each : pages_)
+        if (each != shown) each->SetVisible(false);
+    shown->SetVisible(true);
+}
+
+// ---- TImage ----
+
+TImage::TImage(Form& owner, const ControlSpec& spec) : Component(owner, spec.name), spec_(spec) {
+    if (spec.resource)
+        bitmap_.Reset(LoadImageA(GetModuleHandleA(nullptr), spec.resource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
+void TImage::Draw(HDC dc, double scale) const {
+    if (!bitmap_) return;
+    BITMAP info{};
+    GetObjectA(bitmap_.Get(), sizeof(info), &info);
+    const int left = static_cast<int>(spec_.bounds.left * scale), top = static_cast<int>(spec_.bounds.top * scale);
+    const int width = static_cast<int>(spec_.bounds.width * scale), height = static_cast<int>(spec_.bounds.height * scale);
+    int x = left, y = top;
+    if (spec_.pictureMode == PictureMode::Centered) {
+        x += (width - info.bmWidth) / 2;
+        y += (height - info.bmHeight) / 2;
+    }
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(source, bitmap_.Get());
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, left, top, left + width, top + height);
+    BitBlt(dc, x, y, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+    RestoreDC(dc, saved);
+    SelectObject(source, old);
+    DeleteDC(source);
+}
+
+}  // namespace ui

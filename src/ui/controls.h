@@ -1,0 +1,157 @@
+#pragma once
+// Windowed controls. Each wraps one child window of its form, a group box or a notebook page;
+// another program reads and drives them through ordinary window messages.
+#include "ui/component.h"
+
+#include <functional>
+#include <string>
+
+namespace ui {
+
+class Control : public Component {
+public:
+    Control(Form& owner, const ControlSpec& spec);
+    ~Control() override;
+
+    HWND Handle() const { return window_; }
+    // The control's window, or for a group box or page the window its children live in.
+    virtual HWND ContainerHandle() const { return window_; }
+
+    std::string Text() const;
+    virtual void SetText(const std::string& text);
+    bool Visible() const;
+    void SetVisible(bool visible);
+    bool Enabled() const;
+    void SetEnabled(bool enabled);
+    RECT BoundsRect() const;  // in the parent's client coordinates
+    void SetBounds(int left, int top, int width, int height);
+    Color FontColor() const { return fontColor_; }
+    void SetFontColor(Color color);
+    const std::string& HintText() const { return hint_; }
+
+    // WM_COMMAND and WM_HSCROLL notifications reach the control through its form.
+    virtual void Command(WORD /*code*/) {}
+    virtual void Scroll() {}
+
+    // The control whose window this is, or nullptr.
+    static Control* From(HWND window);
+
+protected:
+    // Called by the form once the window exists (after CreateWindow); may subclass it.
+    void Attach(HWND window);
+    void RunHandler(Handler handler);
+    // Lets a control see its own messages first; call the original procedure for the rest.
+    void Subclass();
+    virtual bool OwnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& /*result*/) {
+        return false;
+    }
+    LRESULT CallOriginal(UINT message, WPARAM wParam, LPARAM lParam);
+
+    const ControlSpec& spec_;
+    HWND window_ = nullptr;
+
+private:
+    friend class Form;
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    WNDPROC original_ = nullptr;
+    Color fontColor_;
+    std::string hint_;
+};
+
+class TLabel : public Control {
+public:
+    using Control::Control;
+    void SetText(const std::string& text) override;
+    // Auto-sized labels follow their text; a right-aligned one keeps its right edge.
+    void AdjustSize();
+};
+
+class TButton : public Control {
+public:
+    using Control::Control;
+    // Runs the button's click handler, as a press does.
+    void Click();
+    void Command(WORD code) override;
+};
+
+class TCheckBox : public Control {
+public:
+    using Control::Control;
+    bool Checked() const;
+    void SetChecked(bool checked);
+    void Command(WORD code) override;
+};
+
+class TRadioButton : public Control {
+public:
+    using Control::Control;
+    bool Checked() const;
+    // Checking one unchecks the other radio buttons of its container and fires its click.
+    void SetChecked(bool checked);
+    void Command(WORD code) override;
+};
+
+class TGroupBox : public Control {
+public:
+    using Control::Control;
+};
+
+class TTrackBar : public Control {
+public:
+    using Control::Control;
+    int Position() const;
+    // Also a TBM_SETPOS from outside fires the change event when the position changes.
+    void SetPosition(int position);
+    void SetRange(int min, int max);
+    void Scroll() override;
+
+protected:
+    bool OwnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    friend class Form;
+    int last_ = 0;
+};
+
+class TProgressBar : public Control {
+public:
+    using Control::Control;
+    int Position() const;
+    void SetPosition(int position);
+    int Max() const;
+    void SetMax(int max);
+};
+
+// A notebook: a stack of named pages, one visible at a time.
+class TNotebook : public Control {
+public:
+    using Control::Control;
+    const std::string& ActivePage() const { return active_; }
+    void SetActivePage(const std::string& page);
+    const std::vector<Control*>& Pages() const { return pages_; }
+
+private:
+    friend class Form;
+    std::vector<Control*> pages_;
+    std::string active_;
+};
+
+class TPage : public Control {
+public:
+    using Control::Control;
+};
+
+// A bitmap resource drawn into the form's background, centred or from the top-left corner and
+// cut at the edges. It has no window of its own: labels above it stay transparent.
+class TImage : public Component {
+public:
+    TImage(Form& owner, const ControlSpec& spec);
+    void Draw(HDC dc, double scale) const;
+    HBITMAP Bitmap() const { return static_cast<HBITMAP>(bitmap_.Get()); }
+
+private:
+    const ControlSpec& spec_;
+    GdiObject bitmap_;
+};
+
+}  // namespace ui

@@ -1,0 +1,742 @@
+#include "ui/form.h"
+
+#include "ui/application.h"
+#include "ui/exception.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace ui {
+
+namespace {
+
+constexpr const char* kContainerClass = "TQvContainer";
+constexpr UINT kFirstControlId = 100;  // clear of IDOK and IDCANCEL, which dialog keys send
+
+bool IsChildNotification(UINT message) {
+    switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        return true;
+    }
+    return false;
+}
+
+// Group boxes and notebook pages hand their children's notifications to the form and paint the
+// form's background behind them.
+bool ContainerMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    Control* control = Control::From(window);
+    if (!control) return false;
+    Form& form = control->Owner();
+    if (IsChildNotification(message)) {
+        bool handled = false;
+        result = Guarded([&] {
+            LRESULT r = 0;
+            handled = form.ChildNotification(window, message, wParam, lParam, r);
+            return r;
+        });
+        return handled;
+    }
+    if (message == WM_ERASEBKGND) {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        POINT origin{0, 0};
+        MapWindowPoints(window, form.Handle(), &origin, 1);
+        RECT client;
+        GetClientRect(window, &client);
+        FillRect(dc, &client, form.BackgroundBrush(dc, origin));
+        result = 1;
+        return true;
+    }
+    return false;
+}
+
+LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (ContainerMessage(window, message, wParam, lParam, result)) return result;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void RegisterContainerClass() {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA cls{};
+    if (GetClassInfoA(instance, kContainerClass, &cls)) return;
+    cls.lpfnWndProc = ContainerProc;
+    cls.hInstance = instance;
+    cls.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    cls.lpszClassName = kContainerClass;
+    RegisterClassA(&cls);
+}
+
+// A group box is a system button whose messages we see first.
+class ContainerGroupBox : public TGroupBox {
+public:
+    using TGroupBox::TGroupBox;
+    void Start() { Subclass(); }
+
+protected:
+    bool OwnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        return ContainerMessage(window_, message, wParam, lParam, result);
+    }
+};
+
+// Hint windows take the application's colour only without visual styles; uxtheme may be missing.
+void UnthemeHintWindow(HWND window) {
+    HMODULE uxtheme = LoadLibraryA("uxtheme.dll");
+    if (!uxtheme) return;
+    using SetThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+    auto setTheme = reinterpret_cast<SetThemeFn>(reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme")));
+    if (setTheme) setTheme(window, L"", L"");
+}
+
+}  // namespace
+
+Form::Form(Form* owner, const FormSpec& spec, std::span<const ControlSpec> layout)
+    : owner_(owner), spec_(spec), layout_(layout) {}
+
+Form::~Form() {
+    while (!owned_.empty()) {
+        std::unique_ptr<Form> form = std::move(owned_.back());
+        owned_.pop_back();
+    }
+    hintWindow_.Reset();
+    // Components go in reverse order of creation, controls before the window that holds them.
+    while (!components_.empty()) components_.pop_back();
+    if (window_) SetWindowLongPtrA(window_.Get(), GWLP_USERDATA, 0);
+    window_.Reset();
+    App().UnregisterForm(this);
+    App().UpdateTaskbarButton();
+}
+
+DWORD Form::Style() const {
+    DWORD style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    switch (spec_.border) {
+    case BorderStyle::None:
+        return style | WS_POPUP;
+    case BorderStyle::Single:
+        style |= WS_CAPTION | WS_BORDER;
+        break;
+    case BorderStyle::Sizeable:
+        style |= WS_CAPTION | WS_THICKFRAME;
+        break;
+    }
+    if (spec_.borderIcons & kSystemMenu) {
+        style |= WS_SYSMENU;
+        if (spec_.borderIcons & kMinimize) style |= WS_MINIMIZEBOX;
+        if (spec_.borderIcons & kMaximize) style |= WS_MAXIMIZEBOX;
+    }
+    return style;
+}
+
+DWORD Form::ExStyle() const {
+    DWORD ex = WS_EX_CONTROLPARENT;
+    if (spec_.alpha < 255 || spec_.transparentColor) ex |= WS_EX_LAYERED;
+    return ex;
+}
+
+void Form::CreateWindowFromSpec() {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA cls{};
+    if (!GetClassInfoA(instance, spec_.className, &cls)) {
+        cls.lpfnWndProc = StaticWndProc;
+        cls.hInstance = instance;
+        cls.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        cls.lpszClassName = spec_.className;
+        cls.style = CS_DBLCLKS;
+        RegisterClassA(&cls);
+    }
+    if (spec_.scaled) {
+        HDC screen = GetDC(nullptr);
+        scale_ = GetDeviceCaps(screen, LOGPIXELSY) / 96.0;
+        ReleaseDC(nullptr, screen);
+    }
+    int width = static_cast<int>(std::lround(spec_.width * scale_));
+    int height = static_cast<int>(std::lround(spec_.height * scale_));
+    if (spec_.clientWidth > 0) {
+        RECT rect{0, 0, static_cast<LONG>(std::lround(spec_.clientWidth * scale_)),
+                  static_cast<LONG>(std::lround(spec_.clientHeight * scale_))};
+        AdjustWindowRectEx(&rect, Style(), FALSE, ExStyle());
+        width = rect.right - rect.left;
+        height = rect.bottom - rect.top;
+    }
+    HWND ownerWindow = owner_ ? owner_->Handle() : App().Handle();
+    CreateWindowExA(ExStyle(), spec_.className, spec_.caption, Style(), spec_.left, spec_.top, width, height,
+                    ownerWindow, nullptr, instance, this);
+    if (!window_) throw Exception("Error creating window", "EOutOfResources");
+    if (ExStyle() & WS_EX_LAYERED) {
+        DWORD flags = 0;
+        if (spec_.alpha < 255) flags |= LWA_ALPHA;
+        if (spec_.transparentColor) flags |= LWA_COLORKEY;
+        SetLayeredWindowAttributes(window_.Get(), spec_.transparentColor ? spec_.transparentColor->Resolve() : 0,
+                                   static_cast<BYTE>(spec_.alpha), flags);
+    }
+    if (spec_.icon && App().Icon()) {
+        SendMessageA(window_.Get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(App().Icon()));
+        SendMessageA(window_.Get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(App().Icon()));
+    }
+}
+
+HFONT Form::FontFor(const ControlSpec& spec) {
+    const char* name = spec.fontName ? spec.fontName : spec_.font.name;
+    const int height = static_cast<int>(std::lround((spec.fontHeight ? spec.fontHeight : spec_.font.height) * scale_));
+    const bool bold = spec.bold || spec_.font.bold;
+    const std::string key = std::string(name) + "/" + std::to_string(height) + (bold ? "/b" : "");
+    auto it = fonts_.find(key);
+    if (it == fonts_.end()) {
+        LOGFONTA font{};
+        font.lfHeight = height;
+        font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+        font.lfCharSet = DEFAULT_CHARSET;
+        font.lfQuality = DEFAULT_QUALITY;
+        lstrcpynA(font.lfFaceName, name, LF_FACESIZE);
+        it = fonts_.emplace(key, GdiObject(CreateFontIndirectA(&font))).first;
+    }
+    return static_cast<HFONT>(it->second.Get());
+}
+
+Color Form::ColorFor(const ControlSpec& spec) const { return spec.fontColor ? *spec.fontColor : spec_.font.color; }
+
+HWND Form::ParentWindow(const ControlSpec& row) const {
+    if (!row.parent) return window_.Get();
+    return Find<Control>(row.parent).ContainerHandle();
+}
+
+void Form::CreateRow(const ControlSpec& row, UINT id) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    auto scaled = [&](int v) { return static_cast<int>(std::lround(v * scale_)); };
+    const int width = row.bounds.width < 0 ? 0 : scaled(row.bounds.width);
+    const int height = row.bounds.height < 0 ? 0 : scaled(row.bounds.height);
+
+    std::unique_ptr<Component> component;
+    const char* windowClass = nullptr;
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+    DWORD exStyle = 0;
+    switch (row.kind) {
+    case Kind::Label:
+        component = std::make_unique<TLabel>(*this, row);
+        windowClass = "STATIC";
+        style |= SS_NOPREFIX | (row.align == Align::Right ? SS_RIGHT : row.align == Align::Center ? SS_CENTER : SS_LEFT);
+        if (!row.wordWrap && row.align == Align::Left) style |= SS_LEFTNOWORDWRAP;
+        break;
+    case Kind::Button:
+        component = std::make_unique<TButton>(*this, row);
+        windowClass = "BUTTON";
+        style |= BS_PUSHBUTTON | WS_TABSTOP;
+        break;
+    case Kind::CheckBox:
+        component = std::make_unique<TCheckBox>(*this, row);
+        windowClass = "BUTTON";
+        style |= BS_AUTOCHECKBOX | WS_TABSTOP;
+        break;
+    case Kind::RadioButton:
+        component = std::make_unique<TRadioButton>(*this, row);
+        windowClass = "BUTTON";
+        style |= BS_AUTORADIOBUTTON;
+        break;
+    case Kind::GroupBox:
+        component = std::make_unique<ContainerGroupBox>(*this, row);
+        windowClass = "BUTTON";
+        style |= BS_GROUPBOX;
+        exStyle |= WS_EX_CONTROLPARENT;
+        break;
+    case Kind::TrackBar:
+        component = std::make_unique<TTrackBar>(*this, row);
+        windowClass = TRACKBAR_CLASSA;
+        style |= TBS_HORZ | TBS_AUTOTICKS | WS_TABSTOP;
+        break;
+    case Kind::ProgressBar:
+        component = std::make_unique<TProgressBar>(*this, row);
+        windowClass = PROGRESS_CLASSA;
+        break;
+    case Kind::Notebook:
+        component = std::make_unique<TNotebook>(*this, row);
+        windowClass = kContainerClass;
+        exStyle |= WS_EX_CONTROLPARENT;
+        break;
+    case Kind::Page: {
+        component = std::make_unique<TPage>(*this, row);
+        windowClass = kContainerClass;
+        exStyle |= WS_EX_CONTROLPARENT;
+        break;
+    }
+    case Kind::Picture:
+        component = std::make_unique<TImage>(*this, row);
+        break;
+    case Kind::PopupMenu: {
+        auto menu = std::make_unique<TPopupMenu>(*this, row.name);
+        menu->Animation = row.animation;
+        component = std::move(menu);
+        break;
+    }
+    case Kind::MenuItem: {
+        auto item = std::make_unique<TMenuItem>(*this, row.name, row.caption, id);
+        item->SetDefault(row.isDefault);
+        if (row.onClick) item->OnClick = [this, h = row.onClick] { RunHandler(h); };
+        Find<TPopupMenu>(row.parent).Add(item.get());
+        component = std::move(item);
+        break;
+    }
+    case Kind::Timer: {
+        auto timer = std::make_unique<TTimer>(*this, row.name);
+        timer->SetInterval(row.interval);
+        timer->SetEnabled(row.enabled);
+        if (row.onClick) timer->SetOnTimer([this, h = row.onClick] { RunHandler(h); });
+        component = std::move(timer);
+        break;
+    }
+    case Kind::Events: {
+        auto events = std::make_unique<TApplicationEvents>(*this, row.name);
+        if (row.onIdle)
+            events->OnIdle = [this, h = row.onIdle](bool& done) {
+                if (loaded_) (this->*h)(done);
+            };
+        component = std::move(events);
+        break;
+    }
+    case Kind::Manifest:
+        component = std::make_unique<TManifest>(*this, row.name);
+        break;
+    case Kind::Custom:
+        component = row.create(*this);
+        break;
+    }
+
+    if (windowClass) {
+        auto* control = static_cast<Control*>(component.get());
+        HWND parent = ParentWindow(row);
+        int left = scaled(row.bounds.left), top = scaled(row.bounds.top), w = width, h = height;
+        if (row.kind == Kind::Page) {
+            // A page fills its notebook.
+            RECT area;
+            GetClientRect(parent, &area);
+            left = top = 0;
+            w = area.right;
+            h = area.bottom;
+        }
+        HWND window = CreateWindowExA(exStyle, windowClass, row.caption, style, left, top, w, h, parent,
+                                      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance, nullptr);
+        if (!window) throw Exception(std::string("Error creating window for ") + row.name, "EOutOfResources");
+        control->Attach(window);
+        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row)), FALSE);
+        if (!row.enabled) EnableWindow(window, FALSE);
+        switch (row.kind) {
+        case Kind::GroupBox:
+            static_cast<ContainerGroupBox*>(control)->Start();
+            break;
+        case Kind::CheckBox:
+        case Kind::RadioButton:
+            if (row.checked) SendMessageA(window, BM_SETCHECK, BST_CHECKED, 0);
+            break;
+        case Kind::TrackBar: {
+            auto* bar = static_cast<TTrackBar*>(control);
+            bar->Subclass();
+            bar->SetRange(row.min, row.max);
+            bar->SetPosition(row.position);
+            break;
+        }
+        case Kind::ProgressBar: {
+            auto* bar = static_cast<TProgressBar*>(control);
+            bar->SetMax(row.max);
+            bar->SetPosition(row.position);
+            break;
+        }
+        case Kind::Page: {
+            auto& notebook = Find<TNotebook>(row.parent);
+            notebook.pages_.push_back(control);
+            if (notebook.pages_.size() == 1) notebook.active_ = row.name;
+            break;
+        }
+        default:
+            break;
+        }
+        const bool shown = row.visible && !(row.kind == Kind::Page && Find<TNotebook>(row.parent).pages_.size() > 1);
+        if (shown) ShowWindow(window, SW_SHOWNA);
+        if (row.kind == Kind::Label) static_cast<TLabel*>(control)->AdjustSize();
+    }
+
+    byName_[row.name] = component.get();
+    order_.push_back(component.get());
+    components_.push_back(std::move(component));
+}
+
+void Form::Load() {
+    App().Initialize();
+    RegisterContainerClass();
+    App().RegisterForm(this);
+    CreateWindowFromSpec();
+
+    UINT id = kFirstControlId;
+    for (const ControlSpec& row : layout_) CreateRow(row, id++);
+
+    // Tab order is the z-order of the windows among their siblings: layout order, except that rows
+    // naming their place come first, in that order.
+    std::vector<Control*> tabOrder;
+    for (Component* component : order_)
+        if (auto* control = dynamic_cast<Control*>(component)) tabOrder.push_back(control);
+    auto key = [](const Control* c) { return c->spec_.tabOrder >= 0 ? c->spec_.tabOrder : 1 << 20; };
+    std::stable_sort(tabOrder.begin(), tabOrder.end(), [&](Control* a, Control* b) { return key(a) < key(b); });
+    for (Control* control : tabOrder)
+        SetWindowPos(control->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // One radio group per container: the first radio button of each container starts a group.
+    std::vector<HWND> containersSeen;
+    for (Control* control : tabOrder) {
+        if (!dynamic_cast<TRadioButton*>(control)) continue;
+        HWND parent = GetParent(control->Handle());
+        if (std::find(containersSeen.begin(), containersSeen.end(), parent) != containersSeen.end()) continue;
+        containersSeen.push_back(parent);
+        SetWindowLongA(control->Handle(), GWL_STYLE, GetWindowLongA(control->Handle(), GWL_STYLE) | WS_GROUP | WS_TABSTOP);
+    }
+
+    CreateHintWindow();
+    for (Component* component : order_) component->Loaded();
+    loaded_ = true;
+    RunHandler(spec_.onCreate);
+    if (spec_.visible) Show();
+}
+
+void Form::CreateHintWindow() {
+    bool any = false;
+    for (Component* component : order_)
+        if (auto* control = dynamic_cast<Control*>(component); control && !control->HintText().empty()) any = true;
+    if (!any) return;
+    hintWindow_.Reset(CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_.Get(), nullptr,
+                                      GetModuleHandleA(nullptr), nullptr));
+    UnthemeHintWindow(hintWindow_.Get());
+    for (Component* component : order_)
+        if (auto* control = dynamic_cast<Control*>(component); control && !control->HintText().empty())
+            AddHint(*control);
+    ApplyHintSettings();
+}
+
+void Form::AddHint(Control& control) {
+    TTTOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_.Get();
+    tool.uId = reinterpret_cast<UINT_PTR>(control.Handle());
+    tool.lpszText = const_cast<char*>(control.HintText().c_str());
+    SendMessageA(hintWindow_.Get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void Form::ApplyHintSettings() {
+    if (!hintWindow_) return;
+    const Application& app = App();
+    HWND tip = hintWindow_.Get();
+    SendMessageA(tip, TTM_SETTIPBKCOLOR, app.HintColor(), 0);
+    SendMessageA(tip, TTM_SETDELAYTIME, TTDT_INITIAL, MAKELPARAM(app.HintPause(), 0));
+    SendMessageA(tip, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(app.HintHidePause(), 0));
+    SendMessageA(tip, TTM_SETDELAYTIME, TTDT_RESHOW, MAKELPARAM(app.HintShortPause(), 0));
+    SendMessageA(tip, TTM_ACTIVATE, app.ShowHint() ? TRUE : FALSE, 0);
+}
+
+void Form::RunHandler(Handler handler) {
+    if (handler && loaded_) (this->*handler)();
+}
+
+void Form::RebuildBackground() {
+    background_.Reset();
+    backgroundBitmap_.Reset();
+    RECT client;
+    GetClientRect(window_.Get(), &client);
+    std::vector<const TImage*> pictures;
+    for (Component* component : order_)
+        if (auto* picture = dynamic_cast<TImage*>(component)) pictures.push_back(picture);
+    if (pictures.empty() || client.right <= 0 || client.bottom <= 0) {
+        background_.Reset(CreateSolidBrush(spec_.color.Resolve()));
+        return;
+    }
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    backgroundBitmap_.Reset(CreateCompatibleBitmap(screen, client.right, client.bottom));
+    HGDIOBJ old = SelectObject(memory, backgroundBitmap_.Get());
+    HBRUSH fill = CreateSolidBrush(spec_.color.Resolve());
+    FillRect(memory, &client, fill);
+    DeleteObject(fill);
+    for (const TImage* picture : pictures) picture->Draw(memory, scale_);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    background_.Reset(CreatePatternBrush(static_cast<HBITMAP>(backgroundBitmap_.Get())));
+}
+
+HBRUSH Form::BackgroundBrush(HDC dc, POINT origin) {
+    if (!background_) RebuildBackground();
+    SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
+    return static_cast<HBRUSH>(background_.Get());
+}
+
+bool Form::ChildNotification(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_COMMAND:
+        if (Control* control = Control::From(reinterpret_cast<HWND>(lParam))) {
+            control->Command(HIWORD(wParam));
+            result = 0;
+            return true;
+        }
+        return false;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        if (Control* control = Control::From(reinterpret_cast<HWND>(lParam))) {
+            control->Scroll();
+            result = 0;
+            return true;
+        }
+        return false;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (hintWindow_ && header->hwndFrom == hintWindow_.Get()) {
+            if (header->code == TTN_SHOW) {
+                if (Control* control = Control::From(reinterpret_cast<HWND>(header->idFrom)))
+                    App().SetHint(control->HintText());
+            } else if (header->code == TTN_POP) {
+                App().SetHint("");
+            }
+        }
+        return false;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        HWND child = reinterpret_cast<HWND>(lParam);
+        Control* control = Control::From(child);
+        SetTextColor(dc, (control ? control->FontColor() : spec_.font.color).Resolve());
+        SetBkMode(dc, TRANSPARENT);
+        POINT origin{0, 0};
+        MapWindowPoints(child, window_.Get(), &origin, 1);
+        result = reinterpret_cast<LRESULT>(BackgroundBrush(dc, origin));
+        return true;
+    }
+    }
+    return false;
+}
+
+LRESULT CALLBACK Form::StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        form->window_.Reset(window);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!form) return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        form->window_.Release();
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    return Guarded([&] { return form->WndProc(message, wParam, lParam); });
+}
+
+LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND window = window_.Get();
+    if (IsChildNotification(message)) {
+        LRESULT result = 0;
+        if (ChildNotification(window, message, wParam, lParam, result)) return result;
+    }
+    switch (message) {
+    case WM_CLOSE:
+        Close();
+        return 0;
+    case WM_ACTIVATE: {
+        const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
+        Activated(LOWORD(wParam) != WA_INACTIVE);
+        return result;
+    }
+    case WM_ERASEBKGND: {
+        RECT client;
+        GetClientRect(window, &client);
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        FillRect(dc, &client, BackgroundBrush(dc, POINT{0, 0}));
+        return 1;
+    }
+    case WM_SIZE:
+        if (background_) {
+            RebuildBackground();
+            InvalidateRect(window, nullptr, TRUE);
+        }
+        break;
+    case WM_WINDOWPOSCHANGING:
+        if (spec_.snapBuffer > 0) Snap(*reinterpret_cast<WINDOWPOS*>(lParam));
+        break;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_MINIMIZE && this == App().MainForm()) {
+            App().Minimize();
+            return 0;
+        }
+        break;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam) App().Terminate();
+        return 0;
+    case kReleaseMessage:
+        if (owner_)
+            owner_->ReleaseOwned(this);
+        else
+            App().ReleaseForm(this);
+        return 0;  // `this` is gone
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void Form::Activated(bool active) {
+    if (!active) {
+        RunHandler(spec_.onDeactivate);
+        return;
+    }
+    // Keyboard focus goes to the first control that can take it, as in a dialog.
+    HWND focus = GetFocus();
+    if (!focus || (focus != window_.Get() && !IsChild(window_.Get(), focus))) {
+        HWND first = GetNextDlgTabItem(window_.Get(), nullptr, FALSE);
+        SetFocus(first ? first : window_.Get());
+    }
+    RunHandler(spec_.onActivate);
+}
+
+void Form::Snap(WINDOWPOS& pos) const {
+    if (pos.flags & SWP_NOMOVE) return;
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    RECT now;
+    GetWindowRect(window_.Get(), &now);
+    const int width = (pos.flags & SWP_NOSIZE) ? now.right - now.left : pos.cx;
+    const int height = (pos.flags & SWP_NOSIZE) ? now.bottom - now.top : pos.cy;
+    const int buffer = spec_.snapBuffer;
+    if (std::abs(pos.x - work.left) < buffer) pos.x = work.left;
+    else if (std::abs(work.right - (pos.x + width)) < buffer) pos.x = work.right - width;
+    if (std::abs(pos.y - work.top) < buffer) pos.y = work.top;
+    else if (std::abs(work.bottom - (pos.y + height)) < buffer) pos.y = work.bottom - height;
+}
+
+void Form::Show() {
+    if (Visible()) {
+        BringToFront();
+        return;
+    }
+    if (!shownOnce_ && spec_.position == FormPosition::ScreenCenter) {
+        RECT rect;
+        GetWindowRect(window_.Get(), &rect);
+        const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+        SetWindowPos(window_.Get(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                     (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    shownOnce_ = true;
+    App().UpdateTaskbarButton();
+    ShowWindow(window_.Get(), SW_SHOW);
+    App().UpdateTaskbarButton();
+}
+
+void Form::Hide() {
+    if (!window_) return;
+    ShowWindow(window_.Get(), SW_HIDE);
+    App().UpdateTaskbarButton();
+}
+
+bool Form::Visible() const { return window_ && (GetWindowLongA(window_.Get(), GWL_STYLE) & WS_VISIBLE) != 0; }
+
+void Form::BringToFront() { SetWindowPos(window_.Get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); }
+
+void Form::Close() {
+    if (modal_) {
+        // The modal loop sees the result and closes the form itself.
+        if (modalResult_ == 0) modalResult_ = IDCANCEL;
+        return;
+    }
+    CloseAction action = CloseAction::Hide;
+    if (spec_.onClose && loaded_) (this->*spec_.onClose)(action);
+    if (action == CloseAction::None) return;
+    if (this == App().MainForm()) {
+        App().Terminate();
+        return;
+    }
+    switch (action) {
+    case CloseAction::Hide:
+        Hide();
+        break;
+    case CloseAction::Free:
+        Release();
+        break;
+    case CloseAction::Minimize:
+        ShowWindow(window_.Get(), SW_MINIMIZE);
+        break;
+    case CloseAction::None:
+        break;
+    }
+}
+
+int Form::ShowModal() {
+    if (Visible() || modal_) throw Exception("Cannot make a visible window modal", "EInvalidOperation");
+    Application& app = App();
+    const std::vector<HWND> disabled = app.DisableTaskWindows(window_.Get());
+    modal_ = true;
+    modalResult_ = 0;
+    Show();
+    for (;;) {
+        try {
+            app.HandleMessage();
+        } catch (...) {
+            app.HandleException(std::current_exception());
+        }
+        if (app.Terminated() && modalResult_ == 0) modalResult_ = IDCANCEL;
+        if (modalResult_ == 0) continue;
+        CloseAction action = CloseAction::Hide;
+        if (spec_.onClose) (this->*spec_.onClose)(action);
+        if (action != CloseAction::None || app.Terminated()) break;
+        modalResult_ = 0;
+    }
+    // The other windows come back before this one hides, so one of them takes the activation.
+    app.EnableTaskWindows(disabled);
+    modal_ = false;
+    Hide();
+    return modalResult_;
+}
+
+void Form::Release() {
+    if (releasing_) return;
+    releasing_ = true;
+    PostMessageA(window_.Get(), kReleaseMessage, 0, 0);
+}
+
+void Form::ReleaseOwned(Form* form) {
+    for (auto it = owned_.begin(); it != owned_.end(); ++it)
+        if (it->get() == form) {
+            std::unique_ptr<Form> doomed = std::move(*it);
+            owned_.erase(it);
+            return;
+        }
+}
+
+void Form::SetCaption(const std::string& caption) { SetWindowTextA(window_.Get(), caption.c_str()); }
+
+std::string Form::Caption() const {
+    char text[512] = {};
+    GetWindowTextA(window_.Get(), text, sizeof(text));
+    return text;
+}
+
+int Form::Left() const {
+    RECT rect;
+    GetWindowRect(window_.Get(), &rect);
+    return rect.left;
+}
+
+int Form::Top() const {
+    RECT rect;
+    GetWindowRect(window_.Get(), &rect);
+    return rect.top;
+}
+
+void Form::SetPosition(int left, int top) {
+    SetWindowPos(window_.Get(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace ui

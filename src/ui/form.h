@@ -1,0 +1,128 @@
+#pragma once
+// A form: a top-level window built from a layout table, owning its controls and components.
+#include "ui/controls.h"
+#include "ui/layout.h"
+
+#include <map>
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+class Form {
+public:
+    // `owner`: the form that created this one (its window owns ours, and it destroys us at its end);
+    // nullptr: owned by the application.
+    Form(Form* owner, const FormSpec& spec, std::span<const ControlSpec> layout);
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    // Builds the window, its controls and components, completes their loading in layout order,
+    // runs the create event and shows the form when the layout makes it visible.
+    void Load();
+
+    HWND Handle() const { return window_.Get(); }
+    Form* OwnerForm() const { return owner_; }
+    const FormSpec& Spec() const { return spec_; }
+
+    void Show();
+    void Hide();
+    bool Visible() const;
+    void SetVisible(bool visible) { visible ? Show() : Hide(); }
+    // Runs the close event; by default that hides the form. Closing the main form ends the program.
+    void Close();
+    // Shows the form modally (the program's other windows are disabled) and returns its modal result
+    // once it closes.
+    int ShowModal();
+    int ModalResult() const { return modalResult_; }
+    void SetModalResult(int result) { modalResult_ = result; }
+    // Destroys the form once the current handler has returned.
+    void Release();
+    void BringToFront();
+
+    void SetCaption(const std::string& caption);
+    std::string Caption() const;
+    int Left() const;
+    int Top() const;
+    void SetPosition(int left, int top);
+    bool DoubleBuffered = false;
+
+    // Creates a form owned by this one, loads it, and keeps it until this form goes.
+    template <class T, class... Args>
+    T* CreateOwned(Args&&... args) {
+        auto form = std::make_unique<T>(this, std::forward<Args>(args)...);
+        T* raw = form.get();
+        owned_.push_back(std::move(form));
+        raw->Load();
+        return raw;
+    }
+
+    // A control or component by its layout name.
+    template <class T = Control>
+    T& Find(const std::string& name) const {
+        auto it = byName_.find(name);
+        if (it == byName_.end()) throw std::logic_error("no component named " + name);
+        T* found = dynamic_cast<T*>(it->second);
+        if (!found) throw std::logic_error("component " + name + " is of another kind");
+        return *found;
+    }
+    bool Has(const std::string& name) const { return byName_.count(name) != 0; }
+    const std::vector<Component*>& Components() const { return order_; }
+
+    // The brush that paints the form's background (colour and pictures), aligned for a window at
+    // `origin` in the form's client coordinates.
+    HBRUSH BackgroundBrush(HDC dc, POINT origin);
+    // Handles the notifications that child windows send their parent; containers forward theirs.
+    bool ChildNotification(HWND from, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // Tells the form a control's text or size changed so the parent's background is repainted.
+    double Scale() const { return scale_; }
+    HFONT FontFor(const ControlSpec& spec);
+    Color ColorFor(const ControlSpec& spec) const;
+    void RunHandler(Handler handler);
+    void ReleaseOwned(Form* form);
+
+protected:
+    // The window procedure; a form that needs to see messages first overrides it and calls this
+    // for the standard processing.
+    virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    friend class Application;
+    static LRESULT CALLBACK StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateWindowFromSpec();
+    void CreateRow(const ControlSpec& row, UINT id);
+    HWND ParentWindow(const ControlSpec& row) const;
+    void RebuildBackground();
+    void CreateHintWindow();
+    void AddHint(Control& control);
+    void ApplyHintSettings();
+    void Snap(WINDOWPOS& pos) const;
+    void Activated(bool active);
+    DWORD Style() const;
+    DWORD ExStyle() const;
+
+    Form* owner_;
+    const FormSpec& spec_;
+    std::span<const ControlSpec> layout_;
+    Window window_;
+    Window hintWindow_;
+    std::vector<std::unique_ptr<Component>> components_;
+    std::vector<Component*> order_;
+    std::map<std::string, Component*> byName_;
+    std::vector<std::unique_ptr<Form>> owned_;
+    std::map<std::string, GdiObject> fonts_;
+    GdiObject background_;
+    GdiObject backgroundBitmap_;
+    double scale_ = 1.0;
+    int modalResult_ = 0;
+    bool modal_ = false;
+    bool shownOnce_ = false;
+    bool releasing_ = false;
+    bool loaded_ = false;
+};
+
+}  // namespace ui
