@@ -42,11 +42,19 @@ bool ForceDirectories(std::string path) {
     return os::MakeDirectory(path) || os::DirectoryExists(path);
 }
 
-std::string Format1(const char* pattern, const std::string& a) {
+// The file-name part of a path is empty (no name, or a path that ends in a separator).
+bool BlankFileName(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/");
+    return path.empty() || slash == path.size() - 1;
+}
+
+// Fills each "%s" of `pattern` with the next argument.
+std::string Format(const char* pattern, const std::vector<std::string>& args) {
     std::string out;
+    size_t next = 0;
     for (const char* p = pattern; *p; ++p) {
         if (p[0] == '%' && p[1] == 's') {
-            out += a;
+            if (next < args.size()) out += args[next++];
             ++p;
         } else {
             out += *p;
@@ -154,8 +162,7 @@ void TZABaseArchiver::EndUpdate() {
 }
 
 void TZABaseArchiver::OpenArchiveFile() {
-    if (!InMemory && FileNamePart(FileName, '\\').empty() && FileNamePart(FileName, '/').empty())
-        throw EZAException(9, Name);
+    if (!InMemory && BlankFileName(FileName)) throw EZAException(9, Name);
     uint16_t mode = fmCreate;
     if (!InMemory && os::FileExists(FileName)) {
         if (os::OpenFile(FileName, os::OpenAccess::ReadWrite, os::Share::DenyWrite))
@@ -167,8 +174,7 @@ void TZABaseArchiver::OpenArchiveFile() {
 }
 
 void TZABaseArchiver::OpenArchiveFile(uint16_t mode) {
-    if (!InMemory && FileNamePart(FileName, '\\').empty() && FileNamePart(FileName, '/').empty())
-        throw EZAException(10, Name);
+    if (!InMemory && BlankFileName(FileName)) throw EZAException(10, Name);
     if (mode != fmCreate) {
         if (!os::FileExists(FileName)) throw EZAException(12, Name, {FileName});
         if (InMemory) throw EZAException(28, Name);
@@ -443,9 +449,7 @@ bool TZABaseArchiver::ConfirmOverwrite(const std::string& source, std::string& d
         OnConfirmOverwrite(this, source, dest, confirm);
         return confirm;
     }
-    std::string text = "Overwrite file \"%s\" with \"%s\"";
-    text = Format1(text.c_str(), dest);
-    text = Format1(text.c_str(), source);
+    const std::string text = Format("Overwrite file \"%s\" with \"%s\"", {dest, source});
     switch (os::CurrentPrompts().ConfirmOverwrite(text, "Confirm")) {
         case os::OverwriteAnswer::Yes: return true;
         case os::OverwriteAnswer::YesToAll: Options.OverwriteMode = omAlways; return true;
@@ -461,7 +465,7 @@ TZAAction TZABaseArchiver::ReportFailure(const std::string& name, const EZAExcep
         OnProcessFileFailure(this, name, poExtract, error.NativeError(), error.ErrorCode(), error.Message(), action);
         return action;
     }
-    const std::string text = Format1("%s. File processing error, possibly disk is full", error.Message());
+    const std::string text = Format("%s. File processing error, possibly disk is full", {error.Message()});
     switch (os::CurrentPrompts().ProcessFailure(text, "Confirm")) {
         case os::FailureAnswer::Retry: return fxaRetry;
         case os::FailureAnswer::Ignore: return fxaIgnore;
@@ -492,7 +496,7 @@ bool TZABaseArchiver::RequestPassword(const std::string& entryName) {
     if (OnPassword) {
         OnPassword(this, entryName, password, skip);
     } else {
-        const std::string caption = Format1("Password for \"%s\"", entryName);
+        const std::string caption = Format("Password for \"%s\"", {entryName});
         skip = !os::CurrentPrompts().InputPassword(caption, "Enter password: ", password);
     }
     if (skip) {
