@@ -1,0 +1,14 @@
+# Shared by the benchmark scripts: an optimised native build of the archive code (no sanitizers)
+# in build/bench, and the small benchmark programs compiled against it.
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BENCH_BUILD="$ROOT/build/bench"
+WORK="${BENCH_WORK:-$ROOT/build/bench-work}"
+
+build_bench() {
+    cmake -S "$ROOT" -B "$BENCH_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=clang \
+        -DCMAKE_CXX_COMPILER=clang++ -DQV_SANITIZE=OFF -DQV_FUZZ=OFF >/dev/null
+    cmake --build "$BENCH_BUILD" --target archive zatool >/dev/null
+    local lib="$BENCH_BUILD/src/archive/libarchive.a"
+    clang++ -std=c++17 -O2 -I"$ROOT/src" "$ROOT/bench/decode_bench.cpp" "$lib" -lz -lbz2 -o "$BENCH_BUILD/decode_bench"
+    clang++ -std=c++17 -O2 "$ROOT/bench/ref_extract.cpp" -lz -o "$BENCH_BUILD/ref_extract"
+}
