@@ -34,8 +34,17 @@ start_xvfb() {
 # The wineserver must be started after $DISPLAY is set, and kept warm so every test program starts fast.
 start_wine() {
     wineserver -k >/dev/null 2>&1 || true
-    wineserver -p </dev/null >/dev/null 2>&1
-    wine wineboot </dev/null >/dev/null 2>&1
+    wineserver -w >/dev/null 2>&1 || true
+    wineserver -p </dev/null >/dev/null 2>&1 || true
+    wine wineboot </dev/null >/dev/null 2>&1 || true
+}
+
+# One Wine session per prefix at a time: runs that share this checkout's prefix wait for each other
+# instead of stopping each other's wineserver.
+lock_prefix() {
+    mkdir -p "$DEPS"
+    exec 9>"$DEPS/wine.lock"
+    flock 9
 }
 stop_wine() { wineserver -k >/dev/null 2>&1 || true; }
 stop_xvfb() { [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null; XVFB_PID=; }

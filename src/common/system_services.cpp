@@ -49,8 +49,9 @@ public:
     int GetDeviceCaps(HDC dc, int index) override { return ::GetDeviceCaps(dc, index); }
 
     bool GetUserNameA(std::string& name) override {
-        char buffer[257];
-        DWORD size = sizeof(buffer);
+        // The name is the text up to the terminating NUL of a 254-character buffer announced as 253.
+        char buffer[254] = {};
+        DWORD size = 253;
         if (!::GetUserNameA(buffer, &size)) return false;
         name.assign(buffer);
         return true;

@@ -1,46 +1,35 @@
-// Quorvex program entry. For now a plain window; the host form and its start-up sequence
-// replace it.
-#include <windows.h>
+// Quorvex program entry.
+#include "screens/about.h"
+#include "screens/control_center.h"
+#include "screens/wizard.h"
+#include "tray/agent_form.h"
+#include "tray/forms.h"
+#include "tray/host_form.h"
+#include "ui/application.h"
 
-namespace {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    using namespace tray;
+    screenFactories.controlCenter = [](ui::Form& owner) -> ui::Form* { return owner.CreateOwned<::screens::Tmain>(); };
+    screenFactories.wizard = [](ui::Form& owner) -> ui::Form* { return owner.CreateOwned<::screens::Twizard>(); };
+    screenFactories.about = [](ui::Form& owner) -> ui::Form* { return owner.CreateOwned<::screens::Tabout>(); };
 
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        RECT client;
-        GetClientRect(window, &client);
-        SetBkMode(dc, TRANSPARENT);
-        DrawTextA(dc, "Loading...", -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        EndPaint(window, &paint);
-        return 0;
-    }
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-}  // namespace
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-    WNDCLASSA cls{};
-    cls.lpfnWndProc = WindowProc;
-    cls.hInstance = instance;
-    cls.hIcon = LoadIconA(instance, "MAINICON");
-    cls.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    cls.lpszClassName = "Tresolution";
-    RegisterClassA(&cls);
-    HWND window = CreateWindowExA(0, cls.lpszClassName, "Quorvex", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 240, 120, nullptr, nullptr, instance, nullptr);
-    ShowWindow(window, show);
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return static_cast<int>(msg.wParam);
+    ui::Application& app = ui::App();
+    app.Initialize();
+    app.SetTitle("Quorvex");
+    app.CreateForm(forms.resolution);
+    ::screens::Tmain* controlCenter = nullptr;
+    app.CreateForm(controlCenter);
+    forms.main = controlCenter;
+    Tagent* agent = nullptr;
+    app.CreateForm(agent);
+    forms.agent = agent;
+    ::screens::Twizard* wizard = nullptr;
+    app.CreateForm(wizard);
+    forms.wizard = wizard;
+    ::screens::Tabout* about = nullptr;
+    app.CreateForm(about);
+    forms.about = about;
+    app.Run();
+    app.DestroyForms();
+    return 0;
 }

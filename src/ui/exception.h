@@ -1,25 +1,12 @@
 #pragma once
-// Errors travel as exceptions that carry the class name the error reports show.
-#include <stdexcept>
+#include "common/exception.h"
+
 #include <string>
 
 namespace ui {
 
-class Exception : public std::runtime_error {
-public:
-    explicit Exception(const std::string& message, const char* className = "Exception")
-        : std::runtime_error(message), className_(className) {}
-    const char* ClassName() const { return className_; }
-
-private:
-    const char* className_;
-};
-
-// "Not enough timers available" and the like.
-class OutOfResources : public Exception {
-public:
-    explicit OutOfResources(const std::string& message) : Exception(message, "EOutOfResources") {}
-};
+using common::Exception;
+using common::OutOfResources;
 
 // The class name an error report shows for any exception.
 const char* ExceptionClassName(const std::exception& error);

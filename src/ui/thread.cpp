@@ -74,12 +74,15 @@ void Thread::Start() {
     if (handle_) return;
     App().Initialize();  // the window the worker's calls are posted to
     unsigned id = 0;
-    handle_.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Entry, this, 0, &id)));
+    // Suspended until the handle is stored: a self-freeing thread may be gone right after it runs.
+    handle_.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Entry, this, CREATE_SUSPENDED, &id)));
     if (!handle_) throw OutOfResources("Thread creation error");
+    id_ = id;
+    ResumeThread(handle_.Get());
 }
 
 void Thread::WaitFor() {
-    if (!handle_) return;
+    if (!handle_ || GetCurrentThreadId() == id_) return;
     HANDLE thread = handle_.Get();
     if (GetCurrentThreadId() != guiThreadId) {
         WaitForSingleObject(thread, INFINITE);
@@ -103,6 +106,7 @@ unsigned __stdcall Thread::Entry(void* self) {
         WorkerFailed(Exception("Unknown error"));
     }
     InterlockedExchange(&thread->finished_, 1);
+    if (thread->FreeOnTerminate) delete thread;
     return 0;
 }
 

@@ -10,9 +10,13 @@ namespace ui {
 class Thread {
 public:
     Thread();
-    virtual ~Thread();  // waits for the thread to end
+    virtual ~Thread();  // waits for the thread to end, unless it runs on that thread
     Thread(const Thread&) = delete;
     Thread& operator=(const Thread&) = delete;
+
+    // When set before Start, the object deletes itself on its own thread once Execute has returned;
+    // nobody else may delete it or wait for it then.
+    bool FreeOnTerminate = false;
 
     void Start();
     void WaitFor();
@@ -28,6 +32,7 @@ protected:
 private:
     static unsigned __stdcall Entry(void* self);
     ui::Handle handle_;
+    DWORD id_ = 0;
     volatile LONG finished_ = 0;
 };
 

@@ -4,7 +4,7 @@
 #include "ui/application.h"
 #include "ui/exception.h"
 #include "ui/thread.h"
-#include "ui_test_support.h"
+#include "support/ui_test_support.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

@@ -1,0 +1,17 @@
+#pragma once
+// The About screen: program name, version, author and licence terms.
+#include "ui/form.h"
+
+namespace screens {
+
+class Tabout : public ui::Form {
+public:
+    explicit Tabout(ui::Form* owner);
+
+    void Button1Click();
+
+    static const ui::FormSpec kForm;
+    static const ui::ControlSpec kLayout[];
+};
+
+}  // namespace screens

@@ -1,0 +1,160 @@
+#include "tray/host_form.h"
+
+#include "common/exception.h"
+#include "common/profile.h"
+#include "common/system_services.h"
+#include "common/text.h"
+#include "tray/forms.h"
+#include "ui/application.h"
+
+#include <shellapi.h>
+
+namespace tray {
+
+FormReferences forms;
+ScreenFactories screenFactories;
+
+const ui::FormSpec Tresolution::kForm = {
+    .className = "Tresolution",
+    .caption = "Quorvex",
+    .clientWidth = 315,
+    .clientHeight = 136,
+    .border = ui::BorderStyle::None,
+    .borderIcons = 0,
+    .position = ui::FormPosition::ScreenCenter,
+    .color = ui::Rgb(0, 0, 0),
+    .font = {"Tahoma", -11, false, ui::Rgb(55, 72, 132)},
+    .alpha = 220,
+    .transparentColor = ui::Rgb(0, 0, 0),  // the black margin and any pure black are see-through
+    .visible = true,
+    .onCreate = ui::Do(&Tresolution::FormCreate),
+    .onClose = ui::Do(&Tresolution::FormClose),
+};
+
+const ui::ControlSpec Tresolution::kLayout[] = {
+    ui::Picture("tlo", {0, 0, 315, 136}, "SPLASH"),
+    ui::Label("luser", {64, 112, 61, 13}, "nazwa usera").Hidden(),
+    ui::Label("info", {136, 112, 61, 13}, "info").FixedSize().Hidden(),
+    ui::Label("wersja", {238, 16, 49, 13}, "Loading...").AlignRight().Font("Tahoma", -11).TextColor(ui::Rgb(213, 103, 4)),
+    ui::CheckBox("startup", {8, 112, 57, 17}, "startup").Checked().Hidden(),
+    ui::Events("events").OnIdle(&Tresolution::eventsIdle),
+    ui::Manifest("man"),
+    ui::PopupMenu("popup").Animation(TPM_HORPOSANIMATION | TPM_HORNEGANIMATION | TPM_VERPOSANIMATION |
+                                     TPM_VERNEGANIMATION),
+    ui::MenuItem("Open1", "Open Control Center", "popup").Default().OnClick(&Tresolution::Open1Click),
+    ui::MenuItem("N1", "-", "popup"),
+    ui::MenuItem("Help1", "Help", "popup").OnClick(&Tresolution::Help1Click),
+    ui::MenuItem("Whatisthisprogramfor1", "What is this program for?", "popup")
+        .OnClick(&Tresolution::Whatisthisprogramfor1Click),
+    ui::MenuItem("N2", "-", "popup"),
+    ui::MenuItem("Searchforupdates1", "Check for updates", "popup").OnClick(&Tresolution::Searchforupdates1Click),
+    ui::MenuItem("N3", "-", "popup"),
+    ui::MenuItem("Exit1", "Exit", "popup").OnClick(&Tresolution::Exit1Click),
+    ui::MenuItem("About1", "About", "popup").OnClick(&Tresolution::About1Click),
+    ui::Timer("Timer1").Interval(3500).Disabled().OnTimer(&Tresolution::Timer1Timer),
+};
+
+Tresolution::Tresolution(ui::Form* owner) : ui::Form(owner, kForm, kLayout) {}
+
+void Tresolution::FormCreate() { DoubleBuffered = true; }
+
+std::string Tresolution::QueryUserName() {
+    std::string name;
+    // Without a name there is no profile to open: an empty one would name the Users folder itself.
+    if (!common::Services().GetUserNameA(name) || name.empty())
+        throw common::Exception("Unable to determine the Windows user name");
+    Find("luser").SetText(common::AsciiUpper(name));
+    return name;
+}
+
+void Tresolution::eventsIdle(bool&) {
+    // Nested loops (the wizard, message boxes) come back here: the flag goes first.
+    auto& startup = Find<ui::TCheckBox>("startup");
+    if (!startup.Checked()) return;
+    startup.SetChecked(false);
+
+    currentUser_ = common::AsciiUpper(QueryUserName());
+    LoadProfile();
+    ProgramVersion = "2.0";
+    ProgramBuild = "1";
+    Find("wersja").SetText(ProgramVersion);
+    versionFile_ = std::make_unique<common::IniFile>(common::ProgramDirectory() + "version.txt");
+    versionFile_->WriteString("Quorvex", "update", ProgramBuild);
+    Find<ui::TTimer>("Timer1").SetEnabled(true);
+}
+
+void Tresolution::LoadProfile() {
+    common::EnsureUsersDirectory();
+    profile_ = std::make_unique<common::IniFile>(common::ProfilePath(currentUser_));
+    const int32_t x = profile_->ReadInteger("Screen", "X", 0);
+    const int32_t y = profile_->ReadInteger("Screen", "Y", 0);
+    const int32_t depth = profile_->ReadInteger("Screen", "Depth", 0);
+    NaturalX = profile_->ReadInteger("Screen", "oldX", 0);
+    NaturalY = profile_->ReadInteger("Screen", "oldY", 0);
+    NaturalDepth = profile_->ReadInteger("Screen", "oldDepth", 0);
+    if (NaturalX == 0) {
+        profile_->WriteInteger("Screen", "oldX", 1024);
+        profile_->WriteInteger("Screen", "oldY", 768);
+        profile_->WriteInteger("Screen", "oldDepth", 32);
+        NaturalX = 1024;
+        NaturalY = 768;
+        NaturalDepth = 32;
+    }
+    if (x > 0 && y > 0 && depth > 0) {
+        ApplyDisplayMode(x, y, depth);
+        return;
+    }
+    ui::Form* wizard = screenFactories.wizard(*this);
+    forms.wizard = wizard;
+    wizard->ShowModal();
+    forms.wizard = nullptr;
+    ReleaseOwned(wizard);
+    const int32_t newX = profile_->ReadInteger("Screen", "X", 0);
+    const int32_t newY = profile_->ReadInteger("Screen", "Y", 0);
+    const int32_t newDepth = profile_->ReadInteger("Screen", "Depth", 0);
+    if (newX > 0) ApplyDisplayMode(newX, newY, newDepth);
+}
+
+void Tresolution::Timer1Timer() {
+    Find<ui::TTimer>("Timer1").SetEnabled(false);
+    HideApplication();
+}
+
+void Tresolution::HideApplication() {
+    HWND application = ui::App().Handle();
+    if (application && IsWindowVisible(application)) ShowWindow(application, SW_HIDE);
+    Hide();
+}
+
+void Tresolution::Open1Click() {
+    forms.main = screenFactories.controlCenter(*this);
+    forms.main->Show();
+}
+
+void Tresolution::Help1Click() { forms.main->Find<ui::TButton>("Button3").Click(); }
+
+void Tresolution::Whatisthisprogramfor1Click() {
+    // The balloon tip belongs to the tray icon.
+}
+
+void Tresolution::Searchforupdates1Click() {
+    const std::string updater = common::ProgramDirectory() + "Fetchwell.exe";
+    common::Services().ShellExecuteA(Handle(), "open", updater.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    Close();
+}
+
+void Tresolution::Exit1Click() { Close(); }
+
+void Tresolution::About1Click() {
+    forms.about = screenFactories.about(*this);
+    forms.about->Show();
+}
+
+void Tresolution::FormClose(ui::CloseAction&) { RestoreNaturalMode(); }
+
+LRESULT Tresolution::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_QUERYENDSESSION) RestoreNaturalMode();
+    return ui::Form::WndProc(message, wParam, lParam);
+}
+
+}  // namespace tray

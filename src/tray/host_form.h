@@ -1,0 +1,61 @@
+#pragma once
+// The host form: Quorvex's splash window, the owner of the tray menu and of the one-time start-up
+// sequence, and the place where the program ends.
+#include "common/ini_file.h"
+#include "ui/form.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace tray {
+
+class Tresolution : public ui::Form {
+public:
+    explicit Tresolution(ui::Form* owner);
+
+    // What other windows use of the host form.
+    const std::string& CurrentUser() const { return currentUser_; }
+    std::string UserLabel() const { return Find("luser").Text(); }
+    std::string VersionText() const { return Find("wersja").Text(); }
+    // Switches to a display mode after asking the system whether it is possible; reports the
+    // outcome itself. 0 when the mode was set and stored, -1 otherwise.
+    int32_t ApplyDisplayMode(int32_t width, int32_t height, int32_t depth);
+    // Switches back to the natural display mode; only a bad natural mode is reported.
+    void RestoreNaturalMode();
+    // Shows `text` in a new notification popup.
+    void ShowNotification(const std::string& text);
+    // The user name as the system gives it; puts the upper-case name into `luser`.
+    std::string QueryUserName();
+
+    int32_t NaturalX = 0, NaturalY = 0, NaturalDepth = 0;
+    std::string ProgramVersion, ProgramBuild;
+
+    // Handlers.
+    void eventsIdle(bool& done);
+    void Timer1Timer();
+    void Open1Click();
+    void Exit1Click();
+    void Whatisthisprogramfor1Click();
+    void FormCreate();
+    void About1Click();
+    void Help1Click();
+    void FormClose(ui::CloseAction& action);
+    void Searchforupdates1Click();
+
+    static const ui::FormSpec kForm;
+    static const ui::ControlSpec kLayout[];
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void LoadProfile();
+    void HideApplication();
+
+    std::string currentUser_;
+    std::unique_ptr<common::IniFile> profile_;
+    std::unique_ptr<common::IniFile> versionFile_;
+};
+
+}  // namespace tray

@@ -1,0 +1,309 @@
+// Quorvex's host form: the start-up sequence, the profile files, the display-mode outcomes, the menu
+// commands and the end of the program, with scripted system answers.
+#include "tray_test_support.h"
+
+#include <windows.h>
+
+#include <fstream>
+
+namespace traytest {
+namespace {
+
+const char kSuccess[] = "Screen resolution was changed successfully.";
+
+TEST_F(HostFormTest, FirstStartSeedsTheProfileRunsTheWizardAndStampsTheVersion) {
+    FakeWizard::action = [this] {
+        // The user finishes the wizard with 1024 x 768 at 32 bits.
+        EXPECT_EQ(host->UserLabel(), "JOHN");
+        common::IniFile profile(ProfileFile(host->UserLabel()));
+        profile.WriteInteger("Screen", "X", 1024);
+        profile.WriteInteger("Screen", "Y", 768);
+        profile.WriteInteger("Screen", "Depth", 32);
+    };
+    CreateHost();
+    EXPECT_EQ(host->VersionText(), "Loading...");
+    StartUp();
+
+    EXPECT_EQ(FakeWizard::shows, 1);
+    EXPECT_EQ(FileText(ProfileFile("JOHN")),
+              "[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\nX=1024\r\nY=768\r\nDepth=32\r\n");
+    EXPECT_EQ(host->CurrentUser(), "JOHN");
+    EXPECT_EQ(host->NaturalX, 1024);
+    EXPECT_EQ(host->NaturalDepth, 32);
+    ASSERT_EQ(services.displayCalls.size(), 2u);
+    const DEVMODEA& mode = services.displayCalls[0].mode;
+    EXPECT_EQ(mode.dmSize, 156);
+    EXPECT_EQ(mode.dmDriverExtra, 0);
+    EXPECT_EQ(mode.dmFields, 0x001C0000u);
+    EXPECT_EQ(mode.dmPelsWidth, 1024u);
+    EXPECT_EQ(mode.dmPelsHeight, 768u);
+    EXPECT_EQ(mode.dmBitsPerPel, 32u);
+    EXPECT_EQ(mode.dmDisplayFrequency, 0u);
+    EXPECT_EQ(services.displayCalls[0].flags, static_cast<DWORD>(CDS_TEST));
+    EXPECT_EQ(services.displayCalls[1].flags, static_cast<DWORD>(CDS_UPDATEREGISTRY));
+    EXPECT_EQ(Popups(), std::vector<std::string>{kSuccess});
+    EXPECT_EQ(host->VersionText(), "2.0");
+    EXPECT_EQ(FileText(Dir() + "version.txt"), "[Quorvex]\r\nupdate=1\r\n");
+    EXPECT_TRUE(host->Find<ui::TTimer>("Timer1").Enabled());
+    EXPECT_TRUE(services.messages.empty());
+}
+
+TEST_F(HostFormTest, ALaterStartAppliesTheStoredModeAndNamesDifferingInCaseShareAProfile) {
+    services.userName = "John";
+    WriteProfile("JOHN", "[Screen]\r\noldX=1280\r\noldY=1024\r\noldDepth=16\r\nX=0x320\r\nY= 600\r\nDepth=16\r\n");
+    CreateHost();
+    StartUp();
+    EXPECT_EQ(FakeWizard::shows, 0);
+    ASSERT_EQ(services.displayCalls.size(), 2u);
+    EXPECT_EQ(services.displayCalls[1].mode.dmPelsWidth, 800u);
+    EXPECT_EQ(services.displayCalls[1].mode.dmPelsHeight, 600u);
+    EXPECT_EQ(host->NaturalX, 1280);  // not seeded again
+    EXPECT_EQ(host->UserLabel(), "JOHN");
+}
+
+TEST_F(HostFormTest, NonAsciiLettersOfTheUserNameStayAsTheyAre) {
+    services.userName = "j\xf6rg";
+    CreateHost();
+    StartUp();
+    EXPECT_EQ(host->CurrentUser(), "J\xf6RG");
+    EXPECT_NE(GetFileAttributesA(ProfileFile("J\xf6RG").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(HostFormTest, AWizardClosedWithoutFinishingAppliesNothingAndTheSequenceGoesOn) {
+    CreateHost();
+    StartUp();
+    EXPECT_EQ(FakeWizard::shows, 1);
+    EXPECT_TRUE(services.displayCalls.empty());
+    EXPECT_EQ(host->VersionText(), "2.0");
+    EXPECT_EQ(tray::forms.wizard, nullptr);  // freed after its modal run
+}
+
+TEST_F(HostFormTest, AnIncompleteModeAfterTheWizardIsAppliedAsItIs) {
+    WriteProfile("JOHN", "[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\nX=800\r\n");
+    services.displayAnswers = {DISP_CHANGE_BADMODE};
+    CreateHost();
+    StartUp();
+    EXPECT_EQ(FakeWizard::shows, 1);
+    ASSERT_EQ(services.displayCalls.size(), 1u);
+    EXPECT_EQ(services.displayCalls[0].mode.dmPelsHeight, 0u);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Selected display mode is not supported on this machine."});
+}
+
+TEST_F(HostFormTest, TheStartUpSequenceRunsOnceAlthoughAMessageBoxIsOpenDuringIt) {
+    WriteProfile("JOHN", "[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\nX=640\r\nY=480\r\nDepth=8\r\n");
+    services.displayAnswers = {DISP_CHANGE_SUCCESSFUL, DISP_CHANGE_RESTART};
+    services.onMessage = [](const testsupport::ScriptedServices::MessageCall&) { ui::App().Idle(); };
+    CreateHost();
+    StartUp();
+    EXPECT_EQ(services.displayCalls.size(), 2u);
+    EXPECT_EQ(services.messages.size(), 1u);
+}
+
+struct Outcome {
+    LONG test, change;
+    size_t calls;
+    std::vector<std::string> boxes, popups;
+    int32_t result;
+};
+
+TEST_F(HostFormTest, ApplyDisplayModeReportsEveryOutcome) {
+    const std::string error1 =
+        "Error 1: Your display driver is unable to change the screen resolution without system reboot.\r"
+        "Please read the program manual.";
+    const Outcome outcomes[] = {
+        {DISP_CHANGE_SUCCESSFUL, DISP_CHANGE_SUCCESSFUL, 2, {}, {kSuccess}, 0},
+        {DISP_CHANGE_BADMODE, 0, 1, {"Selected display mode is not supported on this machine."}, {"Display test failed."}, -1},
+        {DISP_CHANGE_FAILED, DISP_CHANGE_SUCCESSFUL, 2, {}, {kSuccess}, 0},
+        {DISP_CHANGE_RESTART, DISP_CHANGE_RESTART, 2, {error1}, {}, -1},
+        {DISP_CHANGE_SUCCESSFUL, DISP_CHANGE_FAILED, 2, {"Error 2: Screen resolution could not be changed - unknown error occured."}, {}, -1},
+        {DISP_CHANGE_SUCCESSFUL, DISP_CHANGE_BADMODE, 2, {"Error 3: Your machine does not support this display mode."}, {}, -1},
+        {DISP_CHANGE_SUCCESSFUL, DISP_CHANGE_NOTUPDATED, 2, {},
+         {"INFO: Screen resolution was changed successfully, but the registry settings could not be updated."}, -1},
+        {DISP_CHANGE_SUCCESSFUL, DISP_CHANGE_BADFLAGS, 2, {}, {}, -1},
+    };
+    CreateHost();
+    for (const Outcome& o : outcomes) {
+        SCOPED_TRACE(testing::Message() << "test " << o.test << ", change " << o.change);
+        services.displayCalls.clear();
+        services.messages.clear();
+        services.displayAnswers = {o.test, o.change};
+        size_t popupsAtBox = 99;
+        services.onMessage = [&](const auto&) { popupsAtBox = Popups().size(); };
+        const size_t before = Popups().size();
+        EXPECT_EQ(host->ApplyDisplayMode(800, 600, 16), o.result);
+        EXPECT_EQ(services.displayCalls.size(), o.calls);
+        EXPECT_EQ(Boxes(), o.boxes);
+        std::vector<std::string> popups = Popups();
+        popups.erase(popups.begin(), popups.begin() + static_cast<long>(before));
+        EXPECT_EQ(popups, o.popups);
+        if (!o.boxes.empty()) {
+            EXPECT_EQ(popupsAtBox, before);  // the box comes before any popup
+        }
+    }
+}
+
+TEST_F(HostFormTest, MessageBoxesArePlainQuorvexBoxes) {
+    CreateHost();
+    services.displayAnswers = {DISP_CHANGE_SUCCESSFUL, DISP_CHANGE_FAILED};
+    host->ApplyDisplayMode(1024, 768, 32);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].caption, "Quorvex");
+    EXPECT_EQ(services.messages[0].type, static_cast<UINT>(MB_OK));
+}
+
+TEST_F(HostFormTest, RestoreNaturalModeIsSilentExceptForABadMode) {
+    CreateHost();
+    host->NaturalX = 1024;
+    host->NaturalY = 768;
+    host->NaturalDepth = 32;
+    for (LONG answer : {DISP_CHANGE_SUCCESSFUL, DISP_CHANGE_FAILED, DISP_CHANGE_RESTART, DISP_CHANGE_NOTUPDATED}) {
+        services.displayAnswers = {answer};
+        host->RestoreNaturalMode();
+    }
+    EXPECT_TRUE(services.messages.empty());
+    ASSERT_EQ(services.displayCalls.size(), 4u);
+    EXPECT_EQ(services.displayCalls[0].flags, static_cast<DWORD>(CDS_UPDATEREGISTRY));
+    EXPECT_EQ(services.displayCalls[0].mode.dmPelsWidth, 1024u);
+    services.displayAnswers = {DISP_CHANGE_BADMODE};
+    host->RestoreNaturalMode();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Error 4: Natural screen settings are invalid. Please read the readme.txt file."});
+    EXPECT_TRUE(Popups().empty());
+}
+
+// What the user sees when a step fails: the error box, and the host form stays with "Loading...".
+TEST_F(HostFormTest, AFileInPlaceOfTheUsersFolderStopsTheSequence) {
+    std::ofstream(Dir() + "Users") << "in the way";
+    CreateHost();
+    host->Show();
+    StartUp();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text, "I/O error 183.");
+    EXPECT_EQ(services.messages[0].caption, "Quorvex");
+    EXPECT_EQ(services.messages[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_EQ(host->VersionText(), "Loading...");
+    EXPECT_FALSE(host->Find<ui::TTimer>("Timer1").Enabled());
+    EXPECT_EQ(host->NaturalX, 0);
+    StartUp();  // never resumes
+    EXPECT_EQ(services.messages.size(), 1u);
+}
+
+// The tests run as root under Wine, where read-only attributes do not stop writes: a folder in
+// place of the file refuses them instead.
+TEST_F(HostFormTest, AnUnwritableProfileIsReportedWithItsPath) {
+    CreateDirectoryA((Dir() + "Users").c_str(), nullptr);
+    CreateDirectoryA(ProfileFile("JOHN").c_str(), nullptr);
+    CreateHost();
+    StartUp();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Unable to write to " + ProfileFile("JOHN") + "."});
+    EXPECT_EQ(host->NaturalX, 0);
+    EXPECT_EQ(host->VersionText(), "Loading...");
+    EXPECT_TRUE(services.displayCalls.empty());
+}
+
+TEST_F(HostFormTest, AnUnwritableVersionStampLeavesTheModeAppliedAndTheSplashUp) {
+    WriteProfile("JOHN", "[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\nX=800\r\nY=600\r\nDepth=16\r\n");
+    CreateDirectoryA((Dir() + "version.txt").c_str(), nullptr);
+    CreateHost();
+    host->Show();
+    StartUp();
+    EXPECT_EQ(services.displayCalls.size(), 2u);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Unable to write to " + Dir() + "version.txt."});
+    EXPECT_EQ(host->VersionText(), "2.0");
+    EXPECT_FALSE(host->Find<ui::TTimer>("Timer1").Enabled());
+    EXPECT_TRUE(host->Visible());
+}
+
+TEST_F(HostFormTest, WithoutAUserNameNothingIsWritten) {
+    for (bool fails : {true, false}) {
+        services.userNameFails = fails;
+        services.userName = "";
+        services.messages.clear();
+        ui::App().Reset();
+        CreateHost();
+        StartUp();
+        EXPECT_EQ(Boxes(), std::vector<std::string>{"Unable to determine the Windows user name."});
+        EXPECT_EQ(GetFileAttributesA((Dir() + "Users").c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_TRUE(services.displayCalls.empty());
+    }
+}
+
+TEST_F(HostFormTest, TheSessionEndRestoresTheNaturalModeOnce) {
+    WriteProfile("JOHN", "[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\nX=800\r\nY=600\r\nDepth=16\r\n");
+    CreateHost();
+    StartUp();
+    services.displayCalls.clear();
+
+    // Another program cancels the session end: the natural mode stays, the program runs on.
+    EXPECT_EQ(SendMessageA(host->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    SendMessageA(host->Handle(), WM_ENDSESSION, FALSE, 0);
+    ASSERT_EQ(services.displayCalls.size(), 1u);
+    EXPECT_EQ(services.displayCalls[0].mode.dmPelsWidth, 1024u);
+    EXPECT_FALSE(ui::App().Terminated());
+
+    SendMessageA(host->Handle(), WM_QUERYENDSESSION, 0, 0);
+    SendMessageA(host->Handle(), WM_ENDSESSION, TRUE, 0);
+    SendMessageA(ui::App().Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(ui::App().Terminated());
+    ui::App().Run();  // ends at once
+    EXPECT_EQ(services.displayCalls.size(), 2u);
+}
+
+TEST_F(HostFormTest, CheckForUpdatesStartsFetchwellRestoresTheModeAndEnds) {
+    CreateHost();
+    host->NaturalX = 1024;
+    host->Find<ui::TMenuItem>("Searchforupdates1").Click();
+    ASSERT_EQ(services.shellCalls.size(), 1u);
+    const auto& call = services.shellCalls[0];
+    EXPECT_EQ(call.owner, host->Handle());
+    EXPECT_EQ(call.verb, "open");
+    EXPECT_EQ(call.file, Dir() + "Fetchwell.exe");
+    EXPECT_EQ(call.parameters, "");
+    EXPECT_FALSE(call.hasDirectory);
+    EXPECT_EQ(call.show, SW_SHOWNORMAL);
+    ASSERT_EQ(services.displayCalls.size(), 1u);
+    EXPECT_EQ(services.displayCalls[0].mode.dmPelsWidth, 1024u);
+    EXPECT_TRUE(ui::App().Terminated());
+}
+
+TEST_F(HostFormTest, MenuCommandsOpenWindowsAndHelpWorksBeforeAnyControlCenter) {
+    CreateHost();
+    ui::Form* first = tray::forms.main;
+    host->Find<ui::TMenuItem>("Help1").Click();
+    ASSERT_EQ(services.shellCalls.size(), 1u);
+    EXPECT_EQ(services.shellCalls[0].file, Dir() + "readme.txt");
+    EXPECT_EQ(services.shellCalls[0].owner, first->Handle());
+
+    host->Find<ui::TMenuItem>("Open1").Click();
+    ui::Form* second = tray::forms.main;
+    host->Find<ui::TMenuItem>("Open1").Click();
+    EXPECT_NE(tray::forms.main, second);
+    EXPECT_TRUE(second->Visible());
+    EXPECT_TRUE(tray::forms.main->Visible());
+    EXPECT_EQ(GetWindow(second->Handle(), GW_OWNER), host->Handle());
+
+    host->Find<ui::TMenuItem>("About1").Click();
+    EXPECT_TRUE(tray::forms.about->Visible());
+    EXPECT_EQ(host->Find<ui::TPopupMenu>("popup").DefaultItem()->Name(), "Open1");
+    EXPECT_EQ(host->Find<ui::TPopupMenu>("popup").Items().size(), 9u);
+
+    host->Find<ui::TMenuItem>("Exit1").Click();
+    EXPECT_TRUE(ui::App().Terminated());
+    EXPECT_EQ(services.displayCalls.size(), 1u);  // the natural mode on the way out
+}
+
+TEST_F(HostFormTest, TheTimerHidesTheSplashAndTheTaskbarButton) {
+    WriteProfile("JOHN", "[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\nX=800\r\nY=600\r\nDepth=16\r\n");
+    CreateHost();
+    host->Show();
+    StartUp();
+    ui::App().ProcessMessages();
+    EXPECT_TRUE(IsWindowVisible(ui::App().Handle()));
+    host->Timer1Timer();
+    EXPECT_FALSE(host->Find<ui::TTimer>("Timer1").Enabled());
+    EXPECT_FALSE(host->Visible());
+    // The success popup is still up, so the program keeps its taskbar button until it goes.
+    EXPECT_TRUE(IsWindowVisible(ui::App().Handle()));
+}
+
+}  // namespace
+}  // namespace traytest

@@ -1,0 +1,92 @@
+#include "tray_test_support.h"
+
+#include "screens/about.h"
+#include "screens/control_center.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace traytest {
+
+std::function<void()> FakeWizard::action;
+int FakeWizard::shows = 0;
+
+const ui::FormSpec FakeWizard::kForm = {
+    .className = "TFakeWizard",
+    .caption = "Quorvex First Configuration Wizard",
+    .width = 300,
+    .height = 200,
+    .onActivate = ui::Do(&FakeWizard::FormActivate),
+};
+
+FakeWizard::FakeWizard(ui::Form* owner) : ui::Form(owner, kForm, {}) {}
+
+void FakeWizard::FormActivate() {
+    if (++shows > 1) return;
+    if (action) action();
+    Close();
+}
+
+void HostFormTest::SetUp() {
+    ui::App().Reset();
+    ui::App().SetTitle("Quorvex");
+    services.userName = "john";
+    FakeWizard::action = nullptr;
+    FakeWizard::shows = 0;
+    tray::screenFactories.wizard = [](ui::Form& owner) -> ui::Form* {
+        FakeWizard::shows = 0;
+        return owner.CreateOwned<FakeWizard>();
+    };
+    tray::screenFactories.controlCenter = [](ui::Form& owner) -> ui::Form* {
+        return owner.CreateOwned<screens::Tmain>();
+    };
+    tray::screenFactories.about = [](ui::Form& owner) -> ui::Form* { return owner.CreateOwned<screens::Tabout>(); };
+}
+
+void HostFormTest::TearDown() {
+    ui::App().Reset();
+    tray::forms = {};
+}
+
+void HostFormTest::CreateHost() {
+    ui::App().CreateForm(tray::forms.resolution);
+    host = tray::forms.resolution;
+    screens::Tmain* controlCenter = nullptr;
+    ui::App().CreateForm(controlCenter);
+    tray::forms.main = controlCenter;
+}
+
+void HostFormTest::WriteProfile(const std::string& upperName, const std::string& text) {
+    CreateDirectoryA((Dir() + "Users").c_str(), nullptr);
+    std::ofstream(ProfileFile(upperName), std::ios::binary) << text;
+}
+
+std::string HostFormTest::FileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> HostFormTest::Popups() const {
+    std::vector<std::string> texts;
+    for (HWND popup = nullptr; (popup = FindWindowExA(nullptr, popup, "Tagent", nullptr));) {
+        if (!IsWindowVisible(popup) || GetWindowThreadProcessId(popup, nullptr) != GetCurrentThreadId()) continue;
+        char text[256] = {};
+        // The popup's label is its second child window (the check box comes after it).
+        HWND label = FindWindowExA(popup, nullptr, "Static", nullptr);
+        GetWindowTextA(label, text, sizeof(text));
+        texts.insert(texts.begin(), text);  // top-level windows come newest first
+    }
+    return texts;
+}
+
+std::vector<std::string> HostFormTest::Boxes() const {
+    std::vector<std::string> texts;
+    for (const auto& call : services.messages) texts.push_back(call.text);
+    return texts;
+}
+
+}  // namespace traytest
