@@ -564,6 +564,11 @@ LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             InvalidateRect(window, nullptr, TRUE);
         }
         break;
+    case WM_DISPLAYCHANGE:
+        // The background was made for the old screen's colour format: make it again and repaint.
+        if (background_) RebuildBackground();
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+        break;
     case WM_WINDOWPOSCHANGING:
         if (spec_.snapBuffer > 0) Snap(*reinterpret_cast<WINDOWPOS*>(lParam));
         break;

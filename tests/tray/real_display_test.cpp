@@ -1,0 +1,63 @@
+// Quorvex's host form against the real display of the Wine desktop: the screen really switches.
+#include "support/ui_test_support.h"
+#include "tray_test_support.h"
+
+#include <windows.h>
+
+#include <fstream>
+
+namespace traytest {
+namespace {
+
+class RealDisplay : public HostFormTest {
+protected:
+    void SetUp() override {
+        HostFormTest::SetUp();
+        common::SetServices(nullptr);  // the real system answers
+    }
+};
+
+RECT WindowRect(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+TEST_F(RealDisplay, TheStoredModeIsAppliedAtStartAndTheNaturalModeRestoredAtExit) {
+    const int naturalWidth = GetSystemMetrics(SM_CXSCREEN);
+    ASSERT_EQ(naturalWidth, 1024) << "the Wine desktop starts at 1024 x 768";
+    std::string user;
+    ASSERT_TRUE(common::Win32Services().GetUserNameA(user));
+    WriteProfile(common::AsciiUpper(user),
+                 "[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\nX=800\r\nY=600\r\nDepth=16\r\n");
+    CreateHost();
+    host->Show();
+    uitest::PumpUntil([] { return false; }, 200);
+    const RECT splash = WindowRect(host->Handle());
+    EXPECT_EQ(splash.right - splash.left, 315);
+    EXPECT_EQ(splash.left, (1024 - 315) / 2);
+    uitest::SaveScreenshot(GetDesktopWindow(), "quorvex-splash");
+
+    StartUp();
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 600);
+    HWND popup = FindWindowA("Tagent", nullptr);
+    ASSERT_NE(popup, nullptr);
+    EXPECT_TRUE(IsWindowVisible(popup));
+    const RECT at = WindowRect(popup);
+    EXPECT_EQ(at.left, 520);
+    EXPECT_EQ(at.top, 455);
+    EXPECT_EQ(host->VersionText(), "2.0");
+    uitest::PumpUntil([] { return false; }, 300);
+    uitest::SaveScreenshot(GetDesktopWindow(), "quorvex-popup");
+
+    // The popup closes itself 2.5 s after it came up.
+    EXPECT_TRUE(uitest::PumpUntil([] { return !FindWindowA("Tagent", nullptr); }, 4000));
+
+    host->Find<ui::TMenuItem>("Exit1").Click();
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
+}
+
+}  // namespace
+}  // namespace traytest
