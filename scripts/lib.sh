@@ -1,7 +1,16 @@
 # Shared by scripts/setup, run and test: paths and the Wine environment of this checkout.
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 DEPS="$ROOT/.deps"
-BUILD="$ROOT/build"
+# Builds land in build/ unless QV_BUILD_DIR names another folder (for working trees built side by side).
+BUILD="${QV_BUILD_DIR:-$ROOT/build}"
+
+# Configures the Windows and the native tree (the same settings as CMakePresets.json).
+configure_trees() {
+    cmake -S "$ROOT" -B "$BUILD/win" -G Ninja --toolchain "$ROOT/cmake/mingw-i686.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DQV_DIST_DIR="$BUILD/dist" >/dev/null
+    cmake -S "$ROOT" -B "$BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+}
 export WINEPREFIX="$ROOT/.wine"
 export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all}
