@@ -1,0 +1,223 @@
+#include "updater/http_download.h"
+
+#include "ui/application.h"
+#include "ui/exception.h"
+
+#include <wininet.h>
+
+#include <climits>
+
+namespace updater {
+
+namespace {
+
+// Reads arrive in blocks of at most this many bytes; the header text goes through a buffer of
+// kHeaderBufferSize bytes.
+constexpr DWORD kReadSize = 1025;
+constexpr DWORD kHeaderBufferSize = 1024;
+
+// One WinInet handle; closing order follows from declaration order (last opened, first closed).
+class InternetHandle {
+public:
+    explicit InternetHandle(HINTERNET handle) : handle_(handle) {}
+    ~InternetHandle() {
+        if (handle_) InternetCloseHandle(handle_);
+    }
+    InternetHandle(const InternetHandle&) = delete;
+    InternetHandle& operator=(const InternetHandle&) = delete;
+    HINTERNET Get() const { return handle_; }
+
+private:
+    HINTERNET handle_;
+};
+
+// The local file that receives the body, written through as each block arrives.
+class OutputFile {
+public:
+    explicit OutputFile(const std::string& name)
+        : handle_(CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr)),
+          name_(name) {
+        if (handle_ == INVALID_HANDLE_VALUE) throw ui::Exception("Cannot create file " + name, "EFCreateError");
+    }
+    ~OutputFile() { CloseHandle(handle_); }
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    void Write(const char* data, DWORD size) {
+        DWORD written = 0;
+        if (!WriteFile(handle_, data, size, &written, nullptr) || written != size)
+            throw ui::Exception("Cannot write to file " + name_, "EWriteError");
+    }
+
+private:
+    HANDLE handle_;
+    const std::string& name_;
+};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
+
+Address SplitAddress(const std::string& url) {
+    std::string rest = url;
+    static const char kScheme[] = "http://";
+    bool prefixed = rest.size() >= 7;
+    for (size_t i = 0; prefixed && i < 7; ++i) {
+        char c = rest[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        prefixed = c == kScheme[i];
+    }
+    if (prefixed) rest.erase(0, 7);
+    const size_t slash = rest.find('/');
+    if (slash == std::string::npos) return {"", rest};
+    return {rest.substr(0, slash), rest.substr(slash)};
+}
+
+int32_t ParseContentLength(const std::string& text) {
+    size_t begin = 0, end = text.size();
+    while (begin < end && IsBlank(text[begin])) ++begin;
+    while (end > begin && IsBlank(text[end - 1])) --end;
+    bool negative = false;
+    if (begin < end && (text[begin] == '+' || text[begin] == '-')) negative = text[begin++] == '-';
+    if (begin == end) throw ui::Exception("'" + text + "' is not a valid integer value", "EConvertError");
+    int64_t value = 0;
+    for (size_t i = begin; i < end; ++i) {
+        if (text[i] < '0' || text[i] > '9' || value > INT32_MAX + int64_t{1})
+            throw ui::Exception("'" + text + "' is not a valid integer value", "EConvertError");
+        value = value * 10 + (text[i] - '0');
+    }
+    if (negative) value = -value;
+    if (value < INT32_MIN || value > INT32_MAX)
+        throw ui::Exception("'" + text + "' is not a valid integer value", "EConvertError");
+    return static_cast<int32_t>(value);
+}
+
+// ---- THTTPDownload ----
+
+THTTPDownload::THTTPDownload(ui::Form& owner, std::string name)
+    : ui::Component(owner, std::move(name)), Agent("Fetchwell Downloader") {}
+
+THTTPDownload::~THTTPDownload() {
+    if (running_) running_->Abandon();
+}
+
+void THTTPDownload::StartDownload() {
+    if (running_) return;
+    auto* worker = new THTTPDownloadThread(*this);
+    worker->FreeOnTerminate = true;
+    running_ = worker;
+    try {
+        worker->Start();
+    } catch (...) {
+        running_ = nullptr;
+        delete worker;
+        throw;
+    }
+    if (!WaitThread) return;
+    // Messages, the worker's hand-offs among them, are handled until the completion step has run.
+    while (running_ == worker) {
+        ui::App().ProcessMessages();
+        if (running_ == worker) MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT);
+    }
+}
+
+// ---- THTTPDownloadThread ----
+
+THTTPDownloadThread::THTTPDownloadThread(THTTPDownload& owner)
+    : owner_(&owner),
+      agent_(owner.Agent),
+      url_(owner.URL),
+      fileName_(owner.FileName),
+      userName_(owner.UserName),
+      password_(owner.Password),
+      postQuery_(owner.PostQuery),
+      referer_(owner.Referer),
+      binaryData_(owner.BinaryData),
+      onProgress_(owner.OnProgress),
+      progressCall_([this] { Progress(); }),
+      completionCall_([this] { Completion(); }) {}
+
+THTTPDownloadThread::~THTTPDownloadThread() = default;
+
+void THTTPDownloadThread::Abandon() {
+    owner_ = nullptr;
+    InterlockedExchange(&abandoned_, 1);
+}
+
+void THTTPDownloadThread::Execute() {
+    try {
+        outcome_ = Run();
+    } catch (...) {
+        // The file could not be written or the announced length is no number: the transfer
+        // failed, and every handle has been closed on the way out.
+        outcome_ = false;
+    }
+    // An exception from OnDoneFile or OnError comes back here and ends the process.
+    if (!Abandoned()) Synchronize(completionCall_);
+}
+
+bool THTTPDownloadThread::Run() {
+    const Address address = SplitAddress(url_);
+    // WinInet's handles are not tested: after a failed step the later calls fail on the null
+    // handle, and the run goes on with no header and no data.
+    InternetHandle session(
+        InternetOpenA(agent_.empty() ? nullptr : agent_.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    InternetHandle connection(InternetConnectA(session.Get(), address.host.c_str(), INTERNET_DEFAULT_HTTP_PORT,
+                                               userName_.c_str(), password_.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
+    InternetHandle request(HttpOpenRequestA(connection.Get(), postQuery_.empty() ? "GET" : "POST",
+                                            address.path.c_str(), "HTTP/1.0", referer_.c_str(), nullptr,
+                                            INTERNET_FLAG_RELOAD, 0));
+    HttpSendRequestA(request.Get(), nullptr, 0, postQuery_.empty() ? nullptr : const_cast<char*>(postQuery_.data()),
+                     static_cast<DWORD>(postQuery_.size()));
+
+    char header[kHeaderBufferSize];
+    DWORD headerLength = kHeaderBufferSize;
+    DWORD index = 0;
+    const bool announced =
+        HttpQueryInfoA(request.Get(), HTTP_QUERY_CONTENT_LENGTH, header, &headerLength, &index) != FALSE;
+    // Without a length a binary transfer is not read at all, and the file is left alone.
+    if (!announced && binaryData_) return false;
+    if (announced) announced_ = ParseContentLength(std::string(header, headerLength < kHeaderBufferSize ? headerLength : 0));
+    total_ = 0;
+
+    OutputFile file(fileName_);
+    char buffer[kReadSize];
+    for (;;) {
+        DWORD received = 0;
+        if (!InternetReadFile(request.Get(), buffer, kReadSize, &received) || received == 0) break;
+        file.Write(buffer, received);
+        total_ += received;
+        if (Abandoned()) return false;
+        if (onProgress_) Synchronize(progressCall_);
+    }
+    // Wide comparison: a negative announced size never matches.
+    return int64_t{announced_} == total_;
+}
+
+void THTTPDownloadThread::Progress() {
+    if (!owner_) return;
+    onProgress_(this, announced_, total_ > INT32_MAX ? INT32_MAX : static_cast<int32_t>(total_));
+}
+
+void THTTPDownloadThread::Completion() {
+    THTTPDownload* owner = owner_;
+    if (!owner) return;
+    owner->succeeded_ = outcome_;
+    // The component stays busy while its handler runs; a handler may also destroy it, which
+    // clears owner_.
+    struct Idle {
+        THTTPDownloadThread& worker;
+        ~Idle() {
+            if (worker.owner_) worker.owner_->running_ = nullptr;
+            worker.owner_ = nullptr;
+        }
+    } idle{*this};
+    if (outcome_) {
+        if (owner->OnDoneFile) owner->OnDoneFile(owner, fileName_, announced_);
+    } else if (owner->OnError) {
+        owner->OnError(owner);
+    }
+}
+
+}  // namespace updater

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Runs a command in a private network namespace where the test HTTP server answers on
+# 127.0.0.1:80 and the host name updates.quorvex.test means 127.0.0.1, with a private Xvfb and a
+# fresh wineserver on a throw-away overlay of the checkout's Wine prefix. Nothing outside is
+# reachable and nothing started here outlives the command.
+#
+#   netns_run.sh DIR COMMAND [ARGS...]    DIR: the files the server offers under /file/
+#
+# Needs root (unshare); exits 77 (skipped) when it cannot make the namespace.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../scripts/lib.sh"
+
+if [ "${QV_IN_NETNS:-}" != 1 ]; then
+    if ! unshare --net --mount true 2>/dev/null; then
+        echo "netns_run: cannot make a network namespace (root and unshare needed): skipped" >&2
+        exit 77
+    fi
+    # A new PID namespace: when the command ends, everything started inside ends with it.
+    exec env QV_IN_NETNS=1 timeout -k 5 "${QV_NETNS_TIMEOUT:-600}" \
+        unshare --net --mount --pid --fork --mount-proc bash "$0" "$@"
+fi
+
+# The server keeps the directory as its working directory: it stays reachable under the
+# private /tmp mounted below.
+served=$1
+shift
+ip link set lo up
+
+origin=$PWD
+cd "$served" || exit 1
+python3 "$here/http_server.py" --root . --port 80 --lifetime "${QV_NETNS_TIMEOUT:-600}" &
+cd "$origin" || exit 1
+# Up before /tmp changes under it.
+for _ in $(seq 1 200); do
+    (exec 3<>/dev/tcp/127.0.0.1/80) 2>/dev/null && break
+    sleep 0.05
+done
+
+# A private /tmp: Xvfb's and the wineserver's sockets in here are ours alone.
+mount -t tmpfs -o size=1g tmpfs /tmp
+printf '127.0.0.1 localhost updates.quorvex.test\n' > /tmp/hosts
+mount --bind /tmp/hosts /etc/hosts
+
+# The prefix as a copy-on-write overlay: a fresh wineserver of its own, the prefix itself unchanged.
+mkdir -p /tmp/prefix-up /tmp/prefix-work /tmp/prefix
+mount -t overlay overlay -o "lowerdir=$WINEPREFIX,upperdir=/tmp/prefix-up,workdir=/tmp/prefix-work" /tmp/prefix
+export WINEPREFIX=/tmp/prefix
+export TMPDIR=/tmp
+
+
+unset DISPLAY XVFB_PID
+start_xvfb || exit 1
+start_wine
+"$@"
+status=$?
+stop_wine
+exit $status
