@@ -3,11 +3,15 @@
 #include "common/system_services.h"
 #include "ui/exception.h"
 #include "ui/form.h"
+#include "ui/screen.h"
 
 #include <commctrl.h>
 
+#include <cxxabi.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <typeinfo>
 
 namespace ui {
@@ -34,7 +38,15 @@ std::string DefaultTitle() {
 const char* ExceptionClassName(const std::exception& error) {
     if (auto* own = dynamic_cast<const Exception*>(&error)) return own->ClassName();
     if (dynamic_cast<const std::bad_alloc*>(&error)) return "EOutOfMemory";
-    return "Exception";
+    // Other modules' errors are named by their class, without the namespace.
+    thread_local std::string name;
+    int status = 0;
+    char* demangled = abi::__cxa_demangle(typeid(error).name(), nullptr, nullptr, &status);
+    name = status == 0 && demangled ? demangled : "Exception";
+    std::free(demangled);
+    const size_t colon = name.rfind("::");
+    if (colon != std::string::npos) name.erase(0, colon + 2);
+    return name.c_str();
 }
 
 std::string WithFullStop(const std::string& message) {
@@ -78,11 +90,17 @@ void Application::SetTitle(const std::string& title) {
 }
 
 void Application::SetIcon(HICON icon) {
-    icon_ = icon;
-    if (window_) {
-        SendMessageA(window_.Get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-        SendMessageA(window_.Get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    ui::Icon copy(icon ? CopyIcon(icon) : nullptr);
+    icon_ = copy.Get();
+    std::vector<HWND> windows;
+    if (window_) windows.push_back(window_.Get());
+    for (Form* form : forms_)
+        if (form->Spec().icon && form->Handle()) windows.push_back(form->Handle());
+    for (HWND window : windows) {
+        SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+        SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     }
+    ownIcon_ = std::move(copy);  // the old copy goes once nobody shows it any more
 }
 
 void Application::AdoptForm(std::unique_ptr<Form> form) {
@@ -126,6 +144,7 @@ bool Application::ProcessMessage(MSG& msg) {
     }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
+    Screen::Instance().CheckActive();
     return true;
 }
 
@@ -318,8 +337,23 @@ LRESULT CALLBACK Application::WindowProc(HWND window, UINT message, WPARAM wPara
     return Guarded([&] { return app.HandleAppMessage(message, wParam, lParam); });
 }
 
+int Application::HookMainWindow(WindowHook hook) {
+    hooks_.emplace_back(nextHookId_, std::move(hook));
+    return nextHookId_++;
+}
+
+void Application::UnhookMainWindow(int id) {
+    hooks_.erase(std::remove_if(hooks_.begin(), hooks_.end(), [id](const auto& h) { return h.first == id; }),
+                 hooks_.end());
+}
+
 LRESULT Application::HandleAppMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND window = window_.Get();
+    const auto hooks = hooks_;  // a hook may add or remove hooks
+    for (const auto& hook : hooks) {
+        LRESULT result = 0;
+        if (hook.second(message, wParam, lParam, result)) return result;
+    }
     switch (message) {
     case kSynchronizeMessage:
         CheckSynchronize();
@@ -352,6 +386,9 @@ LRESULT Application::HandleAppMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_ENDSESSION:
         if (wParam) Terminate();
         return 0;
+    case WM_SETTINGCHANGE:
+        if (UpdateMetricSettings) Screen::Instance().RefreshFonts();
+        break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
