@@ -1,6 +1,5 @@
 #include "common/system_services.h"
 
-#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <cstring>
@@ -65,6 +64,13 @@ public:
     int MessageBoxA(HWND owner, const std::string& text, const std::string& caption, UINT type) override {
         return ::MessageBoxA(owner, text.c_str(), caption.c_str(), type);
     }
+
+    int MessageBoxExA(HWND owner, const std::string& text, const std::string& caption, UINT type,
+                      WORD language) override {
+        return ::MessageBoxExA(owner, text.c_str(), caption.c_str(), type, language);
+    }
+
+    BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) override { return ::Shell_NotifyIconA(message, data); }
 
     std::vector<std::string> ProcessImageNames() override {
         static const ToolHelp toolHelp;

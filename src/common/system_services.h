@@ -2,6 +2,7 @@
 // The Windows services whose answers a test must be able to choose. Production code calls them
 // through Services(); tests install a scripted double with SetServices().
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -25,6 +26,15 @@ public:
 
     // Every message box and prompt of the programs goes through here; returns the button pressed.
     virtual int MessageBoxA(HWND owner, const std::string& text, const std::string& caption, UINT type) = 0;
+    // The same with a language for the buttons; a double sees it as MessageBoxA unless it cares.
+    virtual int MessageBoxExA(HWND owner, const std::string& text, const std::string& caption, UINT type,
+                              WORD language) {
+        (void)language;
+        return MessageBoxA(owner, text, caption, type);
+    }
+
+    // Notification-area icons: every record the programs send the shell.
+    virtual BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) = 0;
 
     // Executable-file fields of a Tool Help process snapshot, in snapshot order. Empty when the
     // system has no Tool Help functions or the snapshot fails.

@@ -13,6 +13,8 @@ namespace ui {
 
 class Form;
 
+enum class TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
 // Private messages of the runtime.
 enum : UINT {
     kReleaseMessage = WM_APP + 0x3F00,  // a form destroys itself (Form::Release)
@@ -32,7 +34,8 @@ public:
     const std::string& Title() const { return title_; }
     void SetTitle(const std::string& title);
     HICON Icon() const { return icon_; }
-    void SetIcon(HICON icon);  // not owned
+    // The application keeps its own copy of `icon`; forms that show the program icon take it too.
+    void SetIcon(HICON icon);
     HWND Handle() const { return window_.Get(); }
 
     // The first form created becomes the main form. `ref` receives the form before it loads, as a
@@ -47,6 +50,21 @@ public:
     Form* MainForm() const { return mainForm_; }
 
     bool ShowMainForm = true;
+
+    // Settings the runtime keeps for the program without acting on them itself: it has no locale
+    // formats, keyboard shortcuts in hints, right-to-left layouts or help system to apply them to.
+    bool UpdateFormatSettings = true;
+    bool HintShortCuts = true;
+    TBiDiMode BiDiMode = TBiDiMode::bdLeftToRight;
+    std::string BiDiKeyboard, NonBiDiKeyboard, HelpFile;
+    // When set, a change of the system settings makes the screen read its fonts again.
+    bool UpdateMetricSettings = true;
+
+    // Handlers that see the application window's messages before the application does, in the
+    // order they were added; one that returns true has handled the message and gives its result.
+    using WindowHook = std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
+    int HookMainWindow(WindowHook hook);
+    void UnhookMainWindow(int id);
 
     void Run();
     void Terminate();
@@ -123,6 +141,9 @@ private:
 
     std::string title_;
     HICON icon_ = nullptr;
+    ui::Icon ownIcon_;
+    std::vector<std::pair<int, WindowHook>> hooks_;
+    int nextHookId_ = 1;
     Window window_;
     Form* mainForm_ = nullptr;
     std::vector<std::unique_ptr<Form>> ownedForms_;

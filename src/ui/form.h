@@ -72,6 +72,8 @@ public:
     }
     bool Has(const std::string& name) const { return byName_.count(name) != 0; }
     const std::vector<Component*>& Components() const { return order_; }
+    // The form's hint window (a tooltip control), or nullptr when no control has a hint.
+    HWND HintWindow() const { return hintWindow_.Get(); }
 
     // The brush that paints the form's background (colour and pictures), aligned for a window at
     // `origin` in the form's client coordinates.

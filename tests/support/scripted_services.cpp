@@ -1,5 +1,8 @@
 #include "support/scripted_services.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace testsupport {
 
 namespace {
@@ -52,5 +55,13 @@ int ScriptedServices::MessageBoxA(HWND owner, const std::string& text, const std
 }
 
 std::vector<std::string> ScriptedServices::ProcessImageNames() { return processes; }
+
+BOOL ScriptedServices::Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) {
+    NotifyCall call{message, {}};
+    std::memcpy(&call.data, data, std::min<size_t>(data->cbSize, sizeof(call.data)));
+    notifyCalls.push_back(call);
+    if (onNotify) onNotify(notifyCalls.back());
+    return notifyResult;
+}
 
 }  // namespace testsupport

@@ -58,6 +58,16 @@ public:
 
     std::vector<std::string> processes;
 
+    // Notification-area records as sent (the first cbSize bytes; the rest stays zero). `onNotify`
+    // runs for each and may throw, as a failing shell call would.
+    struct NotifyCall {
+        DWORD message;
+        NOTIFYICONDATAA data;
+    };
+    std::vector<NotifyCall> notifyCalls;
+    BOOL notifyResult = TRUE;
+    std::function<void(const NotifyCall&)> onNotify;
+
     LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) override;
     int GetSystemMetrics(int index) override;
     int GetDeviceCaps(HDC dc, int index) override;
@@ -66,6 +76,7 @@ public:
                             const char* directory, int show) override;
     int MessageBoxA(HWND owner, const std::string& text, const std::string& caption, UINT type) override;
     std::vector<std::string> ProcessImageNames() override;
+    BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) override;
 };
 
 }  // namespace testsupport
