@@ -7,6 +7,7 @@
 set -euo pipefail
 . "$(dirname "$0")/common.sh"
 runs=${1:-7}
+archives=${ARCHIVES:-release.zip deflate100.zip stored100.zip}
 build_bench
 cmake --preset windows >/dev/null
 cmake --build "$ROOT/build/win" --target zatool >/dev/null
@@ -20,19 +21,30 @@ fi
 [ -f deflate100.zip ] || "$BENCH_BUILD/decode_bench" make deflate100.zip 100
 if [ ! -f stored100.zip ]; then
     mkdir -p stored-src && for i in 0 1 2 3 4 5 6 7 8 9; do head -c 10485760 /dev/urandom > stored-src/part$i.bin; done
-    (cd stored-src && zip -q -0 -X ../stored100.zip .) && rm -rf stored-src
+    (cd stored-src && zip -q -r -0 -X ../stored100.zip .) && rm -rf stored-src
 fi
 
-# Wine, warm, for zatool.exe.
-. "$ROOT/scripts/lib.sh"
-start_xvfb >/dev/null
-wineserver -p </dev/null >/dev/null 2>&1
-wine wineboot </dev/null >/dev/null 2>&1
-cp "$ROOT/build/win/tests/archive/zatool.exe" "$WORK/zatool.exe"
+# Wine, warm, for zatool.exe; the prefix is shared with scripts/test, so take its lock.
+# WINE=0 leaves Wine out.
+wine_commands=()
+if [ "${WINE:-1}" != 0 ]; then
+    . "$ROOT/scripts/lib.sh"
+    lock_prefix
+    start_xvfb >/dev/null
+    start_wine
+    cp "$ROOT/build/win/tests/archive/zatool.exe" "$WORK/zatool.exe"
+fi
 
 zatool="$BENCH_BUILD/tests/archive/zatool"
+if [ "${WINE:-1}" != 0 ]; then
+    wine_commands=(-n "zatool.exe (Wine)" "wine $WORK/zatool.exe x Z:$WORK/ARCHIVE Z:$WORK/out"
+                   -n "zatool.exe --no-flush (Wine)" "wine $WORK/zatool.exe x --no-flush Z:$WORK/ARCHIVE Z:$WORK/out")
+fi
 prepare='mkdir -p trash && if [ -d out ]; then mv out trash/$(date +%s%N); fi && mkdir out && sync'
-for archive in release.zip deflate100.zip stored100.zip; do
+# DROP=1: also drop the page cache before each run (the archive is then read cold).
+[ "${DROP:-0}" = 1 ] && prepare="$prepare && echo 3 > /proc/sys/vm/drop_caches"
+for archive in $archives; do
+    commands=("${wine_commands[@]/ARCHIVE/$archive}")
     echo "== $archive ($(du -m "$archive" | cut -f1) MB)"
     hyperfine -N --runs "$runs" --prepare "sh -c '$prepare'" --cleanup "rm -rf trash" \
         --export-json "result-${archive%.zip}.json" \
@@ -42,9 +54,7 @@ for archive in release.zip deflate100.zip stored100.zip; do
         -n "unzip -o" "unzip -q -o $WORK/$archive -d $WORK/out" \
         -n "bsdtar -xf" "bsdtar -xf $WORK/$archive -C $WORK/out" \
         -n "7z x" "7z x -y -bd -bso0 -o$WORK/out $WORK/$archive" \
-        -n "zatool.exe (Wine)" "wine $WORK/zatool.exe x Z:$WORK/$archive Z:$WORK/out" \
-        -n "zatool.exe --no-flush (Wine)" "wine $WORK/zatool.exe x --no-flush Z:$WORK/$archive Z:$WORK/out" \
-        >/dev/null
+        "${commands[@]}" >/dev/null
     python3 - "result-${archive%.zip}.json" "$archive" <<'PY'
 import json, os, statistics, sys, zipfile
 res = json.load(open(sys.argv[1]))["results"]
@@ -58,5 +68,4 @@ echo "== peak memory, zatool on the 100 MiB entry"
 rm -rf out && mkdir out
 /usr/bin/time -f "  max resident: %M KiB" "$zatool" x --no-flush "$WORK/deflate100.zip" "$WORK/out" 2>&1 | tail -1
 rm -rf out trash
-stop_wine
-stop_xvfb
+if [ "${WINE:-1}" != 0 ]; then stop_wine; stop_xvfb; fi

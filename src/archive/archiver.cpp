@@ -403,32 +403,35 @@ void TZABaseArchiver::WriteEntry(const TDirItem& item, const std::string& folder
         return;
     }
 
-    // Decode beside the target and replace it only once the entry passed its checks, so a
-    // damaged entry never destroys a good file.
-    std::string temp;
-    auto file = os::CreateTempFileIn(FolderPart(target, '\\'), temp);
+    // Decode beside an existing target and replace it only once the entry passed its checks, so
+    // a damaged entry never destroys a good file. A new target is written in place: on a failed
+    // check it is removed again, which leaves the folder as it was just the same.
+    const bool replacing = existing != os::kNoAttributes;
+    std::string written = target;
+    auto file = replacing ? os::CreateTempFileIn(FolderPart(target, '\\'), written) : os::CreateNewFile(target);
     if (!file) throw EZAException(19, Name, {target});
     auto out = std::make_unique<FileStream>(std::move(file));
     try {
         DecodeInto(index, *out);
     } catch (...) {
         out.reset();
-        os::RemoveFile(temp);
+        os::RemoveFile(written);
         throw;
     }
     if (skip_) {
         out.reset();
-        os::RemoveFile(temp);
+        os::RemoveFile(written);
         return;
     }
     FinishFile(out->File(), item);
     out.reset();
-    if (Options.SetAttributes) os::SetAttributes(temp, item.Header.ExternalAttributes);
-    if (existing != os::kNoAttributes) os::SetAttributes(target, 0);
-    if (!os::MoveOver(temp, target)) {
-        if (existing != os::kNoAttributes) os::SetAttributes(target, existing);
-        os::SetAttributes(temp, 0);
-        os::RemoveFile(temp);
+    if (Options.SetAttributes) os::SetAttributes(written, item.Header.ExternalAttributes);
+    if (!replacing) return;
+    os::SetAttributes(target, 0);
+    if (!os::MoveOver(written, target)) {
+        os::SetAttributes(target, existing);
+        os::SetAttributes(written, 0);
+        os::RemoveFile(written);
         throw EZAException(19, Name, {target});
     }
 }

@@ -191,12 +191,13 @@ bool SetAttributes(const std::string& path, uint32_t attributes) {
     const std::string p = SystemPath(path);
     struct stat st;
     if (::stat(p.c_str(), &st) != 0) return false;
-    mode_t mode = st.st_mode & 07777;
+    const mode_t before = st.st_mode & 07777;
+    mode_t mode = before;
     if (attributes & kAttrReadOnly)
         mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
     else
         mode |= S_IWUSR;
-    return ::chmod(p.c_str(), mode) == 0;
+    return mode == before || ::chmod(p.c_str(), mode) == 0;
 }
 
 bool RemoveFile(const std::string& path) { return ::unlink(SystemPath(path).c_str()) == 0; }
