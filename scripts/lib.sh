@@ -29,7 +29,7 @@ start_xvfb() {
     local n
     for n in $(seq 90 130); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
+        Xvfb ":$n" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 9>&- &
         XVFB_PID=$!
         export DISPLAY=":$n"
         local i
@@ -44,8 +44,9 @@ start_xvfb() {
 start_wine() {
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
-    wineserver -p </dev/null >/dev/null 2>&1 || true
-    wine wineboot </dev/null >/dev/null 2>&1 || true
+    # The daemons must not inherit the prefix lock (fd 9), or it would outlive this run.
+    wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
+    wine wineboot </dev/null >/dev/null 2>&1 9>&- || true
 }
 
 # One Wine session per prefix at a time: runs that share this checkout's prefix wait for each other
