@@ -42,6 +42,7 @@ HINSTANCE ScriptedServices::ShellExecuteA(HWND owner, const char* verb, const ch
                                           const char* directory, int show) {
     shellCalls.push_back({owner, OrEmpty(verb), OrEmpty(file), OrEmpty(parameters), OrEmpty(directory),
                           directory != nullptr, show});
+    if (onShellExecute) onShellExecute();
     return shellResult;
 }
 

@@ -49,6 +49,7 @@ public:
 
     HINSTANCE shellResult = reinterpret_cast<HINSTANCE>(42);
     std::vector<ShellCall> shellCalls;
+    std::function<void()> onShellExecute;  // runs at each shell call, after it was recorded
 
     // Message boxes: answers in order, then IDOK. `onMessage` runs while the "box" is open, as a
     // user's reading time would.

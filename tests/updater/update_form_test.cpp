@@ -1,0 +1,246 @@
+// Fetchwell's window and update flow with scripted system answers; the downloads' completion
+// handlers are called as the downloader would call them.
+#include "common/text.h"
+#include "support/scripted_services.h"
+#include "support/zip_writer.h"
+#include "ui/application.h"
+#include "updater/update_form.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using updater::Tupdate;
+
+std::string Dir() { return common::ProgramDirectory(); }
+
+void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+std::string FileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class UpdateForm : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ui::App().Reset();
+        DeleteFileA((Dir() + "version.txt").c_str());
+        DeleteFileA((Dir() + "update.txt").c_str());
+    }
+    void TearDown() override { ui::App().Reset(); }
+
+    // Starts Fetchwell's window with `stamp` as version.txt (none when empty).
+    Tupdate& Start(const std::string& stamp) {
+        if (!stamp.empty()) WriteFile(Dir() + "version.txt", stamp);
+        ui::App().CreateForm(form_);
+        form_->Show();  // the first activation runs the start-up steps
+        return *form_;
+    }
+    bool Enabled(const char* name) { return form_->Find(name).Enabled(); }
+    std::vector<std::string> Boxes() const {
+        std::vector<std::string> texts;
+        for (const auto& m : services.messages) texts.push_back(m.text);
+        return texts;
+    }
+    // The list arrives as update.txt and the downloader reports it done.
+    void ListArrives(const std::string& text) {
+        WriteFile(Dir() + "update.txt", text);
+        form_->getlistDoneFile(nullptr, Dir() + "update.txt", static_cast<int32_t>(text.size()));
+    }
+
+    testsupport::ScriptedServices services;
+    Tupdate* form_ = nullptr;
+};
+
+const char kNoVersion[] =
+    "Fetchwell was unable to determine version of Quorvex. Please make sure both programs are in the same directory.";
+
+TEST_F(UpdateForm, WithoutAUsableVersionStampBothButtonsEndDisabledAndTheProcessCheckStillRuns) {
+    for (const char* stamp : {"", "[Quorvex]\r\nupdate=2000\r\n", "[Quorvex]\r\nupdate=one\r\n"}) {
+        SCOPED_TRACE(stamp);
+        SetUp();
+        services.messages.clear();
+        services.processes = {"Quorvex.exe"};
+        Tupdate& form = Start(stamp);
+        EXPECT_EQ(Boxes(), (std::vector<std::string>{kNoVersion, "Close Quorvex first!"}));
+        // The title is never set: it is the executable's name ("Fetchwell" for Fetchwell.exe).
+        EXPECT_EQ(services.messages[0].caption, "update_form_tests");
+        EXPECT_EQ(services.messages[0].type, static_cast<UINT>(MB_OK));
+        EXPECT_FALSE(Enabled("Button1"));
+        EXPECT_FALSE(Enabled("Button2"));
+        EXPECT_TRUE(Enabled("Button3"));
+        EXPECT_EQ(form.InstalledBuild(), 2000);
+    }
+}
+
+TEST_F(UpdateForm, ARunningQuorvexIsFoundByItsImageNameOncePerProcess) {
+    services.processes = {"explorer.exe", "Quorvex.exe", "C:\\Program Files\\Quorvex\\QUORVEX.EXE", "MyQuorvex.exe",
+                          "Quorvex.exe.bak"};
+    Start("[Quorvex]\r\nupdate=1\r\n");
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{"Close Quorvex first!", "Close Quorvex first!"}));
+    EXPECT_FALSE(Enabled("Button1"));
+
+    // Activating the window again repeats nothing.
+    SendMessageA(form_->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(services.messages.size(), 2u);
+
+    EXPECT_TRUE(updater::ImageNameMatches("D:quorvex.exe", "Quorvex.exe"));
+    EXPECT_FALSE(updater::ImageNameMatches("C:\\MyQuorvex.exe", "Quorvex.exe"));
+}
+
+TEST_F(UpdateForm, AStampWithABuildMakesCheckAvailable) {
+    Tupdate& form = Start("[quorvex]\r\nupdate=$10\r\n");
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(form.InstalledBuild(), 16);
+    EXPECT_TRUE(Enabled("Button1"));
+    EXPECT_FALSE(Enabled("Button2"));
+    EXPECT_EQ(form.Caption(), "Quorvex Fetchwell");
+}
+
+TEST_F(UpdateForm, AListWithoutABuildIsAFailedList) {
+    const std::string lists[] = {
+        "[quorvex]\r\nupdate=2000\r\nwersja=2.1\r\nrelease=today\r\nrozmiar=1 MB\r\n",
+        "[quorvex]\r\nupdate=abc\r\n",
+        "[quorvex]\r\nupdate=\r\n",
+        "",
+        "<html><head><title>404 Not Found</title></head><body>Not Found</body></html>",
+        "[other]\r\nupdate=7\r\n",
+    };
+    for (const std::string& list : lists) {
+        SCOPED_TRACE(list);
+        SetUp();
+        services.messages.clear();
+        Start("[Quorvex]\r\nupdate=5\r\n");
+        ListArrives(list);
+        EXPECT_EQ(Boxes(), std::vector<std::string>{"Could not download an update list."});
+        EXPECT_FALSE(Enabled("Button1"));
+        EXPECT_FALSE(Enabled("Button2"));
+        EXPECT_FALSE(ui::App().Terminated());
+    }
+}
+
+TEST_F(UpdateForm, AHigherListedBuildIsOffered) {
+    Start("[Quorvex]\r\nupdate=5\r\n");
+    ListArrives("[QUORVEX]\r\nupdate=0x10\r\nwersja=Quorvex 2.1\r\nrelease=7 December 2026\r\n");
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(form_->ListedBuild(), 16);
+    EXPECT_EQ(form_->Find("wersja").Text(), "Quorvex 2.1");
+    EXPECT_EQ(form_->Find("release").Text(), "7 December 2026");
+    EXPECT_EQ(form_->Find("rozmiar").Text(), "Error");
+    EXPECT_TRUE(Enabled("Button1"));
+    EXPECT_TRUE(Enabled("Button2"));
+
+    // "Check" again evaluates the new list.
+    ListArrives("[quorvex]\r\nupdate=17\r\nwersja=Quorvex 2.2\r\nrelease=8 December 2026\r\nrozmiar=700 KB\r\n");
+    EXPECT_EQ(form_->ListedBuild(), 17);
+    EXPECT_EQ(form_->Find("rozmiar").Text(), "700 KB");
+}
+
+TEST_F(UpdateForm, AnEqualOrLowerListedBuildRestartsQuorvexAndEnds) {
+    for (const char* listed : {"5", "3", "-1"}) {
+        SCOPED_TRACE(listed);
+        SetUp();
+        services.messages.clear();
+        services.shellCalls.clear();
+        Start("[Quorvex]\r\nupdate=5\r\n");
+        ListArrives(std::string("[quorvex]\r\nupdate=") + listed + "\r\n");
+        EXPECT_EQ(Boxes(), std::vector<std::string>{"Your version of Quorvex is up to date."});
+        ASSERT_EQ(services.shellCalls.size(), 1u);
+        const auto& call = services.shellCalls[0];
+        EXPECT_EQ(call.owner, form_->Handle());
+        EXPECT_EQ(call.verb, "open");
+        EXPECT_EQ(call.file, Dir() + "Quorvex.exe");
+        EXPECT_EQ(call.parameters, "");
+        EXPECT_FALSE(call.hasDirectory);
+        EXPECT_EQ(call.show, SW_SHOWNORMAL);
+        EXPECT_TRUE(ui::App().Terminated());
+    }
+}
+
+TEST_F(UpdateForm, DownloadTakesThePackageBesideTheListAndProgressMovesTheBar) {
+    Start("[Quorvex]\r\nupdate=5\r\n");
+    EXPECT_EQ(updater::PackageUrl("http://updates.quorvex.test/quorvex/update.txt"),
+              "http://updates.quorvex.test/quorvex/quorvexupdate.zip");
+    EXPECT_EQ(updater::PackageUrl(updater::kUpdateListUrl).substr(0, 7), "http://");
+    form_->getProgress(nullptr, 2000, 500);
+    auto& bar = form_->Find<ui::TProgressBar>("postep");
+    EXPECT_EQ(bar.Max(), 2000);
+    EXPECT_EQ(bar.Position(), 500);
+    form_->getProgress(nullptr, 0, 1025);  // no announced length
+    EXPECT_EQ(bar.Max(), 0);
+}
+
+TEST_F(UpdateForm, AFailedPackageTransferEndsWithoutRestartingQuorvex) {
+    Start("[Quorvex]\r\nupdate=5\r\n");
+    form_->getError(nullptr);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Could not download this file!"});
+    EXPECT_TRUE(services.shellCalls.empty());
+    EXPECT_TRUE(ui::App().Terminated());
+}
+
+class InstallFromElsewhere : public UpdateForm {
+protected:
+    void SetUp() override {
+        UpdateForm::SetUp();
+        // Fetchwell inherits Quorvex's current directory, which is seldom the program directory.
+        elsewhere_ = Dir() + "elsewhere";
+        CreateDirectoryA(elsewhere_.c_str(), nullptr);
+        SetCurrentDirectoryA(elsewhere_.c_str());
+    }
+    void TearDown() override {
+        SetCurrentDirectoryA(Dir().c_str());
+        UpdateForm::TearDown();
+    }
+    std::string elsewhere_;
+};
+
+TEST_F(InstallFromElsewhere, ThePackageLandsInTheProgramDirectoryThenQuorvexStartsAndTheBuildIsRecorded) {
+    WriteFile(Dir() + "readme.txt", "old manual");
+    testsupport::ZipEntry folder{"docs/", ""};
+    folder.externalAttributes = 0x10;
+    testsupport::ZipEntry moved{"docs/new.txt", "in a folder"};
+    moved.method = 8;
+    WriteFile(Dir() + "update.zip",
+              testsupport::BuildZip({{"readme.txt", "new manual"}, folder, moved, {"Quorvex.exe", "MZ new"}}));
+    Start("[Quorvex]\r\nupdate=5\r\n");
+    ListArrives("[quorvex]\r\nupdate=6\r\nwersja=2.1\r\n");
+    services.onShellExecute = [this] {
+        // Quorvex starts before the new build is written.
+        EXPECT_EQ(FileText(Dir() + "version.txt"), "[Quorvex]\r\nupdate=5\r\n");
+    };
+    form_->getDoneFile(nullptr, Dir() + "update.zip", 0);
+
+    EXPECT_EQ(FileText(Dir() + "readme.txt"), "new manual");
+    EXPECT_EQ(FileText(Dir() + "docs\\new.txt"), "in a folder");
+    EXPECT_EQ(FileText(Dir() + "Quorvex.exe"), "MZ new");
+    EXPECT_EQ(GetFileAttributesA((elsewhere_ + "\\readme.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_EQ(services.shellCalls.size(), 1u);
+    EXPECT_EQ(services.shellCalls[0].file, Dir() + "Quorvex.exe");
+    EXPECT_EQ(FileText(Dir() + "version.txt"), "[Quorvex]\r\nupdate=6\r\n");
+    EXPECT_TRUE(ui::App().Terminated());
+    EXPECT_EQ(Boxes(), std::vector<std::string>{});
+}
+
+TEST_F(InstallFromElsewhere, APackageThatIsNoArchiveStopsBeforeQuorvexStartsOrTheStampChanges) {
+    for (const std::string& package : {std::string(), std::string("PK\x03\x04 cut", 9),
+                                      testsupport::BuildZip({{"readme.txt", "new manual"}}).substr(0, 30)}) {
+        WriteFile(Dir() + "update.zip", package);
+        SetUp();
+        services.shellCalls.clear();
+        Start("[Quorvex]\r\nupdate=5\r\n");
+        ListArrives("[quorvex]\r\nupdate=6\r\n");
+        EXPECT_ANY_THROW(form_->getDoneFile(nullptr, Dir() + "update.zip", 0));
+        EXPECT_TRUE(services.shellCalls.empty());
+        EXPECT_EQ(FileText(Dir() + "version.txt"), "[Quorvex]\r\nupdate=5\r\n");
+    }
+}
+
+}  // namespace
