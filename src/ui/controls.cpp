@@ -129,7 +129,8 @@ void TLabel::AdjustSize() {
 void TButton::Click() { RunHandler(spec_.onClick); }
 
 void TButton::Command(WORD code) {
-    if (code == BN_CLICKED) Click();
+    // A disabled button sends no click on Windows; Wine's BM_CLICK sends one all the same.
+    if (code == BN_CLICKED && Enabled()) Click();
 }
 
 bool TCheckBox::Checked() const { return SendMessageA(window_, BM_GETCHECK, 0, 0) == BST_CHECKED; }

@@ -384,6 +384,11 @@ void Form::Load() {
     std::stable_sort(tabOrder.begin(), tabOrder.end(), [&](Control* a, Control* b) { return key(a) < key(b); });
     for (Control* control : tabOrder)
         SetWindowPos(control->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // Labels lie beneath the other controls, as text painted on the container would: a button
+    // overlapping a long label stays whole. Labels take no focus, so the tab order is unchanged.
+    for (Control* control : tabOrder)
+        if (dynamic_cast<TLabel*>(control))
+            SetWindowPos(control->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     // One radio group per container: the first radio button of each container starts a group.
     std::vector<HWND> containersSeen;
     for (Control* control : tabOrder) {
