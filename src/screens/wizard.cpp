@@ -1,6 +1,70 @@
 #include "screens/wizard.h"
 
+#include "common/display_mode.h"
+#include "common/profile.h"
+#include "common/system_services.h"
+#include "tray/forms.h"
+#include "tray/host_form.h"
+#include "ui/application.h"
+
 namespace screens {
+
+namespace {
+
+// The slider's positions 1 to 5; the captions name the resolutions under the slider and on the
+// last page.
+struct Resolution {
+    int32_t width, height;
+    const char* caption;
+};
+constexpr Resolution kResolutions[] = {
+    {640, 480, "640x480"}, {800, 600, "800x600"}, {1024, 768, "1024x768"}, {1280, 1024, "1280x1024"},
+    {1600, 1200, "1600x1200"},
+};
+
+struct UserType {
+    const char* button;
+    int32_t width, height;
+    const char* failure;  // when the system rejects every depth
+};
+constexpr UserType kUserTypes[] = {
+    {"typ1", 640, 480, "Could not set any low resolution display mode. Please select a higher-resolution mode."},
+    {"typ2", 800, 600,
+     "Could not set any medium resolution display mode. Please select a higher-resolution or lower-resolution mode."},
+    {"typ3", 1024, 768, "Could not set any high resolution display mode. Please select a lower-resolution mode."},
+};
+
+// The automatic configuration takes the first depth the system does not reject.
+constexpr int32_t kAutomaticDepths[] = {32, 16, 8};
+
+const char* ResolutionText(int32_t width) {
+    for (const Resolution& r : kResolutions)
+        if (r.width == width) return r.caption;
+    return nullptr;
+}
+
+const char* DepthText(int32_t depth) {
+    switch (depth) {
+    case 8:
+        return "8 Bit";
+    case 16:
+        return "16 Bit";
+    case 32:
+        return "32 Bit";
+    }
+    return nullptr;
+}
+
+constexpr ui::Color kHeading = ui::Rgb(0x20, 0x21, 0x2F);
+constexpr ui::Color kQuestion = ui::Rgb(0xA5, 0xE0, 0xE7);
+constexpr ui::Color kTip = ui::Rgb(0xF2, 0x70, 0x4F);
+
+}  // namespace
+
+bool PassesCompatibilityTest(int32_t width, int32_t height, int32_t depth) {
+    DEVMODEA mode = common::DisplayModeRecord(width, height, depth);
+    return common::Services().ChangeDisplaySettingsA(&mode, CDS_TEST) != DISP_CHANGE_BADMODE;
+}
 
 const ui::FormSpec Twizard::kForm = {
     .className = "Twizard",
@@ -15,12 +79,209 @@ const ui::FormSpec Twizard::kForm = {
     .color = ui::Rgb(0x50, 0x70, 0xC5),
     .font = {"Tahoma", -11, false, ui::Rgb(0xF0, 0xFA, 0xFB)},
     .scaled = true,
+    .onActivate = ui::Do(&Twizard::FormActivate),
 };
 
 const ui::ControlSpec Twizard::kLayout[] = {
+    ui::Label("Label1", {8, 8}, "Welcome in Quorvex!").Font("Tahoma", -16).Bold().TextColor(ui::Rgb(0x38, 0x3A, 0x52)),
+    ui::Label("Label2", {8, 32},
+              "You are a new user in Quorvex. You need to configure this program in order to work with it successfully."),
+    ui::Label("Label3", {8, 56}, "What is this pogram used for?").TextColor(kQuestion),
+    ui::Label("Label4", {8, 72},
+              "Quorvex personalizes your display settings (like screen resolution and color depth) in WindowsXP and "
+              "applies them"),
+    ui::Label("Label5", {8, 88}, "every time you log on to your windows account."),
+    ui::Label("Label6", {8, 112}, "What should I do in order to start working with this software?").TextColor(kQuestion),
+    ui::Label("Label7", {8, 128},
+              "Everything you need to do now is to select a type of configuration. You can eighter do it manually, by "
+              "selecting your"),
+    ui::Label("Label8", {8, 144},
+              "desired display mode or select an automatic configuration and let the program do the job for you."),
     ui::CheckBox("startup", {8, 160, 97, 17}, "startup").Checked().Hidden(),
+    ui::Notebook("silnik", {8, 184, 577, 369}),
+
+    ui::Page("Default", "silnik"),
+    ui::Label("Label9", {8, 8}, "Configuration step 1: Configuration type.").In("Default").Font("Tahoma", -13).Bold()
+        .TextColor(kHeading),
+    ui::Label("Label10", {8, 32}, "Please select your desired configuration mode:").In("Default"),
+    ui::RadioButton("manual", {16, 56, 353, 17}, "Manual configuration (you'll be able to enter your desired settings)")
+        .In("Default"),
+    ui::RadioButton("auto", {16, 80, 385, 17},
+                    "Automatic configuration (program will select the best settings for you)")
+        .In("Default").Checked(),
+    ui::Button("Button1", {488, 112, 75, 25}, "Next").In("Default").Disabled().OnClick(&Twizard::Button1Click),
+
+    ui::Page("manualna", "silnik"),
+    ui::Label("Label14", {8, 8}, "Configuration step 2: Manual configuration - display mode.").In("manualna")
+        .Font("Tahoma", -13).Bold().TextColor(kHeading),
+    ui::Label("Label15", {8, 32},
+              "Quorvex allows you to choose more resolutions than WindowsXP, but some of them may not be supported")
+        .In("manualna"),
+    ui::Label("Label16", {8, 48},
+              "by your hardware. If some configuration fails the compatibility test, just try another one. You'll "
+              "surely find a")
+        .In("manualna"),
+    ui::Label("Label17", {8, 64}, "right one.").In("manualna"),
+    ui::Label("Label18", {8, 88}, "TIP:").In("manualna").Bold().TextColor(kTip),
+    ui::Label("Label19", {8, 104}, "The best settings for most machines are:").In("manualna").TextColor(kTip),
+    ui::Label("Label20", {24, 120}, "Resolution: 800x600 or 1024x768").In("manualna").TextColor(kTip),
+    ui::Label("Label21", {24, 136}, "Color depth: 16 or 32 Bit").In("manualna").TextColor(kTip),
+    ui::Label("Label22", {8, 168}, "Use this slider to select desired screen resolution:").In("manualna"),
+    ui::TrackBar("slider", {16, 184, 545, 33}).In("manualna").Range(1, 5).Position(3).OnChange(&Twizard::sliderChange),
+    ui::Label("Label23", {24, 216}, kResolutions[0].caption).In("manualna"),
+    ui::Label("Label24", {136, 216}, kResolutions[1].caption).In("manualna"),
+    ui::Label("Label25", {264, 216}, kResolutions[2].caption).In("manualna"),
+    ui::Label("Label26", {392, 216}, kResolutions[3].caption).In("manualna"),
+    ui::Label("Label27", {504, 216}, kResolutions[4].caption).In("manualna"),
+    ui::Label("Label28", {8, 240}, "Select desired color depth:").In("manualna"),
+    ui::RadioButton("b8", {16, 256, 129, 17}, "8 Bit - very few colors").In("manualna").OnClick(&Twizard::b8Click),
+    ui::RadioButton("b16", {168, 256, 185, 17}, "16 Bit - average number of colors").In("manualna").Checked()
+        .OnClick(&Twizard::b16Click),
+    ui::RadioButton("b32", {384, 256, 137, 17}, "32 Bit - plenty of them").In("manualna").OnClick(&Twizard::b32Click),
+    ui::Label("Label29", {8, 288}, "Click here to test if your desired settings are supported on this machine:")
+        .In("manualna"),
+    ui::Button("Button2", {368, 280, 75, 25}, "Test").In("manualna").Bold().OnClick(&Twizard::Button2Click),
+    ui::Button("Button3", {488, 328, 75, 25}, "Next Step").In("manualna").Disabled().OnClick(&Twizard::Button3Click),
+    ui::Button("Button4", {408, 328, 75, 25}, "Back").In("manualna").OnClick(&Twizard::Button4Click),
+
+    ui::Page("automatyczna", "silnik"),
+    ui::Label("Label13", {8, 8}, "Configuration step 2: Automatic configuration - type of user.").In("automatyczna")
+        .Font("Tahoma", -13).Bold().TextColor(kHeading),
+    ui::Label("Label30", {8, 32},
+              "Quorvex can configure itself in 3 ways. Please select the type that you think is the best for you.")
+        .In("automatyczna"),
+    ui::RadioButton("typ1", {8, 56, 185, 17}, "Type 1 - very low resolution.").In("automatyczna"),
+    ui::Label("Label31", {16, 80}, "Pros: everything on the screen (fonts etc.) is VERY big.").In("automatyczna"),
+    ui::Label("Label32", {16, 96},
+              "Cons: there is little space on the screen and you need to scroll everything all the time.")
+        .In("automatyczna"),
+    ui::RadioButton("typ2", {8, 120, 377, 17}, "Type 2 - medium resolution.").In("automatyczna"),
+    ui::Label("Label33", {16, 144},
+              "Pros: fonts, images and windows are large, and therefore it is easier to read them.")
+        .In("automatyczna"),
+    ui::Label("Label34", {16, 160}, "Cons: there still isn't enough place on the screen for most users.")
+        .In("automatyczna"),
+    ui::RadioButton("typ3", {8, 184, 193, 17}, "Type 3 - high resolution.").In("automatyczna").Checked(),
+    ui::Label("Label35", {16, 208},
+              "Pros: you have a lot of space on the screen, desktop and in windows, in most cases you don't have to "
+              "scroll")
+        .In("automatyczna"),
+    ui::Label("Label36", {32, 224}, "anything.").In("automatyczna"),
+    ui::Label("Label37", {16, 240}, "Cons: fonts are rather small and sometimes it's difficult to read them.")
+        .In("automatyczna").TextColor(ui::Rgb(0xE6, 0x6F, 0x59)),
+    ui::Button("Button6", {496, 336, 75, 25}, "Next").In("automatyczna").OnClick(&Twizard::Button6Click),
+
+    ui::Page("koniec", "silnik"),
+    ui::Label("Label38", {8, 8}, "Configuration is now finished.").In("koniec").Font("Tahoma", -15).Bold()
+        .TextColor(ui::Rgb(0x11, 0x3D, 0x42)),
+    ui::Label("Label39", {8, 32},
+              "Quorvex is now configured. If you ever want to change display settings, use program's \"Control "
+              "Center\"")
+        .In("koniec"),
+    ui::Label("Label40", {8, 48}, "instead of Windows display settings panel.").In("koniec"),
+    ui::Label("Label41", {8, 72}, "How to open Quorvex's control center?").In("koniec").TextColor(kQuestion),
+    ui::Label("Label42", {8, 88},
+              "Quorvex displays an icon in system tray (the bottom bar with a clock). Just right-click on that icon "
+              "and select")
+        .In("koniec"),
+    ui::Label("Label43", {8, 104},
+              "\"Open Control Center\". Program will then display a new window with configuration options.")
+        .In("koniec"),
+    ui::Label("Label44", {8, 136}, "These settings were selected:").In("koniec").TextColor(ui::Rgb(0xB7, 0xE7, 0xEC)),
+    ui::Label("Label45", {16, 160}, "Resolution:").In("koniec"),
+    ui::Label("Label46", {16, 184}, "Caption:").In("koniec"),
+    ui::Label("konResolution", {96, 160}, "Gathering info...").In("koniec"),
+    ui::Label("konDepth", {96, 184}, "Gathering info...").In("koniec"),
+    ui::Button("Button5", {488, 328, 75, 25}, "Finish").In("koniec").OnClick(&Twizard::Button5Click),
+
+    ui::Label("Label11", {8, 560},
+              "If you feel confused with all this stuff, just select automatic configuration and click on the \"Next\" "
+              "button."),
+    ui::Label("Label12", {8, 576}, "Than, select low or high resolution and click on the \"Finish\" button."),
 };
 
 Twizard::Twizard(ui::Form* owner) : ui::Form(owner, kForm, kLayout) {}
+
+void Twizard::FormActivate() {
+    // Message boxes shown later reactivate the wizard: the flag goes first.
+    auto& startup = Find<ui::TCheckBox>("startup");
+    if (!startup.Checked()) return;
+    startup.SetChecked(false);
+
+    userName_ = tray::forms.resolution->UserLabel();
+    common::EnsureUsersDirectory();
+    profile_ = std::make_unique<common::IniFile>(common::ProfilePath(userName_));
+    Find("Button1").SetEnabled(true);
+}
+
+void Twizard::Button1Click() {
+    auto& pages = Find<ui::TNotebook>("silnik");
+    if (Find<ui::TRadioButton>("manual").Checked())
+        pages.SetActivePage("manualna");
+    else if (Find<ui::TRadioButton>("auto").Checked())
+        pages.SetActivePage("automatyczna");
+}
+
+void Twizard::Button2Click() {
+    const Resolution& resolution = kResolutions[Find<ui::TTrackBar>("slider").Position() - 1];
+    int32_t depth = 16;
+    if (Find<ui::TRadioButton>("b8").Checked()) depth = 8;
+    if (Find<ui::TRadioButton>("b16").Checked()) depth = 16;
+    if (Find<ui::TRadioButton>("b32").Checked()) depth = 32;
+    // A failed mode is kept as well: "Next Step" stays disabled, so it cannot reach "Finish".
+    chosen_ = {resolution.width, resolution.height, depth};
+
+    if (!PassesCompatibilityTest(chosen_.width, chosen_.height, chosen_.depth)) {
+        ui::ShowMessage("Selected display mode is not supported on this machine. Please try a different one.");
+        Find("Button3").SetEnabled(false);
+        return;
+    }
+    ui::ShowMessage(
+        "Selected display mode has passed the compatibility test. You can click on the \"Next\" button now.");
+    Find("Button3").SetEnabled(true);
+}
+
+void Twizard::Button3Click() {
+    ShowSummary();
+    Find<ui::TNotebook>("silnik").SetActivePage("koniec");
+}
+
+void Twizard::Button4Click() { Find<ui::TNotebook>("silnik").SetActivePage("Default"); }
+
+void Twizard::Button6Click() {
+    for (const UserType& type : kUserTypes) {
+        if (!Find<ui::TRadioButton>(type.button).Checked()) continue;
+        for (int32_t depth : kAutomaticDepths) {
+            if (!PassesCompatibilityTest(type.width, type.height, depth)) continue;
+            chosen_ = {type.width, type.height, depth};
+            Find<ui::TNotebook>("silnik").SetActivePage("koniec");
+            ShowSummary();
+            return;
+        }
+        ui::ShowMessage(type.failure);
+        return;
+    }
+}
+
+void Twizard::Button5Click() {
+    // The profile goes with the first "Finish"; a second press, before the window is gone, only closes.
+    if (profile_) {
+        profile_->WriteInteger("Screen", "X", chosen_.width);
+        profile_->WriteInteger("Screen", "Y", chosen_.height);
+        profile_->WriteInteger("Screen", "Depth", chosen_.depth);
+        profile_.reset();
+    }
+    Close();
+}
+
+void Twizard::ShowSummary() {
+    if (const char* text = ResolutionText(chosen_.width)) Find("konResolution").SetText(text);
+    if (const char* text = DepthText(chosen_.depth)) Find("konDepth").SetText(text);
+}
+
+void Twizard::sliderChange() { Find("Button3").SetEnabled(false); }
+void Twizard::b8Click() { Find("Button3").SetEnabled(false); }
+void Twizard::b16Click() { Find("Button3").SetEnabled(false); }
+void Twizard::b32Click() { Find("Button3").SetEnabled(false); }
 
 }  // namespace screens

@@ -1,4 +1,5 @@
 // Display-mode switching and the notification popup: routines of the host form.
+#include "common/display_mode.h"
 #include "common/system_services.h"
 #include "tray/agent_form.h"
 #include "tray/host_form.h"
@@ -6,23 +7,9 @@
 
 namespace tray {
 
-namespace {
-
-DEVMODEA ModeRecord(int32_t width, int32_t height, int32_t depth) {
-    DEVMODEA mode{};
-    mode.dmSize = 156;
-    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-    mode.dmBitsPerPel = static_cast<DWORD>(depth);
-    mode.dmPelsWidth = static_cast<DWORD>(width);
-    mode.dmPelsHeight = static_cast<DWORD>(height);
-    return mode;
-}
-
-}  // namespace
-
 int32_t Tresolution::ApplyDisplayMode(int32_t width, int32_t height, int32_t depth) {
     auto& services = common::Services();
-    DEVMODEA mode = ModeRecord(width, height, depth);
+    DEVMODEA mode = common::DisplayModeRecord(width, height, depth);
     if (services.ChangeDisplaySettingsA(&mode, CDS_TEST) == DISP_CHANGE_BADMODE) {
         ui::ShowMessage("Selected display mode is not supported on this machine.");
         ShowNotification("Display test failed.");
@@ -52,7 +39,7 @@ int32_t Tresolution::ApplyDisplayMode(int32_t width, int32_t height, int32_t dep
 }
 
 void Tresolution::RestoreNaturalMode() {
-    DEVMODEA mode = ModeRecord(NaturalX, NaturalY, NaturalDepth);
+    DEVMODEA mode = common::DisplayModeRecord(NaturalX, NaturalY, NaturalDepth);
     if (common::Services().ChangeDisplaySettingsA(&mode, CDS_UPDATEREGISTRY) == DISP_CHANGE_BADMODE)
         ui::ShowMessage("Error 4: Natural screen settings are invalid. Please read the readme.txt file.");
 }
