@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Runs the journeys program (inside netns_run.sh: own desktop, own wineserver, loopback server):
+# once as the machine's user, then the second-user journey as another Windows user.
+set -u
+program=$1
+dir=$(mktemp -d "${TMPDIR:-/tmp}/qv-journeys.XXXXXX")
+cp "$program" "$dir/"
+cd "$dir"
+exe=$(basename "$program")
+status=0
+wine "./$exe" --gtest_filter='Journey.*:-Journey.SecondUser*' || status=1
+USER=alice LOGNAME=alice wine "./$exe" --gtest_filter='Journey.SecondUser*' || status=1
+exit $status
