@@ -197,13 +197,75 @@ bool TTrackBar::OwnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
     return true;
 }
 
-int TProgressBar::Position() const { return static_cast<int>(SendMessageA(window_, PBM_GETPOS, 0, 0)); }
+// The control repaints itself at once for every new position, even when the filled part keeps its
+// width; with a position per received block that paint costs far more than the block. So a
+// position that leaves the picture as it is stays here, and the control gets it only when the
+// filled width changes, when its range or size changes, or when someone else sets it; until then
+// the control answers PBM_GETPOS with it.
 
-void TProgressBar::SetPosition(int position) { SendMessageA(window_, PBM_SETPOS, static_cast<WPARAM>(position), 0); }
+// The control is asked directly, past the subclass procedure, whose look-up of the control costs a
+// round trip to the window server under Wine.
+int TProgressBar::Ask(UINT message, WPARAM wParam) const {
+    return static_cast<int>(const_cast<TProgressBar*>(this)->CallOriginal(message, wParam, 0));
+}
 
-int TProgressBar::Max() const { return static_cast<int>(SendMessageA(window_, PBM_GETRANGE, FALSE, 0)); }
+int TProgressBar::Position() const { return held_ ? position_ : Ask(PBM_GETPOS, 0); }
 
-void TProgressBar::SetMax(int max) { SendMessageA(window_, PBM_SETRANGE32, 0, max); }
+int TProgressBar::FillWidth(int position, int min, int max) const {
+    if (max <= min) return 0;
+    RECT client;
+    GetClientRect(window_, &client);
+    return MulDiv(client.right - client.left, position - min, max - min);
+}
+
+void TProgressBar::SetPosition(int position) {
+    const int min = Ask(PBM_GETRANGE, TRUE);
+    const int max = Max();
+    position = position < min ? min : position > max ? max : position;  // as the control keeps it
+    const int drawn = Ask(PBM_GETPOS, 0);
+    if (FillWidth(position, min, max) == FillWidth(drawn, min, max)) {
+        held_ = position != drawn;
+        position_ = position;
+        return;
+    }
+    held_ = false;
+    CallOriginal(PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void TProgressBar::HandOver() {
+    if (!held_) return;
+    held_ = false;
+    CallOriginal(PBM_SETPOS, static_cast<WPARAM>(position_), 0);
+}
+
+bool TProgressBar::OwnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case PBM_GETPOS:
+        if (!held_) return false;
+        result = position_;
+        return true;
+    case PBM_SETPOS:
+    case PBM_DELTAPOS:
+    case PBM_STEPIT:
+    case PBM_SETRANGE:
+    case PBM_SETRANGE32:
+        HandOver();
+        return false;
+    case WM_SIZE:
+        result = CallOriginal(message, wParam, lParam);
+        HandOver();
+        return true;
+    default:
+        return false;
+    }
+}
+
+int TProgressBar::Max() const { return Ask(PBM_GETRANGE, FALSE); }
+
+void TProgressBar::SetMax(int max) {
+    // A new range repaints the whole bar: only when it really changes.
+    if (max != Max()) SendMessageA(window_, PBM_SETRANGE32, 0, max);
+}
 
 // ---- TNotebook ----
 

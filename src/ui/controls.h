@@ -117,9 +117,21 @@ class TProgressBar : public Control {
 public:
     using Control::Control;
     int Position() const;
+    // Cheap when the bar's picture stays the same: see controls.cpp.
     void SetPosition(int position);
     int Max() const;
     void SetMax(int max);
+
+protected:
+    bool OwnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    friend class Form;
+    int Ask(UINT message, WPARAM wParam) const;
+    int FillWidth(int position, int min, int max) const;
+    void HandOver();
+    int position_ = 0;
+    bool held_ = false;  // position_ is newer than the control's own position
 };
 
 // A notebook: a stack of named pages, one visible at a time.

@@ -343,6 +343,7 @@ void Form::CreateRow(const ControlSpec& row, UINT id) {
         }
         case Kind::ProgressBar: {
             auto* bar = static_cast<TProgressBar*>(control);
+            bar->Subclass();
             bar->SetMax(row.max);
             bar->SetPosition(row.position);
             break;

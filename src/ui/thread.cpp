@@ -46,12 +46,19 @@ private:
     std::deque<PendingCall*> calls_;
 };
 
+// Never destroyed, like the window handle below: a worker that hands off a call while the process
+// is already ending finds both still there (its call is simply never run).
 SyncQueue& Queue() {
-    static SyncQueue queue;
-    return queue;
+    static SyncQueue* queue = new SyncQueue;
+    return *queue;
 }
 
 DWORD guiThreadId = GetCurrentThreadId();
+HWND syncWindow = nullptr;  // the application window the calls are announced to
+
+// A worker started by Thread waits for its calls on one event of its own rather than on a new
+// one per call: a hand-off per received block should cost no more than it must.
+thread_local HANDLE workerEvent = nullptr;
 
 }  // namespace
 
@@ -73,6 +80,7 @@ Thread::~Thread() { WaitFor(); }
 void Thread::Start() {
     if (handle_) return;
     App().Initialize();  // the window the worker's calls are posted to
+    syncWindow = App().Handle();
     unsigned id = 0;
     // Suspended until the handle is stored: a self-freeing thread may be gone right after it runs.
     handle_.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Entry, this, CREATE_SUSPENDED, &id)));
@@ -98,6 +106,7 @@ bool Thread::Finished() const { return finished_ != 0; }
 
 unsigned __stdcall Thread::Entry(void* self) {
     auto* thread = static_cast<Thread*>(self);
+    workerEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     try {
         thread->Execute();
     } catch (const std::exception& error) {
@@ -105,6 +114,8 @@ unsigned __stdcall Thread::Entry(void* self) {
     } catch (...) {
         WorkerFailed(Exception("Unknown error"));
     }
+    if (workerEvent) CloseHandle(workerEvent);
+    workerEvent = nullptr;
     InterlockedExchange(&thread->finished_, 1);
     if (thread->FreeOnTerminate) delete thread;
     return 0;
@@ -115,10 +126,11 @@ void Thread::Synchronize(const std::function<void()>& call) {
         call();
         return;
     }
-    PendingCall pending{&call, CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
-    ui::Handle done(pending.done);
+    ui::Handle ownEvent;
+    if (!workerEvent) ownEvent.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    PendingCall pending{&call, workerEvent ? workerEvent : ownEvent.Get(), nullptr};
     Queue().Push(&pending);
-    PostMessageA(App().Handle(), kSynchronizeMessage, 0, 0);
+    PostMessageA(syncWindow ? syncWindow : App().Handle(), kSynchronizeMessage, 0, 0);
     WaitForSingleObject(pending.done, INFINITE);
     if (pending.error) std::rethrow_exception(pending.error);
 }

@@ -5,6 +5,7 @@
 #include "ui/application.h"
 #include "ui/exception.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -74,11 +75,12 @@ protected:
 
     THTTPDownload& get() { return form_->get(); }
 
-    // Records every event of `component`; the file must be closed by the time either completion
+    // Records every event of `component` (progress also moves the bar); the file must be closed by the time either completion
     // event runs, since the updater opens it from its handler.
     void Watch(THTTPDownload& component) {
         component.OnProgress = [this](THTTPDownloadThread* sender, int32_t total, int32_t readed) {
             progress_.push_back({GetCurrentThreadId(), sender, total, readed});
+            form_->getProgress(sender, total, readed);
         };
         component.OnDoneFile = [this, &component](THTTPDownload* sender, const std::string& name, int32_t size) {
             EXPECT_EQ(sender, &component);
@@ -248,6 +250,30 @@ TEST_F(Download, ProgressRunsOnTheGuiThreadForEveryReadOfAtMost1025Bytes) {
         EXPECT_EQ(before, size);
         EXPECT_TRUE(Contents("progress.bin") == Pattern(size));
     }
+}
+
+// The bar keeps positions that do not change its picture to itself, and the control answers
+// with them all the same; after a transfer it shows the whole body.
+TEST_F(Download, ProgressBarReportsEveryPositionItWasGiven) {
+    form_->Show();
+    ui::TProgressBar& bar = form_->postep();
+    const HWND window = bar.Handle();
+    bar.SetMax(1000000);
+    EXPECT_EQ(SendMessageA(window, PBM_GETRANGE, FALSE, 0), 1000000);
+    for (int position = 0; position <= 30000; position += 1025) {
+        bar.SetPosition(position);
+        ASSERT_EQ(SendMessageA(window, PBM_GETPOS, 0, 0), position);
+        ASSERT_EQ(bar.Position(), position);
+    }
+    bar.SetPosition(2000000);  // clamped to the range, as the control does
+    EXPECT_EQ(bar.Position(), 1000000);
+    bar.SetPosition(5000);
+    SendMessageA(window, PBM_DELTAPOS, 100, 0);  // someone else moves it on from where it is
+    EXPECT_EQ(SendMessageA(window, PBM_GETPOS, 0, 0), 5100);
+
+    Fetch(kServer + "/body?size=70000", "bar.bin");
+    EXPECT_EQ(bar.Max(), 70000);
+    EXPECT_EQ(SendMessageA(window, PBM_GETPOS, 0, 0), 70000);
 }
 
 TEST_F(Download, RequestAsTheServerReceivesIt) {

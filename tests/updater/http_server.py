@@ -9,6 +9,7 @@
                  status=S      status code, default 200
                  chunk=K, delay=MS   send the body in K-byte pieces, MS milliseconds apart
                the connection closes after the body, cut short or not
+  /DIR/NAME    a file of the served directory named NAME, when there is one (else 404)
   /echo        the request as the server received it, as JSON: method, target, version, headers
                (a list of [name, value]) and body (bytes as Latin-1 text)
 
@@ -52,6 +53,9 @@ class Handler(BaseHTTPRequestHandler):
                 self.send_body(query)
             elif url.path == "/echo":
                 self.send_echo()
+            elif os.path.isfile(os.path.join(self.root, os.path.basename(url.path))):
+                # Any other address of a served file, as an update server lays them out.
+                self.send_file(url.path)
             else:
                 self.send_made_up(404, b"<html><body>Not here</body></html>", None)
         except (BrokenPipeError, ConnectionResetError):

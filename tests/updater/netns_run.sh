@@ -39,7 +39,7 @@ done
 
 # A private /tmp: Xvfb's and the wineserver's sockets in here are ours alone.
 mount -t tmpfs -o size=1g tmpfs /tmp
-printf '127.0.0.1 localhost updates.quorvex.test\n' > /tmp/hosts
+printf '127.0.0.1 localhost updates.quorvex.test update.quorvex.example\n' > /tmp/hosts
 mount --bind /tmp/hosts /etc/hosts
 
 # The prefix as a copy-on-write overlay: a fresh wineserver of its own, the prefix itself unchanged.
