@@ -2,6 +2,7 @@
 // private network namespace where updates.quorvex.test is 127.0.0.1 and nothing else answers.
 #include "download_form.h"
 #include "support/scripted_services.h"
+#include "support/ui_test_support.h"
 #include "ui/application.h"
 #include "ui/exception.h"
 
@@ -19,6 +20,7 @@ namespace {
 
 using updater::THTTPDownload;
 using updater::THTTPDownloadThread;
+using uitest::PumpUntil;
 
 const std::string kServer = "http://updates.quorvex.test";
 
@@ -38,17 +40,6 @@ std::optional<std::string> Contents(const std::string& name) {
 }
 
 void Put(const std::string& name, const std::string& text) { std::ofstream(name, std::ios::binary) << text; }
-
-// Handles messages until `done` answers true or `ms` pass; returns `done()`.
-bool PumpUntil(const std::function<bool()>& done, int ms = 10000) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > static_cast<DWORD>(ms)) return false;
-        ui::App().ProcessMessages();
-        Sleep(1);
-    }
-    return true;
-}
 
 // A file nobody holds open any more can be opened without sharing.
 bool Closed(const std::string& name) {
@@ -105,7 +96,7 @@ protected:
         get().FileName = file;
         get().BinaryData = binary;
         get().StartDownload();
-        ASSERT_TRUE(PumpUntil([&] { return !get().Busy(); })) << "no completion for " << url;
+        ASSERT_TRUE(PumpUntil([&] { return !get().Busy(); }, 10000)) << "no completion for " << url;
     }
     int Events() const { return done_ + errors_; }
 
@@ -308,7 +299,7 @@ TEST_F(Download, ASecondStartWhileRunningStartsNothingAndChangedPropertiesDoNotR
     get().FileName = "second.bin";
     get().BinaryData = true;
     get().StartDownload();
-    ASSERT_TRUE(PumpUntil([&] { return !get().Busy(); }));
+    ASSERT_TRUE(PumpUntil([&] { return !get().Busy(); }, 10000));
     PumpUntil([] { return false; }, 300);
     EXPECT_EQ(done_, 1);
     EXPECT_EQ(errors_, 0);
@@ -371,7 +362,7 @@ TEST_F(Download, DestroyedComponentGetsNoEventsAndItsTransferStops) {
     get().URL = kServer + "/body?size=200000&chunk=4000&delay=40";  // about two seconds
     get().FileName = "abandoned.bin";
     get().StartDownload();
-    ASSERT_TRUE(PumpUntil([&] { return !progress_.empty(); }));
+    ASSERT_TRUE(PumpUntil([&] { return !progress_.empty(); }, 10000));
     ui::App().Reset();  // the form and its downloader go
     const size_t seen = progress_.size();
     PumpUntil([] { return false; }, 1500);
