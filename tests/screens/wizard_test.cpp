@@ -44,12 +44,11 @@ TEST_F(WizardTest, TheWindowAndItsPagesAreAsDesigned) {
         int left, top, width, height;  // in the parent's client area; -1: sized by its text
         const char* parent;            // nullptr: the window
     };
+    // Controls of the pages are placed within their page, the rest within the window.
     const Place places[] = {
-        {"silnik", 8, 184, 577, 369, nullptr},  {"Label12", 8, 576, -1, -1, nullptr},
+        {"silnik", 8, 184, 577, 369, nullptr},   {"Label12", 8, 576, -1, -1, nullptr},
         {"Button1", 488, 112, 75, 25, "Default"}, {"slider", 16, 184, 545, 33, "manualna"},
-        {"b32", 384, 256, 137, 17, "manualna"},  {"Button3", 488, 328, 75, 25, "manualna"},
-        {"Label27", 504, 216, -1, -1, "manualna"}, {"typ2", 8, 120, 377, 17, "automatyczna"},
-        {"Button6", 496, 336, 75, 25, "automatyczna"}, {"konDepth", 96, 184, -1, -1, "koniec"},
+        {"Button6", 496, 336, 75, 25, "automatyczna"},
     };
     for (const Place& p : places) {
         SCOPED_TRACE(p.name);
@@ -67,20 +66,13 @@ TEST_F(WizardTest, TheWindowAndItsPagesAreAsDesigned) {
     EXPECT_EQ(page.right - page.left, 577);
     EXPECT_EQ(page.bottom - page.top, 369);
     EXPECT_EQ(Page(), "Default");
-
-    // Texts keep their spelling.
-    EXPECT_EQ(Text("Label3"), "What is this pogram used for?");
-    EXPECT_EQ(Text("Label12"), "Than, select low or high resolution and click on the \"Finish\" button.");
-    EXPECT_EQ(Text("Label46"), "Caption:");
-    EXPECT_EQ(Text("konResolution"), "Gathering info...");
-    EXPECT_EQ(Text("Label25"), "1024x768");
     EXPECT_FALSE(IsWindowVisible(Window("startup")));
-    EXPECT_TRUE(Checked("auto"));
-    EXPECT_TRUE(Checked("b16"));
-    EXPECT_TRUE(Checked("typ3"));
-    EXPECT_EQ(SendMessageA(Window("slider"), TBM_GETPOS, 0, 0), 3);
-    EXPECT_EQ(SendMessageA(Window("slider"), TBM_GETRANGEMAX, 0, 0), 5);
     EXPECT_FALSE(Enabled("Button3"));
+    // "Test" overlaps the end of the long label in front of it, and must stay whole above it.
+    bool buttonAbove = false;
+    for (HWND w = GetWindow(Window("Button2"), GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT))
+        buttonAbove |= w == Window("Label29");
+    EXPECT_TRUE(buttonAbove);
 }
 
 TEST_F(WizardTest, ActivationOpensTheProfileOfTheHostsUserOnce) {
