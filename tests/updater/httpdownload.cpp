@@ -53,12 +53,10 @@ int main(int argc, char** argv) {
     get.FileName = argv[2];
     get.BinaryData = binary;
     long progressEvents = 0;
-    if (!bar) get.OnProgress = [&](updater::THTTPDownloadThread*, int32_t, int32_t) { ++progressEvents; };
-    else
-        get.OnProgress = [&](updater::THTTPDownloadThread* sender, int32_t total, int32_t readed) {
-            ++progressEvents;
-            form->getProgress(sender, total, readed);
-        };
+    get.OnProgress = [&](updater::THTTPDownloadThread* sender, int32_t total, int32_t readed) {
+        ++progressEvents;
+        if (bar) form->getProgress(sender, total, readed);
+    };
 
     LARGE_INTEGER start, end;
     int status = 1;
@@ -79,7 +77,10 @@ int main(int argc, char** argv) {
 
     const double seconds = Seconds(start, end);
     const long long size = FileSize(argv[2]);
-    std::printf("file: %lld bytes\n", size);
+    if (size < 0)
+        std::printf("file: missing\n");
+    else
+        std::printf("file: %lld bytes\n", size);
     std::printf("progress events: %ld\n", progressEvents);
     std::printf("time: %.3f s\n", seconds);
     if (size > 0 && seconds > 0) std::printf("rate: %.2f MiB/s\n", static_cast<double>(size) / 1048576.0 / seconds);
