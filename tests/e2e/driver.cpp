@@ -152,6 +152,58 @@ std::string BoxText(HWND box) {
 
 void PressOk(HWND box) { PostMessageA(box, WM_COMMAND, IDOK, 0); }
 
+namespace {
+void Mouse(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof(input));
+}
+}  // namespace
+
+bool ChooseFromTrayMenu(int position) {
+    HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+    if (!taskbar) return false;
+    RECT bar;
+    GetWindowRect(taskbar, &bar);
+    // The notification area sits at the right end of the taskbar; ours is the only icon there.
+    SetCursorPos(bar.right - 12, (bar.top + bar.bottom) / 2);
+    Sleep(100);
+    Mouse(MOUSEEVENTF_RIGHTDOWN);
+    Mouse(MOUSEEVENTF_RIGHTUP);
+    HWND menu = nullptr;
+    if (!WaitFor([&] { return (menu = FindWindowA("#32768", nullptr)) != nullptr && IsWindowVisible(menu); }, 5000))
+        return false;
+    Sleep(150);
+    for (int i = 0; i < position; ++i) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+    return WaitFor([&] { return !IsWindowVisible(menu); }, 5000);
+}
+
+namespace {
+struct OfProcess {
+    const char* cls;
+    DWORD pid;
+    std::vector<HWND>* found;
+};
+BOOL CALLBACK CollectOf(HWND window, LPARAM param) {
+    auto* s = reinterpret_cast<OfProcess*>(param);
+    char cls[128] = {};
+    GetClassNameA(window, cls, sizeof(cls));
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (lstrcmpA(cls, s->cls) == 0 && pid == s->pid) s->found->push_back(window);
+    return TRUE;
+}
+}  // namespace
+
+std::vector<HWND> WindowsOf(const char* cls, DWORD pid) {
+    std::vector<HWND> found;
+    OfProcess s{cls, pid, &found};
+    EnumWindows(CollectOf, reinterpret_cast<LPARAM>(&s));
+    return found;
+}
+
 std::string FileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;

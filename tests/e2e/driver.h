@@ -53,6 +53,11 @@ bool WaitFor(F done, int ms) {
     }
     return true;
 }
+// Right-clicks the (only) icon in the notification area and chooses the menu item at `position`
+// (1 = the first item; separators do not count), with the keyboard as a user could.
+bool ChooseFromTrayMenu(int position);
+// Windows of a class belonging to a process (visible or not).
+std::vector<HWND> WindowsOf(const char* cls, DWORD pid);
 std::string FileText(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);
 std::string UserName();  // the Windows user name, upper case

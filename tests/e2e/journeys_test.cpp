@@ -2,7 +2,9 @@
 // run_journeys.sh runs this program inside a private network namespace with its own desktop, and
 // runs the second-user journey once more under another user name.
 #include "driver.h"
+#include "common/text.h"
 #include "support/ui_test_support.h"
+#include "support/zip_writer.h"
 
 #include <commctrl.h>
 
@@ -15,7 +17,11 @@ const char kNewUserProfile[] = "[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32
 
 std::string SharedDirectory() { return NewProgramDirectory("shared"); }
 
-void Screenshot(const std::string& name) { uitest::SaveScreenshot(GetDesktopWindow(), name); }
+// Lets the programs finish painting, then saves the whole desktop.
+void Screenshot(const std::string& name) {
+    Sleep(500);
+    uitest::SaveScreenshot(GetDesktopWindow(), name);
+}
 
 // Closes Quorvex the way the session end does, and waits for it to go.
 void EndThroughSessionEnd(Process& quorvex, HWND host) {
@@ -45,7 +51,7 @@ TEST(Journey, FirstStartOfANewUserThroughTheManualWizard) {
 
     HWND wizard = WaitWindow("Twizard", quorvex.Id());
     ASSERT_NE(wizard, nullptr);
-    Screenshot("journey1-wizard-start");
+    Screenshot("journey1/wizard-start");
     ASSERT_TRUE(WaitFor([&] { return Click(wizard, "Manual configuration (you'll be able to enter your desired settings)"); }, 5000));
     ASSERT_TRUE(WaitFor([&] { return Click(wizard, "Next"); }, 5000));
     ASSERT_TRUE(WaitFor([&] { return !Controls(wizard, "msctls_trackbar32").empty(); }, 5000));
@@ -59,7 +65,7 @@ TEST(Journey, FirstStartOfANewUserThroughTheManualWizard) {
     PressOk(box);
     ASSERT_TRUE(WaitFor([&] { return Click(wizard, "Next Step"); }, 5000));
     ASSERT_TRUE(WaitFor([&] { return FindControl(wizard, "Button", "Finish") != nullptr; }, 5000));
-    Screenshot("journey1-wizard-finish");
+    Screenshot("journey1/wizard-finish");
     ASSERT_TRUE(Click(wizard, "Finish"));
 
     // The screen really switches, the popup reports it, the version shows.
@@ -68,7 +74,7 @@ TEST(Journey, FirstStartOfANewUserThroughTheManualWizard) {
     ASSERT_NE(popup, nullptr);
     EXPECT_NE(FindControl(popup, "Static", "Screen resolution was changed successfully."), nullptr);
     EXPECT_TRUE(WaitFor([&] { return VersionLabel(host) == "2.0"; }, 5000));
-    Screenshot("journey1-popup");
+    Screenshot("journey1/popup");
 
     // 3.5 s later the splash goes; the program lives on in the tray.
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(host); }, 8000));
@@ -95,6 +101,7 @@ TEST(Journey, SecondUserChoosesAutomaticMediumResolution) {
     ASSERT_TRUE(WaitFor([&] { return FindControl(wizard, "Button", "Finish") != nullptr; }, 5000));
     EXPECT_NE(FindControl(wizard, "Static", "800x600"), nullptr);
     EXPECT_NE(FindControl(wizard, "Static", "32 Bit"), nullptr);
+    Screenshot("journey2/wizard-finish");
     ASSERT_TRUE(Click(wizard, "Finish"));
     EXPECT_TRUE(WaitFor([] { return ScreenWidth() == 800; }, 10000));
     HWND host = WaitWindow("Tresolution", quorvex.Id(), 2000);
@@ -103,6 +110,246 @@ TEST(Journey, SecondUserChoosesAutomaticMediumResolution) {
     EXPECT_EQ(FileText(dir + "Users\\ROOT"), std::string(kNewUserProfile) + "X=800\r\nY=600\r\nDepth=16\r\n");
     EndThroughSessionEnd(quorvex, host);
     EXPECT_EQ(ScreenWidth(), 1024);
+}
+
+// A program directory whose user already has a stored mode, and Quorvex started there and settled
+// in the tray.
+struct Settled {
+    std::string dir;
+    Process quorvex;
+    HWND host = nullptr;
+};
+
+Settled StartSettled(const std::string& name, const std::string& mode) {
+    Settled s;
+    s.dir = NewProgramDirectory(name);
+    CreateDirectoryA((s.dir + "Users").c_str(), nullptr);
+    WriteFile(s.dir + "Users\\" + UserName(), std::string(kNewUserProfile) + mode);
+    s.quorvex = Process(s.dir + "Quorvex.exe", s.dir);
+    s.host = WaitWindow("Tresolution", s.quorvex.Id());
+    EXPECT_NE(s.host, nullptr);
+    EXPECT_TRUE(WaitFor([&] { return VersionLabel(s.host) == "2.0"; }, 10000));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(s.host); }, 8000));  // the splash has gone
+    return s;
+}
+
+HWND NewestVisible(const char* cls, DWORD pid) {
+    for (HWND w : WindowsOf(cls, pid))
+        if (IsWindowVisible(w)) return w;  // top-level windows come newest (topmost) first
+    return nullptr;
+}
+
+TEST(Journey, ALaterStartAppliesTheModeAndTheControlCenterChangesIt) {
+    Settled s = StartSettled("later", "X=800\r\nY=600\r\nDepth=16\r\n");
+    EXPECT_EQ(ScreenWidth(), 800);
+    EXPECT_EQ(NewestVisible("Twizard", s.quorvex.Id()), nullptr);
+
+    ASSERT_TRUE(ChooseFromTrayMenu(1));  // Open Control Center
+    HWND cc = WaitWindow("Tmain", s.quorvex.Id());
+    ASSERT_NE(cc, nullptr);
+    EXPECT_NE(FindControl(cc, "Static", UserName()), nullptr);
+    EXPECT_NE(FindControl(cc, "Static", "800"), nullptr);
+    EXPECT_NE(FindControl(cc, "Static", "600"), nullptr);
+    EXPECT_NE(FindControl(cc, "Static", "800x600"), nullptr);
+    Screenshot("journey3/control-center");
+    SendMessageA(Controls(cc, "msctls_trackbar32")[0], TBM_SETPOS, TRUE, 3);  // 1024 x 768
+    ASSERT_TRUE(Click(cc, "32 Bit"));
+    ASSERT_TRUE(Click(cc, "Apply settings"));
+    EXPECT_TRUE(WaitFor([] { return ScreenWidth() == 1024 && ScreenHeight() == 768; }, 10000));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(cc); }, 5000));
+    EXPECT_EQ(FileText(s.dir + "Users\\" + UserName()), std::string(kNewUserProfile) + "X=1024\r\nY=768\r\nDepth=32\r\n");
+
+    // A second Control Center shows the new values.
+    ASSERT_TRUE(ChooseFromTrayMenu(1));
+    HWND second = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (second = NewestVisible("Tmain", s.quorvex.Id())) != nullptr && second != cc; }, 5000));
+    EXPECT_TRUE(WaitFor([&] { return FindControl(second, "Static", "1024") && FindControl(second, "Static", "768"); }, 5000));
+    EXPECT_NE(FindControl(second, "Static", "1024x768"), nullptr);
+
+    ASSERT_TRUE(Click(second, "About"));
+    HWND about = WaitWindow("Tabout", s.quorvex.Id());
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(WaitFor([&] { return FindControl(about, "Static", "2.0") != nullptr; }, 5000));
+    Screenshot("journey3/about");
+    ASSERT_TRUE(Click(about, "I agree"));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(about); }, 5000));
+
+    // "Help" opens the manual in the system's text viewer.
+    ASSERT_TRUE(Click(second, "Help"));
+    HWND viewer = WaitWindow("Notepad", 0, 10000);
+    if (!viewer) {
+        for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+            char cls[128] = {};
+            GetClassNameA(w, cls, sizeof(cls));
+            if (IsWindowVisible(w)) printf("visible: %s '%s'\n", cls, Text(w).c_str());
+        }
+    }
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_NE(Text(viewer).find("readme"), std::string::npos) << Text(viewer);
+    Screenshot("journey3/help");
+    PostMessageA(viewer, WM_CLOSE, 0, 0);
+
+    ASSERT_TRUE(ChooseFromTrayMenu(5));  // Exit
+    EXPECT_GE(s.quorvex.WaitExit(10000), 0);
+}
+
+TEST(Journey, TheBalloonExitAndTheSessionEndRestoreTheNaturalMode) {
+    {
+        Settled s = StartSettled("balloon", "X=800\r\nY=600\r\nDepth=16\r\n");
+        EXPECT_EQ(ScreenWidth(), 800);
+        ASSERT_TRUE(ChooseFromTrayMenu(3));  // What is this program for?
+        Sleep(2500);  // the shell shows the balloon a moment later
+        Screenshot("journey4/balloon");
+        ASSERT_TRUE(ChooseFromTrayMenu(5));  // Exit
+        EXPECT_GE(s.quorvex.WaitExit(10000), 0);
+        EXPECT_EQ(ScreenWidth(), 1024);
+    }
+    Settled s = StartSettled("session", "X=800\r\nY=600\r\nDepth=16\r\n");
+    EXPECT_EQ(ScreenWidth(), 800);
+    EndThroughSessionEnd(s.quorvex, s.host);
+    EXPECT_FALSE(s.quorvex.Running());
+    EXPECT_EQ(ScreenWidth(), 1024);
+}
+
+TEST(Journey, ASecondCopyIsRefusedAndANewTaskbarBringsTheIconBack) {
+    Settled s = StartSettled("twice", "X=1024\r\nY=768\r\nDepth=32\r\n");
+    Process second(s.dir + "Quorvex.exe", s.dir);
+    HWND box = WaitBox("Quorvex");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(BoxText(box), "You can not run this program twice.");
+    Screenshot("journey5/second-copy");
+    PressOk(box);
+    EXPECT_EQ(second.WaitExit(10000), 0);
+    EXPECT_TRUE(s.quorvex.Running());
+
+    // The shell tells every program that the taskbar was made anew.
+    PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(s.host) != FALSE; }, 5000));
+    EXPECT_EQ(VersionLabel(s.host), "2.0");
+    Screenshot("journey5/taskbar-created");
+    ASSERT_TRUE(ChooseFromTrayMenu(5));  // the icon is back and works
+    EXPECT_GE(s.quorvex.WaitExit(10000), 0);
+}
+
+// The server's side of an update: the list and the package, in the folder the built-in list
+// address points to.
+void PublishUpdate(int build) {
+    const std::string served = QV_JOURNEY_SERVED;
+    WriteFile(served + "update.txt", "[quorvex]\r\nupdate=" + std::to_string(build) +
+                                         "\r\nwersja=Quorvex 2.0.2\r\nrelease=8 December 2026\r\nrozmiar=1.8 MB\r\n");
+    testsupport::ZipEntry folder{"extras/", ""};
+    folder.externalAttributes = 0x10;
+    testsupport::ZipEntry notes{"extras/notes.txt", "What is new in 2.0.2."};
+    notes.method = 8;
+    testsupport::ZipEntry quorvex{"Quorvex.exe", FileText(std::string(QV_DIST_DIR) + "Quorvex.exe")};
+    quorvex.method = 8;
+    WriteFile(served + "quorvexupdate.zip",
+              testsupport::BuildZip({{"readme.txt", "The manual of Quorvex 2.0.2."}, folder, notes, quorvex}));
+}
+
+TEST(Journey, TheUpdateRoadFromTheTrayMenuToTheRestartedQuorvex) {
+    PublishUpdate(2);
+    const std::string dir = NewProgramDirectory("update");
+    // Started at logon, Quorvex seldom has its program directory as current directory.
+    const std::string elsewhere = common::ProgramDirectory() + "elsewhere";
+    CreateDirectoryA(elsewhere.c_str(), nullptr);
+    CreateDirectoryA((dir + "Users").c_str(), nullptr);
+    const std::string profile = dir + "Users\\" + UserName();
+    WriteFile(profile, std::string(kNewUserProfile) + "X=800\r\nY=600\r\nDepth=16\r\n");
+    Process quorvex(dir + "Quorvex.exe", elsewhere);
+    HWND host = WaitWindow("Tresolution", quorvex.Id());
+    ASSERT_TRUE(WaitFor([&] { return host && !IsWindowVisible(host); }, 10000));
+    EXPECT_EQ(FileText(dir + "version.txt"), "[Quorvex]\r\nupdate=1\r\n");
+    EXPECT_EQ(ScreenWidth(), 800);
+    // Without a stored mode the restarted Quorvex waits in its wizard before it stamps its own
+    // build, so the build Fetchwell records can be seen.
+    DeleteFileA(profile.c_str());
+
+    ASSERT_TRUE(ChooseFromTrayMenu(4));  // Check for updates
+    EXPECT_GE(quorvex.WaitExit(10000), 0);
+    EXPECT_EQ(ScreenWidth(), 1024);  // the natural mode on the way out
+    HWND fetchwell = WaitWindow("Tupdate", 0, 15000);
+    ASSERT_NE(fetchwell, nullptr);
+    DWORD fetchwellPid = 0;
+    GetWindowThreadProcessId(fetchwell, &fetchwellPid);
+    EXPECT_EQ(Text(fetchwell), "Quorvex Fetchwell");
+    ASSERT_TRUE(WaitFor([&] { HWND b = FindControl(fetchwell, "Button", "Check"); return b && IsWindowEnabled(b); }, 5000));
+    Screenshot("journey6/fetchwell-ready");
+
+    ASSERT_TRUE(Click(fetchwell, "Check"));
+    ASSERT_TRUE(WaitFor([&] { HWND b = FindControl(fetchwell, "Button", "Download"); return b && IsWindowEnabled(b); }, 15000));
+    EXPECT_NE(FindControl(fetchwell, "Static", "Quorvex 2.0.2"), nullptr);
+    EXPECT_NE(FindControl(fetchwell, "Static", "8 December 2026"), nullptr);
+    Screenshot("journey6/fetchwell-offer");
+
+    ASSERT_TRUE(Click(fetchwell, "Download"));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(fetchwell); }, 30000));
+    // The new Quorvex runs from the program directory and the package landed there.
+    HWND wizard = WaitWindow("Twizard", 0, 15000);
+    ASSERT_NE(wizard, nullptr);
+    EXPECT_EQ(FileText(dir + "version.txt"), "[Quorvex]\r\nupdate=2\r\n");
+    EXPECT_EQ(FileText(dir + "readme.txt"), "The manual of Quorvex 2.0.2.");
+    EXPECT_EQ(FileText(dir + "extras\\notes.txt"), "What is new in 2.0.2.");
+    EXPECT_EQ(GetFileAttributesA((elsewhere + "\\readme.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    Screenshot("journey6/restarted");
+
+    DWORD restartedPid = 0;
+    GetWindowThreadProcessId(wizard, &restartedPid);
+    HANDLE restarted = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, restartedPid);
+    PostMessageA(wizard, WM_CLOSE, 0, 0);  // no mode chosen: the start-up goes on and stamps build 1
+    EXPECT_TRUE(WaitFor([&] { return FileText(dir + "version.txt") == "[Quorvex]\r\nupdate=1\r\n"; }, 10000));
+    if (restarted) {
+        TerminateProcess(restarted, 0);
+        CloseHandle(restarted);
+    }
+}
+
+TEST(Journey, TheUpdateRoadsThatFail) {
+    const std::string dir = NewProgramDirectory("update-fails");
+    const std::string served = QV_JOURNEY_SERVED;
+    struct Road {
+        const char* name;
+        const char* list;  // what the server answers for update.txt; nullptr: no such file
+        bool cutPackage;
+        const char* message;
+        const char* caption;
+    } roads[] = {
+        {"error-page", "<html><body><h1>500 Internal Server Error</h1></body></html>", false,
+         "Could not download an update list.", "Fetchwell"},
+        {"missing-list", nullptr, false, "Could not download an update list.", "Fetchwell"},
+        {"cut-package", "[quorvex]\r\nupdate=9\r\nwersja=Quorvex 2.1\r\nrelease=now\r\nrozmiar=1 KB\r\n", true,
+         nullptr, "Application Error"},
+    };
+    for (const Road& road : roads) {
+        SCOPED_TRACE(road.name);
+        WriteFile(dir + "version.txt", "[Quorvex]\r\nupdate=1\r\n");
+        DeleteFileA((served + "update.txt").c_str());
+        if (road.list) WriteFile(served + "update.txt", road.list);
+        WriteFile(served + "quorvexupdate.zip", testsupport::BuildZip({{"readme.txt", "new"}}).substr(0, 40));
+        Process fetchwell(dir + "Fetchwell.exe", dir);
+        HWND form = WaitWindow("Tupdate", fetchwell.Id());
+        ASSERT_NE(form, nullptr);
+        ASSERT_TRUE(WaitFor([&] { return Click(form, "Check"); }, 5000));
+        if (road.cutPackage) {
+            ASSERT_TRUE(WaitFor([&] { return Click(form, "Download"); }, 15000));
+        }
+        HWND box = WaitBox(road.caption, 20000);
+        ASSERT_NE(box, nullptr);
+        if (road.message) {
+            EXPECT_EQ(BoxText(box), road.message);
+        }
+        Screenshot(std::string("journey6-fails/") + road.name);
+        PressOk(box);
+        if (road.cutPackage) {
+            EXPECT_EQ(fetchwell.WaitExit(10000), 1);
+            EXPECT_EQ(FileText(dir + "version.txt"), "[Quorvex]\r\nupdate=1\r\n");
+            EXPECT_EQ(WindowsOf("Tresolution", 0).size(), 0u);  // Quorvex was not started
+        } else {
+            EXPECT_TRUE(WaitFor([&] { HWND b = FindControl(form, "Button", "Check"); return b && !IsWindowEnabled(b); }, 5000));
+            ASSERT_TRUE(Click(form, "Exit"));
+            EXPECT_EQ(fetchwell.WaitExit(10000), 0);
+        }
+    }
 }
 
 }  // namespace

@@ -62,8 +62,11 @@ std::string SaveScreenshot(HWND window, const std::string& name) {
     const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) & ~3u);
     const DWORD size = stride * static_cast<DWORD>(height);
 
+    // A name may hold one folder level ("journey1/popup").
     const std::string path = std::string(QV_SCREENSHOT_DIR) + name + ".bmp";
     CreateDirectoryA(QV_SCREENSHOT_DIR, nullptr);
+    const size_t slash = name.find('/');
+    if (slash != std::string::npos) CreateDirectoryA((QV_SCREENSHOT_DIR + name.substr(0, slash)).c_str(), nullptr);
     if (FILE* file = std::fopen(path.c_str(), "wb")) {
         BITMAPFILEHEADER header{};
         header.bfType = 0x4D42;
