@@ -178,8 +178,10 @@ bool THTTPDownloadThread::Run() {
         HttpQueryInfoA(request.Get(), HTTP_QUERY_CONTENT_LENGTH, header, &headerLength, &index) != FALSE;
     // Without a length a binary transfer is not read at all, and the file is left alone.
     if (!announced && binaryData_) return false;
-    if (announced) announced_ = ParseContentLength(std::string(header, headerLength < kHeaderBufferSize ? headerLength : 0));
-    total_ = 0;
+    if (announced) {
+        const DWORD length = headerLength < kHeaderBufferSize ? headerLength : 0;
+        announced_ = ParseContentLength(std::string(header, length));
+    }
 
     OutputFile file(fileName_);
     char buffer[kReadSize];

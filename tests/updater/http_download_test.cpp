@@ -66,8 +66,8 @@ protected:
 
     THTTPDownload& get() { return form_->get(); }
 
-    // Records every event of `component` (progress also moves the bar); the file must be closed by the time either completion
-    // event runs, since the updater opens it from its handler.
+    // Records every event of `component` (progress also moves the bar). The file must be closed
+    // by the time either completion event runs, since the updater opens it from its handler.
     void Watch(THTTPDownload& component) {
         component.OnProgress = [this](THTTPDownloadThread* sender, int32_t total, int32_t readed) {
             progress_.push_back({GetCurrentThreadId(), sender, total, readed});
