@@ -3,24 +3,17 @@
 #include "common/ini_file.h"
 #include "common/profile.h"
 #include "common/text.h"
+#include "support/files.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 
 namespace {
 
-std::string FileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+using testsupport::FileText;
+using testsupport::WriteFile;
 
 TEST(IniFile, IntegersAreReadByTheValueRules) {
     const std::string path = common::ProgramDirectory() + "integers.ini";

@@ -2,8 +2,6 @@
 
 #include "common/text.h"
 
-#include <fstream>
-#include <sstream>
 
 namespace e2e {
 
@@ -204,14 +202,6 @@ std::vector<HWND> WindowsOf(const char* cls, DWORD pid) {
     return found;
 }
 
-std::string FileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 std::string UserName() {
     char name[256] = {};

@@ -1,6 +1,8 @@
 #pragma once
 // Drives the real programs from outside, as a user would: finds their windows by class and text,
 // clicks through posted messages, reads texts back, answers message boxes.
+#include "support/files.h"
+
 #include <windows.h>
 
 #include <string>
@@ -58,8 +60,8 @@ bool WaitFor(F done, int ms) {
 bool ChooseFromTrayMenu(int position);
 // Windows of a class belonging to a process (visible or not).
 std::vector<HWND> WindowsOf(const char* cls, DWORD pid);
-std::string FileText(const std::string& path);
-void WriteFile(const std::string& path, const std::string& text);
+using testsupport::FileText;
+using testsupport::WriteFile;
 std::string UserName();  // the Windows user name, upper case
 int ScreenWidth();
 int ScreenHeight();

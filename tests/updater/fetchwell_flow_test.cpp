@@ -1,6 +1,7 @@
 // Fetchwell against a real HTTP server on loopback, in a private network namespace: the list and
 // the package come over WinInet, progress and completion arrive through the worker hand-off.
 #include "common/text.h"
+#include "support/files.h"
 #include "support/scripted_services.h"
 #include "support/ui_test_support.h"
 #include "support/zip_writer.h"
@@ -12,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -22,14 +22,8 @@ const std::string kServer = "http://updates.quorvex.test";
 std::string Dir() { return common::ProgramDirectory(); }
 std::string Served(const std::string& name) { return std::string(QV_FETCHWELL_SERVED) + name; }
 
-void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-std::string FileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testsupport::FileText;
+using testsupport::WriteFile;
 
 std::string Package() {
     testsupport::ZipEntry folder{"docs/", ""};
@@ -147,21 +141,9 @@ TEST_F(FetchwellFlow, DISABLED_CutShortPackageChild) {
 }
 
 TEST(FetchwellFailure, APackageCutShortEndsWithApplicationErrorAndExitCode1) {
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
     DeleteFileA((Dir() + "child-report.txt").c_str());
     WriteFile(Dir() + "version.txt", "[Quorvex]\r\nupdate=5\r\n");
-    std::string command =
-        std::string("\"") + self + "\" --gtest_filter=FetchwellFlow.DISABLED_CutShortPackageChild --gtest_also_run_disabled_tests";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
+    const DWORD code = testsupport::RunChildTest("FetchwellFlow.DISABLED_CutShortPackageChild");
     EXPECT_EQ(code, 1u);
     const std::string report = FileText(Dir() + "child-report.txt");
     EXPECT_EQ(report.substr(0, 18), "Application Error|") << report;

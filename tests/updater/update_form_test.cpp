@@ -1,6 +1,7 @@
 // Fetchwell's window and update flow with scripted system answers; the downloads' completion
 // handlers are called as the downloader would call them.
 #include "common/text.h"
+#include "support/files.h"
 #include "support/scripted_services.h"
 #include "support/zip_writer.h"
 #include "ui/application.h"
@@ -10,23 +11,15 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 
 namespace {
 
 using updater::Tupdate;
 
+using testsupport::FileText;
+using testsupport::WriteFile;
+
 std::string Dir() { return common::ProgramDirectory(); }
-
-void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-std::string FileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class UpdateForm : public ::testing::Test {
 protected:
