@@ -103,9 +103,11 @@ TEST(Journey, SecondUserChoosesAutomaticMediumResolution) {
     EXPECT_NE(FindControl(wizard, "Static", "32 Bit"), nullptr);
     Screenshot("journey2/wizard-finish");
     ASSERT_TRUE(Click(wizard, "Finish"));
+    const std::string expected = std::string(kNewUserProfile) + "X=800\r\nY=600\r\nDepth=32\r\n";
+    EXPECT_TRUE(WaitFor([&] { return FileText(dir + "Users\\" + UserName()) == expected; }, 10000));
     EXPECT_TRUE(WaitFor([] { return ScreenWidth() == 800; }, 10000));
     HWND host = WaitWindow("Tresolution", quorvex.Id(), 2000);
-    EXPECT_EQ(FileText(dir + "Users\\" + UserName()), std::string(kNewUserProfile) + "X=800\r\nY=600\r\nDepth=32\r\n");
+    EXPECT_TRUE(WaitFor([&] { return VersionLabel(host) == "2.0"; }, 10000));
     // The first user's profile is untouched.
     EXPECT_EQ(FileText(dir + "Users\\ROOT"), std::string(kNewUserProfile) + "X=800\r\nY=600\r\nDepth=16\r\n");
     EndThroughSessionEnd(quorvex, host);
