@@ -475,7 +475,12 @@ void Form::RebuildBackground() {
 
 HBRUSH Form::BackgroundBrush(HDC dc, POINT origin) {
     if (!background_) RebuildBackground();
-    SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
+    // Brush origins are in device units. A themed control asks its parent to paint behind it on its
+    // own DC with the viewport moved to the parent's origin: the picture follows the DC's origins.
+    POINT viewport{}, windowOrigin{};
+    GetViewportOrgEx(dc, &viewport);
+    GetWindowOrgEx(dc, &windowOrigin);
+    SetBrushOrgEx(dc, viewport.x - windowOrigin.x - origin.x, viewport.y - windowOrigin.y - origin.y, nullptr);
     return static_cast<HBRUSH>(background_.Get());
 }
 
