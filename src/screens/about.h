@@ -8,6 +8,7 @@ class Tabout : public ui::Form {
 public:
     explicit Tabout(ui::Form* owner);
 
+    void FormActivate();
     void Button1Click();
 
     static const ui::FormSpec kForm;

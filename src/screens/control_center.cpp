@@ -1,11 +1,50 @@
 #include "screens/control_center.h"
 
+#include "common/profile.h"
 #include "common/system_services.h"
 #include "common/text.h"
+#include "screens/about.h"
+#include "tray/forms.h"
+#include "tray/host_form.h"
 
 #include <shellapi.h>
 
+#include <cstdint>
+#include <string>
+
 namespace screens {
+
+namespace {
+
+struct Resolution {
+    int32_t width, height;
+    const char* text;
+};
+
+// The slider's positions 1 to 5.
+constexpr Resolution kResolutions[] = {
+    {640, 480, "640x480"}, {800, 600, "800x600"}, {1024, 768, "1024x768"}, {1280, 1024, "1280x1024"}, {1600, 1200, "1600x1200"},
+};
+
+const Resolution* ResolutionAt(int position) {
+    if (position < 1 || position > 5) return nullptr;
+    return &kResolutions[position - 1];
+}
+
+// A stored width that is not one of the slider's own gives the middle position.
+int PositionOf(int32_t width) {
+    for (int position = 1; position <= 5; ++position)
+        if (kResolutions[position - 1].width == width) return position;
+    return 3;
+}
+
+tray::Tresolution& Host() { return *tray::forms.resolution; }
+
+const ui::Color kTip = ui::Rgb(0xD9, 0x2B, 0x11);
+const ui::Color kHeading = ui::Rgb(0x41, 0x4A, 0x69);
+const ui::Color kValue = ui::Rgb(0x55, 0x57, 0x5B);
+
+}  // namespace
 
 const ui::FormSpec Tmain::kForm = {
     .className = "Tmain",
@@ -17,17 +56,136 @@ const ui::FormSpec Tmain::kForm = {
     .position = ui::FormPosition::ScreenCenter,
     .font = {"Tahoma", -11, false, ui::Rgb(0x34, 0x3C, 0x56)},
     .snapBuffer = 25,
+    .onActivate = ui::Do(&Tmain::FormActivate),
 };
 
 const ui::ControlSpec Tmain::kLayout[] = {
+    ui::Picture("Image1", {0, 0, 522, 426}, "MAINBG"),
+    ui::Label("Label22", {16, 403}, "Copyright (c) 2004-2026 The Quorvex team. All rights reserved."),
+    ui::GroupBox("GroupBox1", {8, 80, 233, 209}, "Current system settings:"),
+    ui::Label("Label1", {8, 24}, "Current WindowsXP user:").In("GroupBox1"),
+    ui::Label("mainUser", {8, 40, 217, 13}, "Gathering information...").In("GroupBox1").FixedSize().Bold()
+        .TextColor(ui::Rgb(0x50, 0x5B, 0x83)),
+    ui::Label("Label3", {8, 64}, "Current display settings:").In("GroupBox1"),
+    ui::Label("Label4", {16, 88}, "Resolution:").In("GroupBox1"),
+    ui::Label("Label5", {32, 112}, "Width:").In("GroupBox1"),
+    ui::Label("Label6", {32, 128}, "Height:").In("GroupBox1"),
+    ui::Label("Label7", {16, 152}, "Color depth:").In("GroupBox1"),
+    ui::Label("Label8", {32, 176}, "Bits per pixel:").In("GroupBox1"),
+    ui::Label("mainX", {120, 112, 95, 13}, "Gathering info...").In("GroupBox1").FixedSize().AlignRight().Bold()
+        .TextColor(kValue),
+    ui::Label("mainY", {120, 128, 95, 13}, "Gathering info...").In("GroupBox1").FixedSize().AlignRight().Bold()
+        .TextColor(kValue),
+    ui::Label("mainDepth", {120, 176, 95, 13}, "Gathering info...").In("GroupBox1").FixedSize().AlignRight().Bold()
+        .TextColor(kValue),
+    ui::GroupBox("GroupBox2", {256, 80, 257, 281}, "Your display and system preferences:"),
+    ui::Label("Label12", {8, 24}, "TIP:").In("GroupBox2").Bold().TextColor(kTip),
+    ui::Label("Label13", {8, 40}, "The best setings for most users are:").In("GroupBox2").TextColor(kTip),
+    ui::Label("Label14", {8, 56}, "1024x768 resolution and 32 Bit color depth.").In("GroupBox2").TextColor(kTip),
+    ui::Label("Label15", {8, 88}, "Select your preferred screen resolution:").In("GroupBox2").TextColor(kHeading),
+    ui::Label("Label16", {8, 112}, "Selected:").In("GroupBox2"),
+    ui::Label("mainResolutionDesc", {56, 112, 193, 13}, "None. Use slider.").In("GroupBox2").FixedSize().Bold(),
+    ui::TrackBar("mainResolution", {16, 128, 225, 33}).In("GroupBox2").Range(1, 5).Position(1)
+        .OnChange(&Tmain::mainResolutionChange),
+    ui::Label("Label18", {24, 160}, "640x480").In("GroupBox2"),
+    ui::Label("Label19", {184, 160}, "1600x1200").In("GroupBox2"),
+    ui::Label("Label20", {8, 200}, "Select your preferred screen color depth:").In("GroupBox2").TextColor(kHeading),
+    ui::RadioButton("b8", {16, 224, 41, 17}, "8 Bit").In("GroupBox2"),
+    ui::RadioButton("b16", {64, 224, 49, 17}, "16 Bit").In("GroupBox2"),
+    ui::RadioButton("b32", {120, 224, 49, 17}, "32 Bit").In("GroupBox2"),
+    ui::RadioButton("b64", {176, 224, 49, 17}, "64 Bit").In("GroupBox2").Disabled(),
+    ui::Label("Label21", {16, 248}, "TIP: 32 Bit color depth is normal.").In("GroupBox2").TextColor(kTip),
+    ui::Button("Button1", {8, 304, 113, 25}, "Apply settings").Bold().Hint("Saves settings and changes display mode")
+        .OnClick(&Tmain::Button1Click),
+    ui::Button("Button5", {128, 304, 113, 25}, "Check for updates")
+        .Hint("Tries to download the most recent release from the internet").OnClick(&Tmain::Button5Click),
     ui::Button("Button3", {8, 336, 113, 25}, "Help").Hint("Displays readme.txt file").OnClick(&Tmain::Button3Click),
+    ui::Button("Button4", {128, 336, 113, 25}, "About").OnClick(&Tmain::Button4Click),
+    ui::CheckBox("startup", {16, 368, 57, 17}, "startup").Checked().Hidden(),
+    ui::Button("Button2", {400, 376, 113, 25}, "Close Control Center").Hint("Hides this screen")
+        .OnClick(&Tmain::Button2Click),
 };
 
 Tmain::Tmain(ui::Form* owner) : ui::Form(owner, kForm, kLayout) {}
+
+void Tmain::FormActivate() {
+    // Message boxes of the steps below re-activate the window: the flag goes first.
+    auto& startup = Find<ui::TCheckBox>("startup");
+    if (!startup.Checked()) return;
+    startup.SetChecked(false);
+
+    Find("mainUser").SetText(Host().UserLabel());
+    OpenProfile();
+
+    auto& services = common::Services();
+    Find("mainX").SetText(std::to_string(services.GetSystemMetrics(SM_CXSCREEN)));
+    Find("mainY").SetText(std::to_string(services.GetSystemMetrics(SM_CYSCREEN)));
+    HDC dc = GetDC(Handle());
+    const int depth = services.GetDeviceCaps(dc, COLORRES);
+    ReleaseDC(Handle(), dc);
+    Find("mainDepth").SetText(std::to_string(depth));
+
+    auto& slider = Find<ui::TTrackBar>("mainResolution");
+    const int position = PositionOf(profile_->ReadInteger("Screen", "X", 0));
+    slider.SetPosition(position);
+    // Setting the position it already has fires no change: the text follows here in any case.
+    mainResolutionChange();
+
+    const char* radio = "b16";
+    switch (profile_->ReadInteger("Screen", "Depth", 0)) {
+    case 8:
+        radio = "b8";
+        break;
+    case 32:
+        radio = "b32";
+        break;
+    }
+    Find<ui::TRadioButton>(radio).SetChecked(true);
+}
+
+void Tmain::OpenProfile() {
+    common::EnsureUsersDirectory();
+    profile_ = std::make_unique<common::IniFile>(common::ProfilePath(Host().CurrentUser()));
+}
+
+void Tmain::mainResolutionChange() {
+    const Resolution* resolution = ResolutionAt(Find<ui::TTrackBar>("mainResolution").Position());
+    Find("mainResolutionDesc").SetText(resolution ? resolution->text : "Error occured!");
+}
+
+void Tmain::Button1Click() {
+    const Resolution* resolution = ResolutionAt(Find<ui::TTrackBar>("mainResolution").Position());
+    const int32_t width = resolution ? resolution->width : 1024;
+    const int32_t height = resolution ? resolution->height : 768;
+    int32_t depth = 16;
+    if (Find<ui::TRadioButton>("b8").Checked()) depth = 8;
+    if (Find<ui::TRadioButton>("b16").Checked()) depth = 16;
+    if (Find<ui::TRadioButton>("b32").Checked()) depth = 32;
+
+    // An activation that could not open the profile left none: try again, so the same error is
+    // reported instead of the settings going nowhere.
+    if (!profile_) OpenProfile();
+    profile_->WriteInteger("Screen", "X", width);
+    profile_->WriteInteger("Screen", "Y", height);
+    profile_->WriteInteger("Screen", "Depth", depth);
+    Host().ApplyDisplayMode(width, height, depth);
+    Close();
+}
+
+// Does what the tray menu's command of the same name does: the updater starts and Quorvex ends,
+// back in the natural mode, since the updater will not replace a running Quorvex.
+void Tmain::Button5Click() { Host().Searchforupdates1Click(); }
 
 void Tmain::Button3Click() {
     const std::string readme = common::ProgramDirectory() + "readme.txt";
     common::Services().ShellExecuteA(Handle(), "open", readme.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
+
+void Tmain::Button4Click() {
+    tray::forms.about = CreateOwned<Tabout>();
+    tray::forms.about->Show();
+}
+
+void Tmain::Button2Click() { Close(); }
 
 }  // namespace screens

@@ -1,6 +1,9 @@
 #pragma once
 // The Control Center: the current display settings and the user's stored mode.
+#include "common/ini_file.h"
 #include "ui/form.h"
+
+#include <memory>
 
 namespace screens {
 
@@ -8,10 +11,23 @@ class Tmain : public ui::Form {
 public:
     explicit Tmain(ui::Form* owner);
 
+    void FormActivate();
+    void mainResolutionChange();
+    void Button1Click();
+    void Button5Click();
     void Button3Click();
+    void Button4Click();
+    void Button2Click();
 
     static const ui::FormSpec kForm;
     static const ui::ControlSpec kLayout[];
+
+private:
+    // Makes sure the Users folder exists and opens the current user's profile.
+    void OpenProfile();
+
+    // The user's profile, opened at the first activation and kept for the window's life.
+    std::unique_ptr<common::IniFile> profile_;
 };
 
 }  // namespace screens

@@ -1,0 +1,126 @@
+// The Control Center against the real display of the Wine desktop: the current settings follow a
+// real mode change, and screenshots of both windows for people to look at.
+#include "control_center_fixture.h"
+
+#include <cstdlib>
+
+namespace screenstest {
+namespace {
+
+class RealDisplay : public ControlCenterTest {
+protected:
+    void SetUp() override {
+        ControlCenterTest::SetUp();
+        common::SetServices(nullptr);  // the real system answers
+        ASSERT_TRUE(common::Win32Services().GetUserNameA(user));
+        user = common::AsciiUpper(user);
+    }
+    // Starts Quorvex for the real user with the stored mode 1024 x 768 at 32 bits.
+    void Start() {
+        WriteProfile(user, std::string(kModeProfile) + "X=1024\r\nY=768\r\nDepth=32\r\n");
+        CreateHost();
+        StartUp();
+        uitest::PumpUntil([] { return false; }, 200);
+    }
+    // Rests the mouse on a control, as a user waiting for its hint would; true once a hint shows.
+    static bool RestMouseOn(HWND control) {
+        RECT rect;
+        GetWindowRect(control, &rect);
+        SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        return uitest::PumpUntil([] {
+            for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, TOOLTIPS_CLASSA, nullptr));)
+                if (IsWindowVisible(w)) return true;
+            return false;
+        }, 2000);
+    }
+    // The part of the screen the window covers, with any hint below it.
+    static void Screenshot(const ui::Form& form, const std::string& name) {
+        uitest::PumpUntil([] { return false; }, 300);
+        uitest::SaveScreenshot(GetDesktopWindow(), name + "-desktop");
+        uitest::SaveScreenshot(form.Handle(), name);
+    }
+    // The colour the screen shows at a point of the window's client area, and the colour the
+    // background picture has there.
+    static COLORREF OnScreen(const ui::Form& form, POINT at) {
+        ClientToScreen(form.Handle(), &at);
+        HDC screen = GetDC(nullptr);
+        const COLORREF colour = GetPixel(screen, at.x, at.y);
+        ReleaseDC(nullptr, screen);
+        return colour;
+    }
+    static COLORREF InPicture(const char* resource, POINT at) {
+        HBITMAP bitmap = static_cast<HBITMAP>(
+            LoadImageA(GetModuleHandleA(nullptr), resource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        HDC memory = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        const COLORREF colour = GetPixel(memory, at.x, at.y);
+        SelectObject(memory, old);
+        DeleteDC(memory);
+        DeleteObject(bitmap);
+        return colour;
+    }
+    static bool Near(COLORREF a, COLORREF b) {
+        auto close = [](int x, int y) { return std::abs(x - y) <= 8; };
+        return close(GetRValue(a), GetRValue(b)) && close(GetGValue(a), GetGValue(b)) &&
+               close(GetBValue(a), GetBValue(b));
+    }
+    std::string user;
+};
+
+TEST_F(RealDisplay, TheCurrentSettingsFollowARealModeChange) {
+    ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024) << "the Wine desktop starts at 1024 x 768";
+    Start();
+    auto& first = Open();
+    EXPECT_EQ(Text(first, "mainUser"), user);
+    EXPECT_EQ(Text(first, "mainX"), "1024");
+    EXPECT_EQ(Text(first, "mainY"), "768");
+    HDC screen = GetDC(nullptr);
+    const int colour = GetDeviceCaps(screen, COLORRES);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(Text(first, "mainDepth"), std::to_string(colour));
+
+    MoveSlider(first, 2);
+    Press(first, "b16");
+    Press(first, "Button1");
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 600);
+    EXPECT_FALSE(first.Visible());
+
+    auto& second = Open();
+    EXPECT_EQ(Text(second, "mainX"), "800");
+    EXPECT_EQ(Text(second, "mainY"), "600");
+    EXPECT_EQ(Text(first, "mainX"), "1024");  // the first keeps what it showed
+    RECT outer;
+    GetWindowRect(second.Handle(), &outer);
+    EXPECT_EQ(outer.left, (800 - (outer.right - outer.left)) / 2);  // centred on the new screen
+    Screenshot(second, "control-center-800x600");
+
+    host->Find<ui::TMenuItem>("Exit1").Click();
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
+}
+
+TEST_F(RealDisplay, ScreenshotsOfTheControlCenterAndTheAboutScreen) {
+    Start();
+    auto& center = Open();
+    EXPECT_EQ(Text(center, "mainResolutionDesc"), "1024x768");
+    EXPECT_TRUE(RestMouseOn(center.Find("Button1").Handle())) << "no hint showed";
+    EXPECT_EQ(ui::App().Hint(), "Saves settings and changes display mode");
+    Screenshot(center, "control-center");
+    // Along a group box's frame, where the themed box has its parent paint, the picture shows as
+    // it is at that place of the window: the dark header must not repeat there.
+    for (POINT at : {POINT{258, 120}, POINT{510, 120}, POINT{505, 82}, POINT{230, 87}}) {
+        SCOPED_TRACE(testing::Message() << at.x << "," << at.y);
+        EXPECT_TRUE(Near(OnScreen(center, at), InPicture("MAINBG", at)))
+            << std::hex << OnScreen(center, at) << " vs " << InPicture("MAINBG", at);
+    }
+
+    Press(center, "Button4");
+    ui::Form& about = *tray::forms.about;
+    EXPECT_EQ(Text(about, "wersja"), "2.0");
+    Screenshot(about, "about");
+    host->Find<ui::TMenuItem>("Exit1").Click();
+}
+
+}  // namespace
+}  // namespace screenstest

@@ -1,0 +1,286 @@
+// The Control Center: what its first activation shows, the slider and depth choice, "Apply
+// settings", and the buttons that open other things.
+#include "control_center_fixture.h"
+
+#include <fstream>
+
+namespace screenstest {
+namespace {
+
+struct Opening {
+    const char* profileKeys;
+    int position;
+    const char* text;
+    const char* depth;
+};
+
+TEST_F(ControlCenterTest, TheStoredModeSetsTheSliderAndTheDepth) {
+    const Opening openings[] = {
+        {"X=640\r\nY=480\r\nDepth=8\r\n", 1, "640x480", "b8"},
+        {"X=800\r\nY=600\r\nDepth=16\r\n", 2, "800x600", "b16"},
+        {"X=1024\r\nY=768\r\nDepth=32\r\n", 3, "1024x768", "b32"},
+        {"X=1280\r\nY=1024\r\nDepth=32\r\n", 4, "1280x1024", "b32"},
+        {"X=1600\r\nY=1200\r\nDepth=16\r\n", 5, "1600x1200", "b16"},
+        {"X=1152\r\nY=864\r\nDepth=24\r\n", 3, "1024x768", "b16"},  // not the slider's own: the middle
+        {"X=1280\r\nY=0\r\nDepth=64\r\n", 4, "1280x1024", "b16"},    // Y is never read
+        {"", 3, "1024x768", "b16"},                                 // no mode stored
+    };
+    for (const Opening& o : openings) {
+        SCOPED_TRACE(o.profileKeys);
+        ui::App().Reset();
+        tray::forms = {};
+        auto& center = StartAndOpen(std::string(kModeProfile) + o.profileKeys);
+        EXPECT_EQ(Slider(center), o.position);
+        EXPECT_EQ(Text(center, "mainResolutionDesc"), o.text);
+        EXPECT_EQ(CheckedDepth(center), o.depth);
+    }
+}
+
+TEST_F(ControlCenterTest, TheFirstActivationShowsTheUserAndTheScreenAndLaterOnesChangeNothing) {
+    services.metrics[SM_CXSCREEN] = 1280;
+    services.metrics[SM_CYSCREEN] = 1024;
+    services.deviceCaps[COLORRES] = 24;
+    WriteProfile("JOHN", std::string(kModeProfile) + "X=800\r\nY=600\r\nDepth=8\r\n");
+    CreateHost();
+    auto& first = *static_cast<screens::Tmain*>(tray::forms.main);
+    EXPECT_EQ(Text(first, "mainUser"), "Gathering information...");
+    EXPECT_EQ(Text(first, "mainX"), "Gathering info...");
+    EXPECT_EQ(Text(first, "mainResolutionDesc"), "None. Use slider.");
+    StartUp();
+
+    auto& center = Open();
+    EXPECT_EQ(Text(center, "mainUser"), "JOHN");
+    EXPECT_EQ(Text(center, "mainX"), "1280");
+    EXPECT_EQ(Text(center, "mainY"), "1024");
+    EXPECT_EQ(Text(center, "mainDepth"), "24");
+    // The values stand at the right edge of their 95-pixel boxes.
+    EXPECT_EQ(center.Find("mainX").BoundsRect().right, 215);
+
+    // The user moves the slider and picks 32 bits; the screen changes meanwhile. A Control Center
+    // opened now shows the screen as it is; the first one, activated again, keeps both the user's
+    // choice and its first values.
+    MoveSlider(center, 5);
+    Press(center, "b32");
+    services.metrics[SM_CXSCREEN] = 640;
+    EXPECT_EQ(Text(Open(), "mainX"), "640");
+    SetActiveWindow(center.Handle());
+    ui::App().ProcessMessages();
+    EXPECT_EQ(GetActiveWindow(), center.Handle());
+    EXPECT_EQ(Text(center, "mainX"), "1280");
+    EXPECT_EQ(Slider(center), 5);
+    EXPECT_EQ(CheckedDepth(center), "b32");
+}
+
+TEST_F(ControlCenterTest, TheSliderNamesItsPosition) {
+    auto& center = StartAndOpen(kModeProfile);
+    const char* texts[] = {"640x480", "800x600", "1024x768", "1280x1024", "1600x1200"};
+    for (int position : {5, 1, 4, 2, 3}) {
+        MoveSlider(center, position);
+        EXPECT_EQ(Text(center, "mainResolutionDesc"), texts[position - 1]);
+    }
+    MoveSlider(center, 9);  // the bar keeps to its range
+    EXPECT_EQ(Slider(center), 5);
+    EXPECT_EQ(Text(center, "mainResolutionDesc"), "1600x1200");
+
+    // Should the bar ever reach past its range, the text says so and "Apply settings" falls back
+    // to 1024 x 768.
+    center.Find<ui::TTrackBar>("mainResolution").SetRange(0, 6);
+    MoveSlider(center, 6);
+    EXPECT_EQ(Text(center, "mainResolutionDesc"), "Error occured!");
+    Press(center, "Button1");
+    common::IniFile profile(ProfileFile("JOHN"));
+    EXPECT_EQ(profile.ReadInteger("Screen", "X", 0), 1024);
+    EXPECT_EQ(profile.ReadInteger("Screen", "Y", 0), 768);
+}
+
+TEST_F(ControlCenterTest, ApplySettingsStoresTheModeInOrderAppliesItAndCloses) {
+    auto& center = StartAndOpen(kModeProfile);  // the wizard left no mode
+    MoveSlider(center, 2);
+    Press(center, "b8");
+    services.displayCalls.clear();
+    Press(center, "Button1");
+
+    EXPECT_EQ(FileText(ProfileFile("JOHN")), std::string(kModeProfile) + "X=800\r\nY=600\r\nDepth=8\r\n");
+    ASSERT_EQ(services.displayCalls.size(), 2u);
+    EXPECT_EQ(services.displayCalls[1].flags, static_cast<DWORD>(CDS_UPDATEREGISTRY));
+    EXPECT_EQ(services.displayCalls[1].mode.dmPelsWidth, 800u);
+    EXPECT_EQ(services.displayCalls[1].mode.dmPelsHeight, 600u);
+    EXPECT_EQ(services.displayCalls[1].mode.dmBitsPerPel, 8u);
+    EXPECT_EQ(Popups().back(), "Screen resolution was changed successfully.");
+    EXPECT_FALSE(center.Visible());
+}
+
+TEST_F(ControlCenterTest, ApplyingUnchangedSettingsWritesThemAgain) {
+    auto& center = StartAndOpen(std::string(kModeProfile) + "X=1280\r\nY=1\r\nDepth=32\r\n");
+    Press(center, "Button1");
+    common::IniFile profile(ProfileFile("JOHN"));
+    EXPECT_EQ(profile.ReadInteger("Screen", "X", 0), 1280);
+    EXPECT_EQ(profile.ReadInteger("Screen", "Y", 0), 1024);
+    EXPECT_EQ(profile.ReadInteger("Screen", "Depth", 0), 32);
+}
+
+TEST_F(ControlCenterTest, AFailedDisplayChangeKeepsTheNewModeAndClosesAllTheSame) {
+    auto& center = StartAndOpen(std::string(kModeProfile) + "X=800\r\nY=600\r\nDepth=16\r\n");
+    MoveSlider(center, 5);
+    services.displayAnswers = {DISP_CHANGE_BADMODE};
+    Press(center, "Button1");
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Selected display mode is not supported on this machine."});
+    EXPECT_EQ(common::IniFile(ProfileFile("JOHN")).ReadInteger("Screen", "X", 0), 1600);
+    EXPECT_FALSE(center.Visible());
+}
+
+TEST_F(ControlCenterTest, SixtyFourBitsCanNeverBeChosen) {
+    auto& center = StartAndOpen(std::string(kModeProfile) + "X=800\r\nY=600\r\nDepth=32\r\n");
+    HWND b64 = Control(center, "b64");
+    EXPECT_FALSE(IsWindowEnabled(b64));
+    EXPECT_EQ(Text(center, "b64"), "64 Bit");
+    // A click on it and the arrow keys from its neighbour leave it unchecked.
+    SetForegroundWindow(center.Handle());
+    RECT rect;
+    GetWindowRect(b64, &rect);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    uitest::PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(CheckedDepth(center), "b32");
+    SetFocus(Control(center, "b32"));
+    for (int i = 0; i < 3; ++i) {
+        keybd_event(VK_RIGHT, 0, 0, 0);
+        keybd_event(VK_RIGHT, 0, KEYEVENTF_KEYUP, 0);
+        uitest::PumpUntil([] { return false; }, 100);
+        EXPECT_NE(GetFocus(), b64);
+        EXPECT_FALSE(Checked(center, "b64"));
+    }
+
+    // Even checked by force it is never read: the depth stays at 16.
+    for (const char* name : {"b8", "b16", "b32"}) SendMessageA(Control(center, name), BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageA(b64, BM_SETCHECK, BST_CHECKED, 0);
+    Press(center, "Button1");
+    EXPECT_EQ(common::IniFile(ProfileFile("JOHN")).ReadInteger("Screen", "Depth", 0), 16);
+}
+
+TEST_F(ControlCenterTest, AUsersFolderThatCannotBeMadeStopsTheActivation) {
+    CreateHost();
+    StartUp();
+    DeleteFileA(ProfileFile("JOHN").c_str());
+    RemoveDirectoryA((Dir() + "Users").c_str());
+    std::ofstream(Dir() + "Users") << "in the way";
+
+    auto& center = Open();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"I/O error 183."});
+    EXPECT_EQ(Text(center, "mainUser"), "JOHN");
+    EXPECT_EQ(Text(center, "mainX"), "Gathering info...");
+    EXPECT_EQ(Text(center, "mainResolutionDesc"), "None. Use slider.");
+
+    // "Apply settings" meets the same error instead of storing the mode nowhere.
+    services.displayCalls.clear();
+    Press(center, "Button1");
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{"I/O error 183.", "I/O error 183."}));
+    EXPECT_TRUE(services.displayCalls.empty());
+    EXPECT_TRUE(center.Visible());
+}
+
+TEST_F(ControlCenterTest, EachWindowsCloseButtonsHideThatWindow) {
+    auto& first = StartAndOpen(kModeProfile);
+    auto& second = Open();
+    ASSERT_NE(&first, &second);
+    Press(first, "Button2");
+    EXPECT_FALSE(first.Visible());
+    EXPECT_TRUE(second.Visible());
+
+    Open();
+    Press(second, "Button1");
+    EXPECT_FALSE(second.Visible());
+    EXPECT_TRUE(tray::forms.main->Visible());
+}
+
+TEST_F(ControlCenterTest, HelpOpensTheReadmeOwnedByThisWindow) {
+    auto& center = StartAndOpen(kModeProfile);
+    Press(center, "Button3");
+    ASSERT_EQ(services.shellCalls.size(), 1u);
+    const auto& call = services.shellCalls[0];
+    EXPECT_EQ(call.owner, center.Handle());
+    EXPECT_EQ(call.verb, "open");
+    EXPECT_EQ(call.file, Dir() + "readme.txt");
+    EXPECT_EQ(call.parameters, "");
+    EXPECT_FALSE(call.hasDirectory);
+    EXPECT_EQ(call.show, SW_SHOWNORMAL);
+    EXPECT_TRUE(center.Visible());
+}
+
+TEST_F(ControlCenterTest, AboutOpensANewAboutScreenOwnedByThisWindowEachTime) {
+    auto& center = StartAndOpen(kModeProfile);
+    Press(center, "Button4");
+    ui::Form* first = tray::forms.about;
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->Visible());
+    EXPECT_EQ(GetWindow(first->Handle(), GW_OWNER), center.Handle());
+    EXPECT_EQ(first->Find("wersja").Text(), "2.0");
+    Press(center, "Button4");
+    EXPECT_NE(tray::forms.about, first);
+    EXPECT_TRUE(first->Visible());
+    EXPECT_TRUE(tray::forms.about->Visible());
+}
+
+TEST_F(ControlCenterTest, CheckForUpdatesStartsFetchwellAndEndsInTheNaturalMode) {
+    auto& center = StartAndOpen(std::string(kModeProfile) + "X=800\r\nY=600\r\nDepth=16\r\n");
+    services.displayCalls.clear();
+    Press(center, "Button5");
+    ASSERT_EQ(services.shellCalls.size(), 1u);
+    EXPECT_EQ(services.shellCalls[0].file, Dir() + "Fetchwell.exe");
+    EXPECT_EQ(services.shellCalls[0].verb, "open");
+    ASSERT_EQ(services.displayCalls.size(), 1u);
+    EXPECT_EQ(services.displayCalls[0].mode.dmPelsWidth, 1024u);
+    EXPECT_EQ(services.displayCalls[0].mode.dmBitsPerPel, 32u);
+    EXPECT_TRUE(ui::App().Terminated());
+}
+
+struct Hint {
+    const char* button;
+    const char* text;
+};
+
+TEST_F(ControlCenterTest, TheWindowItsButtonsAndTheirHints) {
+    auto& center = StartAndOpen(kModeProfile);
+    HWND window = center.Handle();
+    EXPECT_EQ(center.Caption(), "Quorvex Control Center");
+    const RECT client = Client(window);
+    EXPECT_EQ(client.right, 522);
+    EXPECT_EQ(client.bottom, 426);
+    RECT outer;
+    GetWindowRect(window, &outer);
+    EXPECT_EQ(outer.left, (GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2);
+    const LONG style = GetWindowLongA(window, GWL_STYLE);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+
+    const Hint hints[] = {
+        {"Button1", "Saves settings and changes display mode"},
+        {"Button5", "Tries to download the most recent release from the internet"},
+        {"Button3", "Displays readme.txt file"},
+        {"Button4", ""},
+        {"Button2", "Hides this screen"},
+    };
+    HWND tip = nullptr;
+    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, TOOLTIPS_CLASSA, nullptr));)
+        if (GetWindow(w, GW_OWNER) == window) tip = w;
+    ASSERT_NE(tip, nullptr);
+    for (const Hint& h : hints) {
+        SCOPED_TRACE(h.button);
+        char text[128] = {};
+        TTTOOLINFOA tool{};
+        tool.cbSize = TTTOOLINFOA_V2_SIZE;
+        tool.hwnd = window;
+        tool.uId = reinterpret_cast<UINT_PTR>(Control(center, h.button));
+        tool.lpszText = text;
+        const bool known = SendMessageA(tip, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool)) != 0;
+        EXPECT_EQ(known, *h.text != 0);
+        if (known) {
+            SendMessageA(tip, TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&tool));
+            EXPECT_STREQ(text, h.text);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace screenstest
