@@ -1,0 +1,105 @@
+#include "desktop/one_instance.h"
+
+#include "common/system_services.h"
+#include "common/text.h"
+#include "ui/application.h"
+#include "ui/handles.h"
+
+#include <algorithm>
+
+namespace desktop {
+
+namespace {
+
+// The instance mutex, held by the GUI thread from the check until the program ends.
+struct InstanceMutex {
+    ui::Handle handle;
+    int owned = 0;  // successful waits, each to be released
+    ~InstanceMutex() { Release(); }
+    void Release() {
+        for (; owned > 0; --owned) ReleaseMutex(handle.Get());
+        handle.Reset();
+    }
+};
+InstanceMutex instanceMutex;
+
+}  // namespace
+
+void ReleaseInstanceMutex() { instanceMutex.Release(); }
+
+void TdskOneInstance::Loaded() { CheckInstance(); }
+
+std::string TdskOneInstance::MutexBaseName() const {
+    std::string name = ExeNameAsIdentifier ? common::AsciiUpper(ExecutablePath()) : ui::App().Title();
+    name += Identifier + ".OneInstance.";
+    std::replace(name.begin(), name.end(), '\\', '/');
+    return name;
+}
+
+bool TdskOneInstance::IsAnotherInstanceRunning() {
+    const std::string base = MutexBaseName();
+    // Two copies starting together: the one that comes second to the check lock counts as the
+    // second copy, as does a copy that cannot make the lock at all.
+    SetLastError(ERROR_SUCCESS);
+    ui::Handle checkLock(CreateMutexA(nullptr, TRUE, (base + "CriticalSection").c_str()));
+    if (!checkLock || GetLastError() != ERROR_SUCCESS) return true;
+
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, (base + "Default").c_str());
+    bool another = true;
+    if (mutex) {
+        if (instanceMutex.handle) {
+            CloseHandle(mutex);  // the same mutex, checked again: keep the handle we hold
+            mutex = instanceMutex.handle.Get();
+        } else {
+            instanceMutex.handle.Reset(mutex);
+        }
+        // WAIT_ABANDONED: a copy ended without releasing it; ours now, like WAIT_OBJECT_0.
+        const DWORD result = WaitForSingleObject(mutex, 0);
+        another = result == WAIT_TIMEOUT;
+        if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) ++instanceMutex.owned;
+    }
+    ReleaseMutex(checkLock.Get());
+    return another;
+}
+
+void TdskOneInstance::CheckInstance() {
+    if (!IsAnotherInstanceRunning()) return;
+    terminate_ = true;
+    ui::Application& app = ui::App();
+    const bool showMainForm = app.ShowMainForm;
+    app.ShowMainForm = false;
+    if (ShowMessage) DoShowMessage();
+    if (ActivatePrevInstance) ActivatePreviousInstance();
+    if (terminate_)
+        app.Terminate();
+    else
+        app.ShowMainForm = showMainForm;
+}
+
+void TdskOneInstance::DoShowMessage() {
+    if (OnShowMessage) {
+        OnShowMessage(*this, terminate_);
+        return;
+    }
+    ui::Application& app = ui::App();
+    const std::string text = !Message.empty() ? Message : "Application \"" + app.Title() + "\" is already running.";
+    common::Services().MessageBoxExA(app.Handle(), text, app.Title(), MB_OK | MB_ICONEXCLAMATION, 0);
+}
+
+void TdskOneInstance::ActivatePreviousInstance() {
+    ui::Application& app = ui::App();
+    HWND found = nullptr;
+    for (HWND window = nullptr;
+         (window = FindWindowExA(nullptr, window, ui::Application::kWindowClass, app.Title().c_str()));)
+        if (window != app.Handle()) {
+            found = window;
+            break;
+        }
+    if (!found || !IsWindow(found)) return;
+    if (IsIconic(found))
+        OpenIcon(found);
+    else
+        SetForegroundWindow(found);
+}
+
+}  // namespace desktop

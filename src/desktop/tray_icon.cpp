@@ -1,0 +1,352 @@
+#include "desktop/tray_icon.h"
+
+#include "common/system_services.h"
+#include "ui/application.h"
+#include "ui/form.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace desktop {
+
+namespace {
+
+// Both are fixed for the life of the process: read once at start.
+const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+
+bool ReadBalloonCapable() {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    return GetVersionExA(&version) && BalloonCapableSystem(version);
+}
+bool balloonCapable = ReadBalloonCapable();
+
+// Copies `text` into a fixed field, cut to `limit` characters and zero-terminated.
+template <size_t N>
+void CopyCut(char (&field)[N], const std::string& text, size_t limit) {
+    const size_t length = std::min({text.size(), limit, N - 1});
+    std::memcpy(field, text.data(), length);
+    field[length] = '\0';
+}
+
+TShiftState KeyShiftState() {
+    TShiftState shift = 0;
+    if (GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
+    if (GetKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
+    if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
+    return shift;
+}
+
+}  // namespace
+
+UINT TaskbarCreatedMessage() { return taskbarCreated; }
+
+bool BalloonCapableSystem(const OSVERSIONINFOA& version) {
+    return version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion != 3 && version.dwMajorVersion != 4;
+}
+
+bool& BalloonCapable() { return balloonCapable; }
+
+TdskTrayIcon::TdskTrayIcon(ui::Form& owner, std::string name) : TdskCustomTimer(owner, std::move(name)) {
+    UpdateCycling();
+    ui::Application& app = ui::App();
+    app.Initialize();
+    hookId_ = app.HookMainWindow([this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+        return ApplicationWindowHook(message, wParam, lParam, result);
+    });
+}
+
+TdskTrayIcon::~TdskTrayIcon() {
+    destroying_ = true;
+    try {
+        SetVisible(false);
+    } catch (...) {
+        // The icon goes with the process anyway; a destructor must not throw.
+    }
+    ui::App().UnhookMainWindow(hookId_);
+}
+
+void TdskTrayIcon::Loaded() {
+    if (!popupMenuName_.empty()) SetPopupMenu(&Owner().Find<ui::TPopupMenu>(popupMenuName_));
+    if (MinimizeOnStart) {
+        ui::App().ShowMainForm = false;
+        Minimize();
+    }
+    if (visible_) ShowIcon();
+}
+
+// ---- Properties ----
+
+void TdskTrayIcon::SetHint(const std::string& hint) {
+    hint_ = hint;
+    UpdateIcon();
+}
+
+void TdskTrayIcon::SetIcon(HICON icon) {
+    icon_.Reset(icon ? CopyIcon(icon) : nullptr);
+    UpdateIcon();
+}
+
+void TdskTrayIcon::SetShowHint(bool show) {
+    showHint_ = show;
+    UpdateIcon();
+}
+
+void TdskTrayIcon::SetVisible(bool visible) {
+    if (visible == visible_) return;
+    if (visible)
+        ShowIcon();
+    else
+        HideIcon();
+}
+
+void TdskTrayIcon::SetPopupMenu(ui::TPopupMenu* menu) {
+    popupMenu_ = menu;
+    popupMenuName_.clear();
+}
+
+void TdskTrayIcon::SetPopupMenu(const std::string& name) {
+    if (Owner().Has(name))
+        SetPopupMenu(&Owner().Find<ui::TPopupMenu>(name));
+    else
+        popupMenuName_ = name;
+}
+
+void TdskTrayIcon::SetCycleIcons(bool cycle) {
+    cycleIcons_ = cycle;
+    UpdateCycling();
+}
+
+void TdskTrayIcon::SetCycleInterval(int ms) {
+    cycleInterval_ = ms;
+    UpdateCycling();
+}
+
+void TdskTrayIcon::UpdateCycling() {
+    SetInterval(cycleInterval_);
+    SetOnTimer(cycleIcons_ ? std::function<void()>([this] { CycleIconStep(); }) : nullptr);
+}
+
+// ---- The shell ----
+
+void TdskTrayIcon::FillIconData() {
+    const bool extended = BalloonCapable();
+    data_ = {};
+    data_.cbSize = extended ? NOTIFYICONDATAA_V2_SIZE : NOTIFYICONDATAA_V1_SIZE;
+    data_.hWnd = WindowHandle();
+    data_.uID = IconID;
+    data_.uFlags = flags_;
+    data_.uCallbackMessage = kTrayCallbackMessage;
+    data_.hIcon = icon_.Get();
+    if (showHint_) CopyCut(data_.szTip, hint_, extended ? 127 : 63);
+}
+
+void TdskTrayIcon::Notify(DWORD message) { common::Services().Shell_NotifyIconA(message, &data_); }
+
+void TdskTrayIcon::InsertToTray() {
+    try {
+        FillIconData();
+        Notify(NIM_ADD);
+    } catch (...) {
+        throw EdskTrayIcon(Name() + ".InsertToTray failed");
+    }
+}
+
+void TdskTrayIcon::DeleteFromTray() {
+    try {
+        FillIconData();
+        Notify(NIM_DELETE);
+    } catch (...) {
+        throw EdskTrayIcon(Name() + ".DeleteFromTray failed");
+    }
+}
+
+void TdskTrayIcon::UpdateIcon() {
+    FillIconData();
+    Notify(NIM_MODIFY);
+}
+
+void TdskTrayIcon::ShowIcon() {
+    flags_ |= NIF_ICON;
+    InsertToTray();
+    visible_ = true;
+    if (OnShow) OnShow();
+}
+
+void TdskTrayIcon::HideIcon() {
+    flags_ &= ~static_cast<UINT>(NIF_ICON);
+    DeleteFromTray();
+    visible_ = false;
+    if (OnHide) OnHide();
+    // While the owner form goes, its windows are not brought back for the moment that is left.
+    if (destroying_) return;
+    if (MinimizeToTray) ShowApplication();
+    if (!Owner().Visible()) Owner().Show();
+}
+
+void TdskTrayIcon::ShowBalloon() {
+    if (!BalloonCapable()) return;
+    FillIconData();
+    data_.uFlags = NIF_INFO;
+    data_.dwInfoFlags = static_cast<DWORD>(InfoType);
+    data_.uTimeout = InfoTimeout;
+    CopyCut(data_.szInfo, InfoText, 255);
+    CopyCut(data_.szInfoTitle, InfoTitle, 63);
+    Notify(NIM_MODIFY);
+}
+
+void TdskTrayIcon::ShowBalloonHint() { ShowBalloon(); }
+
+// ---- The application's windows ----
+
+void TdskTrayIcon::ShowApplication() {
+    ui::Application& app = ui::App();
+    if (app.Handle()) {
+        ShowWindow(app.Handle(), SW_SHOWNORMAL);
+        // The application no longer counts itself minimised: its taskbar button follows its forms again.
+        if (app.Minimized()) app.Restore();
+    }
+    if (app.MainForm()) app.MainForm()->Show();
+}
+
+void TdskTrayIcon::HideApplication() {
+    ui::Application& app = ui::App();
+    if (app.Handle() && IsWindowVisible(app.Handle())) ShowWindow(app.Handle(), SW_HIDE);
+    if (app.MainForm()) app.MainForm()->Hide();
+}
+
+bool TdskTrayIcon::ApplicationWindowHook(UINT message, WPARAM wParam, LPARAM, LRESULT&) {
+    if (message == WM_SIZE && wParam == SIZE_MINIMIZED && MinimizeToTray) Minimize();
+    return false;  // the application window handles every message as before
+}
+
+void TdskTrayIcon::Minimize() {
+    HideApplication();
+    SetVisible(true);
+    if (OnMinimize) OnMinimize();
+}
+
+// ---- Mouse and menu ----
+
+void TdskTrayIcon::PopupAtCursor() {
+    if (!popupMenu_ || !popupMenu_->AutoPopup) return;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    ui::App().ProcessMessages();
+    // Without the foreground switch before and the posted message after, the menu would not close
+    // when the user clicks elsewhere.
+    SetForegroundWindow(Owner().Handle());
+    popupMenu_->PopupComponent = this;
+    popupMenu_->Popup(cursor.x, cursor.y);
+    PostMessageA(Owner().Handle(), WM_NULL, 0, 0);
+    if (OnPopupMenu) OnPopupMenu();
+}
+
+LRESULT TdskTrayIcon::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    return HandleTrayMessage(message, wParam, lParam);
+}
+
+LRESULT TdskTrayIcon::HandleTrayMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kTrayCallbackMessage) {
+        if (!Enabled()) return 0;
+        POINT at{};
+        GetCursorPos(&at);
+        const TShiftState keys = KeyShiftState();
+        switch (lParam) {
+        case WM_MOUSEMOVE:
+            MouseMove(keys, at.x, at.y);
+            return 0;
+        case WM_LBUTTONDOWN:
+            MouseDown(TMouseButton::mbLeft, keys | ssLeft, at.x, at.y);
+            clickPending_ = true;
+            return 0;
+        case WM_LBUTTONUP:
+            MouseUp(TMouseButton::mbLeft, keys | ssLeft, at.x, at.y);
+            if (clickPending_) Click();
+            if (PopupByLeft) PopupAtCursor();
+            clickPending_ = false;
+            return 0;
+        case WM_LBUTTONDBLCLK:
+            DblClick();
+            return 0;
+        case WM_RBUTTONDOWN:
+            MouseDown(TMouseButton::mbRight, keys | ssRight, at.x, at.y);
+            return 0;
+        case WM_RBUTTONUP:
+            MouseUp(TMouseButton::mbRight, keys | ssRight, at.x, at.y);
+            PopupAtCursor();
+            return 0;
+        case WM_MBUTTONDOWN:
+            MouseDown(TMouseButton::mbMiddle, keys | ssMiddle, at.x, at.y);
+            return 0;
+        case WM_MBUTTONUP:
+            MouseUp(TMouseButton::mbMiddle, keys | ssMiddle, at.x, at.y);
+            return 0;
+        case NIN_BALLOONSHOW:
+            if (OnBalloonShow) OnBalloonShow();
+            return 0;
+        case NIN_BALLOONTIMEOUT:
+            if (OnBalloonTimeout) OnBalloonTimeout();
+            return 0;
+        case NIN_BALLOONUSERCLICK:
+            if (OnBalloonClick) OnBalloonClick();
+            return 0;
+        }
+        return TdskCustomTimer::WndProc(message, wParam, lParam);
+    }
+    if (message == WM_QUERYENDSESSION) return 1;
+    if (message == TaskbarCreatedMessage()) {
+        // The new taskbar has no icons: add ours again.
+        if (visible_) {
+            HideIcon();
+            ShowIcon();
+        }
+    }
+    return TdskCustomTimer::WndProc(message, wParam, lParam);
+}
+
+void TdskTrayIcon::CycleIconStep() {
+    if (!CycleImages.empty()) {
+        cycleIndex_ = (cycleIndex_ + 1) % CycleImages.size();
+        SetIcon(CycleImages[cycleIndex_]);
+    }
+    if (OnCycleIcons) OnCycleIcons();
+}
+
+void TdskTrayIcon::MouseMove(TShiftState shift, int x, int y) {
+    if (OnMouseMove) OnMouseMove(shift, x, y);
+}
+
+void TdskTrayIcon::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    if (OnMouseDown) OnMouseDown(button, shift, x, y);
+}
+
+void TdskTrayIcon::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    SetForegroundWindow(Owner().Handle());
+    if (OnMouseUp) OnMouseUp(button, shift, x, y);
+}
+
+void TdskTrayIcon::Click() {
+    if (OnClick) OnClick();
+}
+
+void TdskTrayIcon::DblClick() {
+    if (popupMenu_ && popupMenu_->AutoPopup && !PopupByLeft) {
+        for (ui::TMenuItem* item : popupMenu_->Items())
+            if (item->IsDefault()) {
+                item->Click();
+                if (OnDblClick) OnDblClick();
+                SetForegroundWindow(Owner().Handle());
+                return;
+            }
+    }
+    if (MinimizeToTray) {
+        if (Owner().Visible())
+            HideApplication();
+        else
+            ShowApplication();
+    }
+    if (OnDblClick) OnDblClick();
+}
+
+}  // namespace desktop
