@@ -4,6 +4,10 @@
 #include "common/profile.h"
 #include "common/system_services.h"
 #include "common/text.h"
+#include "desktop/app_props.h"
+#include "desktop/auto_run.h"
+#include "desktop/one_instance.h"
+#include "desktop/tray_icon.h"
 #include "tray/forms.h"
 #include "ui/application.h"
 
@@ -13,6 +17,10 @@ namespace tray {
 
 FormReferences forms;
 ScreenFactories screenFactories;
+
+namespace {
+HICON ProgramIcon() { return LoadIconA(GetModuleHandleA(nullptr), "MAINICON"); }
+}  // namespace
 
 const ui::FormSpec Tresolution::kForm = {
     .className = "Tresolution",
@@ -38,6 +46,24 @@ const ui::ControlSpec Tresolution::kLayout[] = {
     ui::Label("wersja", {238, 16, 49, 13}, "Loading...").AlignRight().Font("Tahoma", -11).TextColor(ui::Rgb(213, 103, 4)),
     ui::CheckBox("startup", {8, 112, 57, 17}, "startup").Checked().Hidden(),
     ui::Events("events").OnIdle(&Tresolution::eventsIdle),
+    ui::Custom<desktop::TdskTrayIcon, Tresolution>("tray",
+        [](Tresolution&, desktop::TdskTrayIcon& tray) {
+            tray.SetHint("Quorvex - display mode manager for WindowsXP");
+            tray.SetIcon(ProgramIcon());
+            tray.MinimizeToTray = true;
+            tray.SetPopupMenu("popup");
+            tray.SetVisible(true);
+            tray.InfoText = "Quorvex personalizes your display settings.";
+            tray.InfoTitle = "Tip:";
+            tray.InfoType = desktop::tiiInfo;
+        }),
+    ui::Custom<desktop::TdskAutoRun, Tresolution>("autorun",
+        [](Tresolution&, desktop::TdskAutoRun& autorun) { autorun.SetAutoRun(true); }),
+    ui::Custom<desktop::TdskOneInstance, Tresolution>("once",
+        [](Tresolution&, desktop::TdskOneInstance& once) {
+            once.Message = "You can not run this program twice.";
+            once.ShowMessage = true;
+        }),
     ui::Manifest("man"),
     ui::PopupMenu("popup").Animation(TPM_HORPOSANIMATION | TPM_HORNEGANIMATION | TPM_VERPOSANIMATION |
                                      TPM_VERNEGANIMATION),
@@ -52,6 +78,14 @@ const ui::ControlSpec Tresolution::kLayout[] = {
     ui::MenuItem("Exit1", "Exit", "popup").OnClick(&Tresolution::Exit1Click),
     ui::MenuItem("About1", "About", "popup").OnClick(&Tresolution::About1Click),
     ui::Timer("Timer1").Interval(3500).Disabled().OnTimer(&Tresolution::Timer1Timer),
+    ui::Custom<desktop::TdskApplicationProperties, Tresolution>("props",
+        [](Tresolution&, desktop::TdskApplicationProperties& props) {
+            props.SetHintColor(ui::Rgb(249, 215, 81));
+            props.SetHintHidePause(6000);
+            props.SetHintPause(0);
+            props.SetIcon(ProgramIcon());
+            props.SetTitle("Quorvex");
+        }),
 };
 
 Tresolution::Tresolution(ui::Form* owner) : ui::Form(owner, kForm, kLayout) {}
@@ -117,13 +151,7 @@ void Tresolution::LoadProfile() {
 
 void Tresolution::Timer1Timer() {
     Find<ui::TTimer>("Timer1").SetEnabled(false);
-    HideApplication();
-}
-
-void Tresolution::HideApplication() {
-    HWND application = ui::App().Handle();
-    if (application && IsWindowVisible(application)) ShowWindow(application, SW_HIDE);
-    Hide();
+    Find<desktop::TdskTrayIcon>("tray").HideApplication();
 }
 
 void Tresolution::Open1Click() {
@@ -133,9 +161,7 @@ void Tresolution::Open1Click() {
 
 void Tresolution::Help1Click() { forms.main->Find<ui::TButton>("Button3").Click(); }
 
-void Tresolution::Whatisthisprogramfor1Click() {
-    // The balloon tip belongs to the tray icon.
-}
+void Tresolution::Whatisthisprogramfor1Click() { Find<desktop::TdskTrayIcon>("tray").ShowBalloon(); }
 
 void Tresolution::Searchforupdates1Click() {
     const std::string updater = common::ProgramDirectory() + "Fetchwell.exe";

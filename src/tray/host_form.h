@@ -51,7 +51,6 @@ protected:
 
 private:
     void LoadProfile();
-    void HideApplication();
 
     std::string currentUser_;
     std::unique_ptr<common::IniFile> profile_;
