@@ -1,5 +1,6 @@
 #include "tray_test_support.h"
 
+#include "desktop/one_instance.h"
 #include "screens/about.h"
 #include "screens/control_center.h"
 
@@ -30,6 +31,7 @@ void FakeWizard::FormActivate() {
 }
 
 void HostFormTest::SetUp() {
+    TakeInstanceMutex();
     ui::App().Reset();
     ui::App().SetTitle("Quorvex");
     services.userName = "john";
@@ -48,6 +50,32 @@ void HostFormTest::SetUp() {
 void HostFormTest::TearDown() {
     ui::App().Reset();
     tray::forms = {};
+    desktop::ReleaseInstanceMutex();
+    LeaveInstanceMutex();
+    // Every host form renews the program's autorun entry, here named after the test program.
+    HKEY run = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_ALL_ACCESS,
+                      &run) == ERROR_SUCCESS) {
+        char path[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, path, MAX_PATH);
+        const std::string name = std::string(path).substr(std::string(path).find_last_of('\\') + 1);
+        RegDeleteValueA(run, name.c_str());
+        RegCloseKey(run);
+    }
+}
+
+void HostFormTest::TakeInstanceMutex() {
+    if (instanceMutex_) return;
+    instanceMutex_ = CreateMutexA(nullptr, FALSE, "Quorvex.OneInstance.Default");
+    // WAIT_ABANDONED: a test program ended while it held the mutex; it is ours now all the same.
+    ASSERT_NE(WaitForSingleObject(instanceMutex_, 100000), WAIT_TIMEOUT) << "another Quorvex runs";
+}
+
+void HostFormTest::LeaveInstanceMutex() {
+    if (!instanceMutex_) return;
+    ReleaseMutex(instanceMutex_);
+    CloseHandle(instanceMutex_);
+    instanceMutex_ = nullptr;
 }
 
 void HostFormTest::CreateHost() {

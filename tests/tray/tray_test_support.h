@@ -42,8 +42,17 @@ protected:
     std::vector<std::string> Popups() const;
     std::vector<std::string> Boxes() const;
 
+    // The host form checks for another running Quorvex. Test programs run side by side in one
+    // Wine session, so the fixture holds the instance mutex on this thread for the whole test:
+    // programs with host forms wait here for each other instead of seeing a second copy.
+    void TakeInstanceMutex();
+    void LeaveInstanceMutex();
+
     testsupport::ScriptedServices services;
     tray::Tresolution* host = nullptr;
+
+private:
+    HANDLE instanceMutex_ = nullptr;
 };
 
 }  // namespace traytest

@@ -1,0 +1,307 @@
+// The tray icon and its timer base, on a plain form with scripted shell calls.
+#include "desktop/tray_icon.h"
+#include "desktop_test_support.h"
+#include "support/ui_test_support.h"
+#include "ui/exception.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace desktoptest {
+namespace {
+
+using desktop::TdskTrayIcon;
+using Call = testsupport::ScriptedServices::NotifyCall;
+
+class TrayIconTest : public DesktopTest {
+protected:
+    void TearDown() override {
+        desktop::BalloonCapable() = true;
+        DesktopTest::TearDown();
+    }
+    LRESULT Send(TdskTrayIcon& tray, LPARAM mouse) {
+        return SendMessageA(tray.WindowHandle(), desktop::kTrayCallbackMessage, 0, mouse);
+    }
+};
+
+TEST_F(TrayIconTest, BalloonsNeedWindows2000OrLater) {
+    struct Case {
+        DWORD platform, major, minor;
+        bool capable;
+    };
+    const Case cases[] = {
+        {VER_PLATFORM_WIN32_NT, 5, 0, true},      {VER_PLATFORM_WIN32_NT, 5, 1, true},
+        {VER_PLATFORM_WIN32_NT, 6, 1, true},      {VER_PLATFORM_WIN32_NT, 4, 0, false},
+        {VER_PLATFORM_WIN32_NT, 3, 51, false},    {VER_PLATFORM_WIN32_WINDOWS, 4, 10, false},
+        {VER_PLATFORM_WIN32_WINDOWS, 4, 90, false},
+    };
+    for (const Case& c : cases) {
+        OSVERSIONINFOA version{};
+        version.dwPlatformId = c.platform;
+        version.dwMajorVersion = c.major;
+        version.dwMinorVersion = c.minor;
+        EXPECT_EQ(desktop::BalloonCapableSystem(version), c.capable) << c.platform << " " << c.major << "." << c.minor;
+    }
+    EXPECT_TRUE(desktop::BalloonCapable()) << "Wine runs as Windows XP";
+}
+
+// Add, balloon and delete as the shell sees them, on a current and on an old system.
+TEST_F(TrayIconTest, RecordsCarryTheLayoutFlagsAndCutTexts) {
+    for (bool capable : {true, false}) {
+        SCOPED_TRACE(capable ? "Windows 2000 and later" : "Windows NT 4.0");
+        desktop::BalloonCapable() = capable;
+        services.notifyCalls.clear();
+        {
+            TdskTrayIcon tray(*form, "tray");
+            tray.IconID = 7;
+            tray.SetVisible(true);
+            tray.SetHint(std::string(200, 'h'));
+            tray.InfoText = std::string(300, 'i');
+            tray.InfoTitle = std::string(100, 't');
+            tray.InfoType = desktop::tiiWarning;
+            tray.InfoTimeout = 5000;
+            tray.ShowBalloon();
+            tray.SetVisible(false);
+            tray.SetShowHint(false);
+
+            struct Expected {
+                DWORD message;
+                UINT flags;
+                size_t tip;
+            };
+            const size_t tip = capable ? 127 : 63;
+            std::vector<Expected> expected = {{NIM_ADD, NIF_MESSAGE | NIF_TIP | NIF_ICON, 0},
+                                              {NIM_MODIFY, NIF_MESSAGE | NIF_TIP | NIF_ICON, tip}};
+            if (capable) expected.push_back({NIM_MODIFY, NIF_INFO, tip});
+            expected.push_back({NIM_DELETE, NIF_MESSAGE | NIF_TIP, tip});
+            expected.push_back({NIM_MODIFY, NIF_MESSAGE | NIF_TIP, 0});
+            ASSERT_EQ(services.notifyCalls.size(), expected.size());
+            for (size_t i = 0; i < expected.size(); ++i) {
+                SCOPED_TRACE(i);
+                const Call& call = services.notifyCalls[i];
+                EXPECT_EQ(call.message, expected[i].message);
+                EXPECT_EQ(call.data.cbSize, capable ? 488u : 88u);
+                EXPECT_EQ(call.data.uFlags, expected[i].flags);
+                EXPECT_EQ(call.data.hWnd, tray.WindowHandle());
+                EXPECT_EQ(call.data.uID, 7u);
+                EXPECT_EQ(call.data.uCallbackMessage, 1235u);
+                EXPECT_EQ(std::string(call.data.szTip), std::string(expected[i].tip, 'h'));
+            }
+            if (capable) {
+                const NOTIFYICONDATAA& balloon = services.notifyCalls[2].data;
+                EXPECT_EQ(std::string(balloon.szInfo), std::string(255, 'i'));
+                EXPECT_EQ(std::string(balloon.szInfoTitle), std::string(63, 't'));
+                EXPECT_EQ(balloon.dwInfoFlags, static_cast<DWORD>(NIIF_WARNING));
+                EXPECT_EQ(balloon.uTimeout, 5000u);
+            }
+        }
+    }
+}
+
+TEST_F(TrayIconTest, ShellFailuresAreNamedAfterTheComponentAndRefusalsAreIgnored) {
+    TdskTrayIcon tray(*form, "tray");
+    services.notifyResult = FALSE;
+    tray.SetVisible(true);
+    EXPECT_TRUE(tray.Visible());
+    services.notifyResult = TRUE;
+
+    services.onNotify = [](const Call&) { throw ui::Exception("shell gone"); };
+    try {
+        tray.SetVisible(false);
+        FAIL() << "no error";
+    } catch (const desktop::EdskTrayIcon& error) {
+        EXPECT_STREQ(error.what(), "tray.DeleteFromTray failed");
+        EXPECT_STREQ(error.ClassName(), "EdskTrayIcon");
+    }
+    services.onNotify = nullptr;
+    tray.SetVisible(false);
+    services.onNotify = [](const Call&) { throw ui::Exception("shell gone"); };
+    try {
+        tray.SetVisible(true);
+        FAIL() << "no error";
+    } catch (const desktop::EdskTrayIcon& error) {
+        EXPECT_STREQ(error.what(), "tray.InsertToTray failed");
+    }
+    services.onNotify = nullptr;
+}
+
+TEST_F(TrayIconTest, MouseMessagesFireTheEventsInTheirOrder) {
+    struct Case {
+        const char* name;
+        std::vector<LPARAM> messages;
+        std::string events;
+    };
+    const Case cases[] = {
+        {"left click", {WM_LBUTTONDOWN, WM_LBUTTONUP}, "down(L) up(L) click "},
+        {"double click", {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP},
+         "down(L) up(L) click dblclick up(L) "},
+        {"right click", {WM_RBUTTONDOWN, WM_RBUTTONUP}, "down(R) up(R) "},
+        {"middle click", {WM_MBUTTONDOWN, WM_MBUTTONUP}, "down(M) up(M) "},
+        {"move", {WM_MOUSEMOVE}, "move "},
+        {"balloon", {NIN_BALLOONSHOW, NIN_BALLOONUSERCLICK, NIN_BALLOONTIMEOUT}, "shown clicked timeout "},
+    };
+    TdskTrayIcon tray(*form, "tray");
+    std::string events;
+    const char* buttons = "LRM";
+    tray.OnMouseDown = [&](desktop::TMouseButton b, desktop::TShiftState, int, int) {
+        events += std::string("down(") + buttons[static_cast<int>(b)] + ") ";
+    };
+    tray.OnMouseUp = [&](desktop::TMouseButton b, desktop::TShiftState shift, int x, int y) {
+        events += std::string("up(") + buttons[static_cast<int>(b)] + ") ";
+        POINT cursor;
+        GetCursorPos(&cursor);
+        EXPECT_EQ(x, cursor.x);
+        EXPECT_EQ(y, cursor.y);
+        EXPECT_NE(shift & (desktop::ssLeft | desktop::ssRight | desktop::ssMiddle), 0u);
+    };
+    tray.OnMouseMove = [&](desktop::TShiftState, int, int) { events += "move "; };
+    tray.OnClick = [&] { events += "click "; };
+    tray.OnDblClick = [&] { events += "dblclick "; };
+    tray.OnBalloonShow = [&] { events += "shown "; };
+    tray.OnBalloonClick = [&] { events += "clicked "; };
+    tray.OnBalloonTimeout = [&] { events += "timeout "; };
+    for (const Case& c : cases) {
+        events.clear();
+        for (LPARAM message : c.messages) Send(tray, message);
+        EXPECT_EQ(events, c.events) << c.name;
+    }
+    // A disabled icon ignores the mouse.
+    tray.SetEnabled(false);
+    events.clear();
+    for (LPARAM message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK}) Send(tray, message);
+    EXPECT_EQ(events, "");
+}
+
+TEST_F(TrayIconTest, DoubleClickRunsTheMenusDefaultItemOrElseTogglesTheApplication) {
+    TdskTrayIcon tray(*form, "tray");
+    tray.MinimizeToTray = true;
+    tray.SetPopupMenu(&form->Find<ui::TPopupMenu>("popup"));
+    int doubles = 0;
+    tray.OnDblClick = [&] { ++doubles; };
+    form->Show();
+    Send(tray, WM_LBUTTONDBLCLK);
+    EXPECT_EQ(form->opened, 1);
+    EXPECT_EQ(doubles, 1);
+    EXPECT_TRUE(form->Visible());
+
+    // Without a menu that pops up by itself, a double click hides and shows the program.
+    form->Find<ui::TPopupMenu>("popup").AutoPopup = false;
+    Send(tray, WM_LBUTTONDBLCLK);
+    EXPECT_FALSE(form->Visible());
+    EXPECT_FALSE(IsWindowVisible(ui::App().Handle()));
+    Send(tray, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(form->Visible());
+    EXPECT_TRUE(IsWindowVisible(ui::App().Handle()));
+    EXPECT_EQ(form->opened, 1);
+    EXPECT_EQ(doubles, 3);
+}
+
+TEST_F(TrayIconTest, RightButtonShowsTheMenuAtTheCursor) {
+    TdskTrayIcon tray(*form, "tray");
+    auto& menu = form->Find<ui::TPopupMenu>("popup");
+    tray.SetPopupMenu(&menu);
+    int popups = 0;
+    tray.OnPopupMenu = [&] { ++popups; };
+    SetCursorPos(500, 400);
+    RECT shown{};
+    HANDLE chooser = uitest::RunInThread([&shown] {
+        for (int i = 0; i < 300; ++i, Sleep(10))
+            if (HWND popup = FindWindowA("#32768", nullptr); popup && IsWindowVisible(popup)) {
+                GetWindowRect(popup, &shown);
+                Sleep(100);
+                PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
+                PostMessageA(popup, WM_KEYDOWN, VK_RETURN, 0);
+                return;
+            }
+    });
+    Send(tray, WM_RBUTTONUP);
+    WaitForSingleObject(chooser, INFINITE);
+    CloseHandle(chooser);
+    EXPECT_EQ(form->opened, 1);
+    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(menu.PopupComponent, &tray);
+    EXPECT_EQ(shown.left, 500);
+    EXPECT_EQ(shown.top, 400);
+
+    menu.AutoPopup = false;  // the program shows the menu itself then
+    Send(tray, WM_RBUTTONUP);
+    EXPECT_EQ(popups, 1);
+}
+
+TEST_F(TrayIconTest, MinimizingTheApplicationSendsItToTheTray) {
+    TdskTrayIcon tray(*form, "tray");
+    tray.MinimizeToTray = true;
+    int minimized = 0;
+    tray.OnMinimize = [&] { ++minimized; };
+    form->Show();
+    ui::App().Minimize();
+    EXPECT_EQ(minimized, 1);
+    EXPECT_TRUE(tray.Visible());
+    EXPECT_FALSE(IsWindowVisible(ui::App().Handle()));
+    ASSERT_FALSE(services.notifyCalls.empty());
+    EXPECT_EQ(services.notifyCalls.back().message, static_cast<DWORD>(NIM_ADD));
+
+    // Back from the tray: the application is no longer minimised and its button follows its forms.
+    tray.ShowApplication();
+    EXPECT_FALSE(ui::App().Minimized());
+    EXPECT_TRUE(form->Visible());
+    form->Hide();
+    EXPECT_FALSE(IsWindowVisible(ui::App().Handle()));
+}
+
+TEST_F(TrayIconTest, TheSessionMayEndAndTheIconLeavesWithItsForm) {
+    auto* tray = new TdskTrayIcon(*form, "tray");
+    tray->SetVisible(true);
+    EXPECT_EQ(SendMessageA(tray->WindowHandle(), WM_QUERYENDSESSION, 0, 0), 1);
+    EXPECT_FALSE(KillTimer(tray->WindowHandle(), 1)) << "no icon cycling, so no timer";
+    delete tray;
+    ASSERT_FALSE(services.notifyCalls.empty());
+    EXPECT_EQ(services.notifyCalls.back().message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_FALSE(form->Visible()) << "the form is not brought back while the icon goes with it";
+}
+
+TEST_F(TrayIconTest, CyclingStepsThroughTheImagesOnTheTimer) {
+    TdskTrayIcon tray(*form, "tray");
+    tray.SetVisible(true);
+    tray.CycleImages = {LoadIconA(nullptr, IDI_APPLICATION), LoadIconA(nullptr, IDI_WARNING)};
+    int steps = 0;
+    tray.OnCycleIcons = [&] { ++steps; };
+    tray.SetCycleInterval(20);
+    tray.SetCycleIcons(true);
+    EXPECT_TRUE(uitest::PumpUntil([&] { return steps >= 3; }, 3000));
+    tray.SetCycleIcons(false);
+    const int stopped = steps;
+    uitest::PumpUntil([] { return false; }, 150);
+    EXPECT_EQ(steps, stopped);
+    EXPECT_EQ(services.notifyCalls.back().message, static_cast<DWORD>(NIM_MODIFY));
+}
+
+TEST_F(TrayIconTest, TheTimerRunsOnlyWithIntervalEnabledAndHandlerAndReportsErrors) {
+    desktop::TdskCustomTimer timer(*form, "timer");
+    int ticks = 0;
+    timer.SetInterval(20);
+    EXPECT_FALSE(uitest::PumpUntil([&] { return ticks > 0; }, 150));
+    timer.SetOnTimer([&] { ++ticks; });
+    EXPECT_TRUE(uitest::PumpUntil([&] { return ticks >= 2; }, 2000));
+    timer.SetEnabled(false);
+    ticks = 0;
+    EXPECT_FALSE(uitest::PumpUntil([&] { return ticks > 0; }, 150));
+    timer.SetEnabled(true);
+    timer.SetInterval(0);
+    EXPECT_FALSE(uitest::PumpUntil([&] { return ticks > 0; }, 150));
+
+    timer.SetOnTimer([&] {
+        timer.SetEnabled(false);
+        throw ui::Exception("tick failed");
+    });
+    timer.SetInterval(20);
+    ASSERT_TRUE(uitest::PumpUntil([&] { return !services.messages.empty(); }, 2000));
+    EXPECT_EQ(services.messages[0].text, "tick failed.");
+    EXPECT_EQ(services.messages[0].caption, "Desktop test");
+    EXPECT_EQ(services.messages[0].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+}
+
+}  // namespace
+}  // namespace desktoptest
