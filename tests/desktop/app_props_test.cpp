@@ -18,64 +18,43 @@ using desktop::TdskApplicationProperties;
 
 class AppPropsTest : public DesktopTest {};
 
-TEST_F(AppPropsTest, DefaultsLeaveTheApplicationAsItWasAndSettersWriteIt) {
+TEST_F(AppPropsTest, SettersWriteTheApplicationAndLoadingWritesEverySettingAgain) {
     ui::Application& app = ui::App();
     const HICON icon = app.Icon();
-    {
-        TdskApplicationProperties props(*form, "props");
-        props.Loaded();
-        EXPECT_EQ(app.HintColor(), GetSysColor(COLOR_INFOBK));
-        EXPECT_EQ(app.HintHidePause(), 2500);
-        EXPECT_EQ(app.HintPause(), 500);
-        EXPECT_EQ(app.HintShortPause(), 50);
-        EXPECT_TRUE(app.ShowHint());
-        EXPECT_TRUE(app.ShowMainForm);
-        EXPECT_TRUE(ui::Mouse().DragImmediate);
-        EXPECT_EQ(ui::Mouse().DragThreshold, 5);
-        EXPECT_EQ(app.Title(), "Desktop test");
-        EXPECT_EQ(app.Icon(), icon);
-        EXPECT_TRUE(props.Chained);
-        EXPECT_FALSE(props.Hidden());
-
-        props.SetHintColor(ui::Rgb(249, 215, 81));
-        props.SetHintPause(0);
-        props.SetMouseDragThreshold(9);
-        props.SetTitle("Renamed");
-        EXPECT_EQ(props.HintColor(), 5363705u);
-        EXPECT_EQ(app.HintPause(), 0);
-        EXPECT_EQ(ui::Mouse().DragThreshold, 9);
-        char title[64] = {};
-        GetWindowTextA(app.Handle(), title, sizeof(title));
-        EXPECT_STREQ(title, "Renamed");
-
-        // The application shows its own copy of another icon; its own icon is not copied again.
-        HICON warning = LoadIconA(nullptr, IDI_WARNING);
-        props.SetIcon(warning);
-        EXPECT_NE(app.Icon(), nullptr);
-        EXPECT_NE(app.Icon(), warning);
-        const HICON copy = app.Icon();
-        props.SetIcon(copy);
-        EXPECT_EQ(app.Icon(), copy);
-
-        // A stored setting comes back at the end of loading, over what others wrote meanwhile.
-        app.ShowMainForm = false;
-        app.SetHintHidePause(100);
-        props.Loaded();
-        EXPECT_TRUE(app.ShowMainForm);
-        EXPECT_EQ(app.HintHidePause(), 2500);
-    }
-}
-
-TEST_F(AppPropsTest, HiddenTakesTheTaskbarButtonAway) {
     TdskApplicationProperties props(*form, "props");
-    HWND window = ui::App().Handle();
-    props.SetHidden(true);
-    EXPECT_FALSE(IsWindowVisible(window));
-    EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
-    props.SetHidden(false);
-    EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_FALSE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
-    EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+    props.Loaded();  // the defaults change nothing
+    EXPECT_EQ(app.HintColor(), GetSysColor(COLOR_INFOBK));
+    EXPECT_EQ(app.HintHidePause(), 2500);
+    EXPECT_EQ(app.Icon(), icon);
+
+    props.SetHintColor(ui::Rgb(249, 215, 81));
+    props.SetHintPause(0);
+    props.SetMouseDragThreshold(9);
+    props.SetTitle("Renamed");
+    EXPECT_EQ(props.HintColor(), 5363705u);
+    EXPECT_EQ(app.HintPause(), 0);
+    EXPECT_EQ(ui::Mouse().DragThreshold, 9);
+    char title[64] = {};
+    GetWindowTextA(app.Handle(), title, sizeof(title));
+    EXPECT_STREQ(title, "Renamed");
+
+    // The application shows its own copy of another icon; its own icon is not copied again.
+    HICON warning = LoadIconA(nullptr, IDI_WARNING);
+    props.SetIcon(warning);
+    EXPECT_NE(app.Icon(), nullptr);
+    EXPECT_NE(app.Icon(), warning);
+    const HICON copy = app.Icon();
+    props.SetIcon(copy);
+    EXPECT_EQ(app.Icon(), copy);
+
+    // The end of loading puts every stored setting back over what others wrote meanwhile, as the
+    // single-instance guard does with the main-form switch.
+    app.ShowMainForm = false;
+    app.SetHintHidePause(100);
+    props.Loaded();
+    EXPECT_TRUE(app.ShowMainForm);
+    EXPECT_EQ(app.HintHidePause(), 2500);
+    EXPECT_EQ(app.HintPause(), 0);
 }
 
 // Each event as the application or the screen raises it.

@@ -5,7 +5,6 @@
 #include "desktop_test_support.h"
 #include "tray_test_support.h"
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -126,16 +125,6 @@ TEST_F(HostFormTest, TheStartUpSequenceStillRunsOnceThroughTheApplicationPropert
     EXPECT_EQ(FakeWizard::shows, 1);
     EXPECT_EQ(ui::App().Title(), "Quorvex");
     EXPECT_TRUE(ui::App().ShowMainForm);
-}
-
-TEST_F(HostFormTest, ControlCenterHintsAreYellowAndComeAtOnceForSixSeconds) {
-    CreateHost();
-    HWND tip = tray::forms.main->HintWindow();
-    ASSERT_NE(tip, nullptr);
-    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(tip, TTM_GETTIPBKCOLOR, 0, 0)), RGB(249, 215, 81));
-    EXPECT_EQ(SendMessageA(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0), 0);
-    EXPECT_EQ(SendMessageA(tip, TTM_GETDELAYTIME, TTDT_AUTOPOP, 0), 6000);
-    EXPECT_EQ(SendMessageA(tip, TTM_GETDELAYTIME, TTDT_RESHOW, 0), 50);
 }
 
 }  // namespace
