@@ -95,7 +95,7 @@ void Application::SetIcon(HICON icon) {
     std::vector<HWND> windows;
     if (window_) windows.push_back(window_.Get());
     for (Form* form : forms_)
-        if (form->Spec().icon && form->Handle()) windows.push_back(form->Handle());
+        if (form->Design().icon && form->Handle()) windows.push_back(form->Handle());
     for (HWND window : windows) {
         SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
         SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));

@@ -18,8 +18,8 @@ COLORREF Color::Resolve() const {
 
 // ---- Control ----
 
-Control::Control(Form& owner, const ControlSpec& spec)
-    : Component(owner, spec.name), spec_(spec), fontColor_(owner.ColorFor(spec)), hint_(spec.hint ? spec.hint : "") {}
+Control::Control(Form& owner, const ControlSpec& row)
+    : Component(owner, row.name), spec_(row), fontColor_(owner.ColorFor(row)), hint_(row.hint ? row.hint : "") {}
 
 Control::~Control() {
     if (window_ && IsWindow(window_)) {
@@ -282,9 +282,9 @@ void TNotebook::SetActivePage(const std::string& page) {
 
 // ---- TImage ----
 
-TImage::TImage(Form& owner, const ControlSpec& spec) : Component(owner, spec.name), spec_(spec) {
-    if (spec.resource)
-        bitmap_.Reset(LoadImageA(GetModuleHandleA(nullptr), spec.resource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+TImage::TImage(Form& owner, const ControlSpec& row) : Component(owner, row.name), spec_(row) {
+    if (row.resource)
+        bitmap_.Reset(LoadImageA(GetModuleHandleA(nullptr), row.resource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 }
 
 void TImage::Draw(HDC dc, double scale) const {

@@ -10,7 +10,7 @@ namespace ui {
 
 class Control : public Component {
 public:
-    Control(Form& owner, const ControlSpec& spec);
+    Control(Form& owner, const ControlSpec& row);
     ~Control() override;
 
     HWND Handle() const { return window_; }
@@ -157,7 +157,7 @@ public:
 // cut at the edges. It has no window of its own: labels above it stay transparent.
 class TImage : public Component {
 public:
-    TImage(Form& owner, const ControlSpec& spec);
+    TImage(Form& owner, const ControlSpec& row);
     void Draw(HDC dc, double scale) const;
     HBITMAP Bitmap() const { return static_cast<HBITMAP>(bitmap_.Get()); }
 

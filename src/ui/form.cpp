@@ -98,8 +98,8 @@ void UnthemeHintWindow(HWND window) {
 
 }  // namespace
 
-Form::Form(Form* owner, const FormSpec& spec, std::span<const ControlSpec> layout)
-    : owner_(owner), spec_(spec), layout_(layout) {}
+Form::Form(Form* owner, const FormSpec& row, std::span<const ControlSpec> layout)
+    : owner_(owner), spec_(row), layout_(layout) {}
 
 Form::~Form() {
     while (!owned_.empty()) {
@@ -183,10 +183,10 @@ void Form::CreateWindowFromSpec() {
     }
 }
 
-HFONT Form::FontFor(const ControlSpec& spec) {
-    const char* name = spec.fontName ? spec.fontName : spec_.font.name;
-    const int height = static_cast<int>(std::lround((spec.fontHeight ? spec.fontHeight : spec_.font.height) * scale_));
-    const bool bold = spec.bold || spec_.font.bold;
+HFONT Form::FontFor(const ControlSpec& row) {
+    const char* name = row.fontName ? row.fontName : spec_.font.name;
+    const int height = static_cast<int>(std::lround((row.fontHeight ? row.fontHeight : spec_.font.height) * scale_));
+    const bool bold = row.bold || spec_.font.bold;
     const std::string key = std::string(name) + "/" + std::to_string(height) + (bold ? "/b" : "");
     auto it = fonts_.find(key);
     if (it == fonts_.end()) {
@@ -201,7 +201,7 @@ HFONT Form::FontFor(const ControlSpec& spec) {
     return static_cast<HFONT>(it->second.Get());
 }
 
-Color Form::ColorFor(const ControlSpec& spec) const { return spec.fontColor ? *spec.fontColor : spec_.font.color; }
+Color Form::ColorFor(const ControlSpec& row) const { return row.fontColor ? *row.fontColor : spec_.font.color; }
 
 HWND Form::ParentWindow(const ControlSpec& row) const {
     if (!row.parent) return window_.Get();

@@ -16,7 +16,7 @@ class Form {
 public:
     // `owner`: the form that created this one (its window owns ours, and it destroys us at its end);
     // nullptr: owned by the application.
-    Form(Form* owner, const FormSpec& spec, std::span<const ControlSpec> layout);
+    Form(Form* owner, const FormSpec& row, std::span<const ControlSpec> layout);
     virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
@@ -27,7 +27,7 @@ public:
 
     HWND Handle() const { return window_.Get(); }
     Form* OwnerForm() const { return owner_; }
-    const FormSpec& Spec() const { return spec_; }
+    const FormSpec& Design() const { return spec_; }
 
     void Show();
     void Hide();
@@ -82,8 +82,8 @@ public:
     bool ChildNotification(HWND from, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // Tells the form a control's text or size changed so the parent's background is repainted.
     double Scale() const { return scale_; }
-    HFONT FontFor(const ControlSpec& spec);
-    Color ColorFor(const ControlSpec& spec) const;
+    HFONT FontFor(const ControlSpec& row);
+    Color ColorFor(const ControlSpec& row) const;
     void RunHandler(Handler handler);
     void ReleaseOwned(Form* form);
 

@@ -4,12 +4,12 @@ namespace ui {
 
 namespace {
 ControlSpec Row(Kind kind, const char* name, Bounds bounds = {}, const char* caption = "") {
-    ControlSpec spec;
-    spec.kind = kind;
-    spec.name = name;
-    spec.bounds = bounds;
-    spec.caption = caption;
-    return spec;
+    ControlSpec row;
+    row.kind = kind;
+    row.name = name;
+    row.bounds = bounds;
+    row.caption = caption;
+    return row;
 }
 }  // namespace
 
@@ -26,26 +26,26 @@ ControlSpec GroupBox(const char* name, Bounds bounds, const char* caption) {
 }
 ControlSpec TrackBar(const char* name, Bounds bounds) { return Row(Kind::TrackBar, name, bounds); }
 ControlSpec ProgressBar(const char* name, Bounds bounds) {
-    ControlSpec spec = Row(Kind::ProgressBar, name, bounds);
-    spec.max = 100;
-    return spec;
+    ControlSpec row = Row(Kind::ProgressBar, name, bounds);
+    row.max = 100;
+    return row;
 }
 ControlSpec Picture(const char* name, Bounds bounds, const char* bitmapResource) {
-    ControlSpec spec = Row(Kind::Picture, name, bounds);
-    spec.resource = bitmapResource;
-    return spec;
+    ControlSpec row = Row(Kind::Picture, name, bounds);
+    row.resource = bitmapResource;
+    return row;
 }
 ControlSpec Notebook(const char* name, Bounds bounds) { return Row(Kind::Notebook, name, bounds); }
 ControlSpec Page(const char* name, const char* notebook) {
-    ControlSpec spec = Row(Kind::Page, name);
-    spec.parent = notebook;
-    return spec;
+    ControlSpec row = Row(Kind::Page, name);
+    row.parent = notebook;
+    return row;
 }
 ControlSpec PopupMenu(const char* name) { return Row(Kind::PopupMenu, name); }
 ControlSpec MenuItem(const char* name, const char* caption, const char* menu) {
-    ControlSpec spec = Row(Kind::MenuItem, name, {}, caption);
-    spec.parent = menu;
-    return spec;
+    ControlSpec row = Row(Kind::MenuItem, name, {}, caption);
+    row.parent = menu;
+    return row;
 }
 ControlSpec Timer(const char* name) { return Row(Kind::Timer, name); }
 ControlSpec Events(const char* name) { return Row(Kind::Events, name); }

@@ -151,15 +151,15 @@ ControlSpec Manifest(const char* name);  // the common-controls manifest lives i
 // the layout loads; its Loaded() runs at the end of loading, in layout order.
 template <class C, class F>
 ControlSpec Custom(const char* name, std::function<void(F&, C&)> configure = {}) {
-    ControlSpec spec;
-    spec.kind = Kind::Custom;
-    spec.name = name;
-    spec.create = [name, configure](Form& form) -> std::unique_ptr<Component> {
+    ControlSpec row;
+    row.kind = Kind::Custom;
+    row.name = name;
+    row.create = [name, configure](Form& form) -> std::unique_ptr<Component> {
         auto component = std::make_unique<C>(form, name);
         if (configure) configure(static_cast<F&>(form), *component);
         return component;
     };
-    return spec;
+    return row;
 }
 
 enum class BorderStyle { None, Single, Sizeable };
