@@ -4,6 +4,7 @@
 #include "common/system_services.h"
 #include "common/text.h"
 #include "screens/about.h"
+#include "screens/resolutions.h"
 #include "tray/forms.h"
 #include "tray/host_form.h"
 
@@ -15,21 +16,6 @@
 namespace screens {
 
 namespace {
-
-struct Resolution {
-    int32_t width, height;
-    const char* text;
-};
-
-// The slider's positions 1 to 5.
-constexpr Resolution kResolutions[] = {
-    {640, 480, "640x480"}, {800, 600, "800x600"}, {1024, 768, "1024x768"}, {1280, 1024, "1280x1024"}, {1600, 1200, "1600x1200"},
-};
-
-const Resolution* ResolutionAt(int position) {
-    if (position < 1 || position > 5) return nullptr;
-    return &kResolutions[position - 1];
-}
 
 // A stored width that is not one of the slider's own gives the middle position.
 int PositionOf(int32_t width) {
@@ -150,7 +136,7 @@ void Tmain::OpenProfile() {
 
 void Tmain::mainResolutionChange() {
     const Resolution* resolution = ResolutionAt(Find<ui::TTrackBar>("mainResolution").Position());
-    Find("mainResolutionDesc").SetText(resolution ? resolution->text : "Error occured!");
+    Find("mainResolutionDesc").SetText(resolution ? resolution->caption : "Error occured!");
 }
 
 void Tmain::Button1Click() {

@@ -3,6 +3,7 @@
 #include "common/display_mode.h"
 #include "common/profile.h"
 #include "common/system_services.h"
+#include "screens/resolutions.h"
 #include "tray/forms.h"
 #include "tray/host_form.h"
 #include "ui/application.h"
@@ -10,17 +11,6 @@
 namespace screens {
 
 namespace {
-
-// The slider's positions 1 to 5; the captions name the resolutions under the slider and on the
-// last page.
-struct Resolution {
-    int32_t width, height;
-    const char* caption;
-};
-constexpr Resolution kResolutions[] = {
-    {640, 480, "640x480"}, {800, 600, "800x600"}, {1024, 768, "1024x768"}, {1280, 1024, "1280x1024"},
-    {1600, 1200, "1600x1200"},
-};
 
 struct UserType {
     const char* button;
