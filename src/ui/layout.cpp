@@ -35,9 +35,10 @@ ControlSpec Picture(const char* name, Bounds bounds, const char* bitmapResource)
     row.resource = bitmapResource;
     return row;
 }
-ControlSpec Notebook(const char* name, Bounds bounds) { return Row(Kind::Notebook, name, bounds); }
+// A notebook and its pages carry their names as window texts, so other programs can tell them apart.
+ControlSpec Notebook(const char* name, Bounds bounds) { return Row(Kind::Notebook, name, bounds, name); }
 ControlSpec Page(const char* name, const char* notebook) {
-    ControlSpec row = Row(Kind::Page, name);
+    ControlSpec row = Row(Kind::Page, name, {}, name);
     row.parent = notebook;
     return row;
 }

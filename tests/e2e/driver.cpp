@@ -159,9 +159,9 @@ void Mouse(DWORD flags) {
 }
 }  // namespace
 
-bool ChooseFromTrayMenu(int position) {
+HWND OpenTrayMenu() {
     HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
-    if (!taskbar) return false;
+    if (!taskbar) return nullptr;
     RECT bar;
     GetWindowRect(taskbar, &bar);
     // The notification area sits at the right end of the taskbar; ours is the only icon there.
@@ -171,8 +171,14 @@ bool ChooseFromTrayMenu(int position) {
     Mouse(MOUSEEVENTF_RIGHTUP);
     HWND menu = nullptr;
     if (!WaitFor([&] { return (menu = FindWindowA("#32768", nullptr)) != nullptr && IsWindowVisible(menu); }, 5000))
-        return false;
+        return nullptr;
     Sleep(150);
+    return menu;
+}
+
+bool ChooseFromTrayMenu(int position) {
+    HWND menu = OpenTrayMenu();
+    if (!menu) return false;
     for (int i = 0; i < position; ++i) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
     return WaitFor([&] { return !IsWindowVisible(menu); }, 5000);

@@ -55,8 +55,10 @@ bool WaitFor(F done, int ms) {
     }
     return true;
 }
-// Right-clicks the (only) icon in the notification area and chooses the menu item at `position`
-// (1 = the first item; separators do not count), with the keyboard as a user could.
+// Right-clicks the (only) icon in the notification area; the menu window that opens, or nullptr.
+HWND OpenTrayMenu();
+// Opens the tray menu and chooses the item at `position` (1 = the first item; separators do not
+// count) with the keyboard, as a user could.
 bool ChooseFromTrayMenu(int position);
 // Windows of a class belonging to a process (visible or not).
 std::vector<HWND> WindowsOf(const char* cls, DWORD pid);
