@@ -413,6 +413,12 @@ TEST(Layout, EveryWindowOfQuorvex) {
     ASSERT_TRUE(Click(center, "About"));
     HWND about = WaitWindow("Tabout", quorvex.Id());
     Look(about, About(), {{"wersja", Change::Text, "2.0"}}, "about");
+
+    // Leaves as a user would, so no icon of a killed program stays in the notification area.
+    ASSERT_TRUE(Click(about, "I agree"));
+    ASSERT_TRUE(Click(center, "Close Control Center"));
+    ASSERT_TRUE(ChooseFromTrayMenu(5));  // Exit
+    EXPECT_EQ(quorvex.WaitExit(10000), 0);
 }
 
 TEST(Layout, TheUpdateWindowBeforeAndAfterAnOffer) {

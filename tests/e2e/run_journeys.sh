@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the journeys program (inside netns_run.sh: own desktop, own wineserver, loopback server):
-# once as the machine's user, then the second-user journey as another Windows user.
+# once as the machine's user, then the second-user journey as another Windows user, and last the
+# journey that ends the Windows session (the desktop takes no new programs after it).
 set -u
 program=$1
 dir=$(mktemp -d "${TMPDIR:-/tmp}/qv-journeys.XXXXXX")
@@ -8,6 +9,7 @@ cp "$program" "$dir/"
 cd "$dir"
 exe=$(basename "$program")
 status=0
-wine "./$exe" --gtest_filter='-Journey.SecondUser*' || status=1
+wine "./$exe" --gtest_filter='-Journey.SecondUser*:Journey.TheSessionEnd*' || status=1
 USER=alice LOGNAME=alice wine "./$exe" --gtest_filter='Journey.SecondUser*' || status=1
+wine "./$exe" --gtest_filter='Journey.TheSessionEnd*' || status=1
 exit $status
