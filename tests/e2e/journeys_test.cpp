@@ -255,6 +255,20 @@ TEST(Journey, ASecondCopyIsRefusedAndANewTaskbarBringsTheIconBack) {
     EXPECT_GE(s.quorvex.WaitExit(10000), 0);
 }
 
+// Closes the wizard of a Quorvex that Fetchwell restarted for a new user (no mode chosen: the
+// start-up goes on and stamps its own build 1), then ends that Quorvex.
+void CloseRestartedQuorvex(HWND wizard, const std::string& dir) {
+    DWORD restartedPid = 0;
+    GetWindowThreadProcessId(wizard, &restartedPid);
+    HANDLE restarted = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, restartedPid);
+    PostMessageA(wizard, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return FileText(dir + "version.txt") == "[Quorvex]\r\nupdate=1\r\n"; }, 10000));
+    if (restarted) {
+        TerminateProcess(restarted, 0);
+        CloseHandle(restarted);
+    }
+}
+
 // The server's side of an update: the list and the package, in the folder the built-in list
 // address points to.
 void PublishUpdate(int build) {
@@ -317,15 +331,30 @@ TEST(Journey, TheUpdateRoadFromTheTrayMenuToTheRestartedQuorvex) {
     EXPECT_EQ(GetFileAttributesA((elsewhere + "\\readme.txt").c_str()), INVALID_FILE_ATTRIBUTES);
     Screenshot("journey6/restarted");
 
-    DWORD restartedPid = 0;
-    GetWindowThreadProcessId(wizard, &restartedPid);
-    HANDLE restarted = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, restartedPid);
-    PostMessageA(wizard, WM_CLOSE, 0, 0);  // no mode chosen: the start-up goes on and stamps build 1
-    EXPECT_TRUE(WaitFor([&] { return FileText(dir + "version.txt") == "[Quorvex]\r\nupdate=1\r\n"; }, 10000));
-    if (restarted) {
-        TerminateProcess(restarted, 0);
-        CloseHandle(restarted);
-    }
+    CloseRestartedQuorvex(wizard, dir);
+}
+
+TEST(Journey, TheVendorKitOfTheReleaseScriptsInstalls) {
+    // The kit scripts/make-update made at build time, published as a vendor would.
+    const std::string kit = QV_VENDOR_KIT, served = QV_JOURNEY_SERVED;
+    for (const char* file : {"update.txt", "quorvexupdate.zip"})
+        ASSERT_TRUE(CopyFileA((kit + file).c_str(), (served + file).c_str(), FALSE)) << file;
+    const std::string dir = NewProgramDirectory("kit");
+    WriteFile(dir + "version.txt", "[Quorvex]\r\nupdate=1\r\n");
+    WriteFile(dir + "readme.txt", "the old manual");
+    Process fetchwell(dir + "Fetchwell.exe", dir);
+    HWND form = WaitWindow("Tupdate", fetchwell.Id());
+    ASSERT_TRUE(WaitFor([&] { return Click(form, "Check"); }, 5000));
+    ASSERT_TRUE(WaitFor([&] { HWND b = FindControl(form, "Button", "Download"); return b && IsWindowEnabled(b); }, 15000));
+    EXPECT_NE(FindControl(form, "Static", "Quorvex 2.0 kit"), nullptr);
+    EXPECT_NE(FindControl(form, "Static", "8 December 2026"), nullptr);
+    ASSERT_TRUE(Click(form, "Download"));
+    EXPECT_EQ(fetchwell.WaitExit(30000), 0);
+    HWND wizard = WaitWindow("Twizard", 0, 15000);
+    ASSERT_NE(wizard, nullptr);
+    EXPECT_EQ(FileText(dir + "version.txt"), "[Quorvex]\r\nupdate=3\r\n");
+    EXPECT_EQ(FileText(dir + "readme.txt"), FileText(std::string(QV_DIST_DIR) + "readme.txt"));
+    CloseRestartedQuorvex(wizard, dir);
 }
 
 TEST(Journey, TheUpdateRoadsThatFail) {
