@@ -281,9 +281,9 @@ void Application::Restore() {
     if (OnRestore) OnRestore();
 }
 
-void Application::UpdateTaskbarButton() {
+void Application::UpdateTaskbarButton(bool showing) {
     if (!window_ || minimized_) return;
-    const bool anyVisible = std::any_of(forms_.begin(), forms_.end(), [](Form* f) { return f->Visible(); });
+    const bool anyVisible = showing || std::any_of(forms_.begin(), forms_.end(), [](Form* f) { return f->Visible(); });
     const bool shown = IsWindowVisible(window_.Get()) != FALSE;
     if (anyVisible && !shown)
         ShowWindow(window_.Get(), SW_SHOWNOACTIVATE);

@@ -113,7 +113,8 @@ public:
     bool Minimized() const { return minimized_; }
 
     // The taskbar button is there exactly while some form of the program is visible.
-    void UpdateTaskbarButton();
+    // `showing`: a form is about to appear; the button comes first, as the shell expects it.
+    void UpdateTaskbarButton(bool showing = false);
 
     // Runs the calls worker threads queued for the GUI thread.
     void CheckSynchronize();

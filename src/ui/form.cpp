@@ -646,7 +646,7 @@ void Form::Show() {
                      (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     shownOnce_ = true;
-    App().UpdateTaskbarButton();
+    App().UpdateTaskbarButton(true);
     ShowWindow(window_.Get(), SW_SHOW);
     App().UpdateTaskbarButton();
 }

@@ -332,6 +332,15 @@ void Look(HWND window, const ExpectedWindow& expected, const std::vector<Change>
     ExpectLayout(window, expected, changes);
 }
 
+// The buttons the taskbar shows besides "Start" (Wine draws their titles itself, so only the
+// buttons can be seen from outside).
+int TaskbarButtons() {
+    HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+    int shown = 0;
+    for (const SeenControl& c : Walk(taskbar)) shown += c.cls == kButton && c.visible;
+    return shown - 1;
+}
+
 bool PageShown(HWND wizard, const char* page) {
     for (const SeenControl& c : Walk(wizard))
         if (c.cls == kContainer && c.text == page) return c.visible;
@@ -351,6 +360,7 @@ TEST(Layout, EveryWindowOfQuorvex) {
 
     const std::vector<Change> activated{{"startup", Change::Unchecked}, {"Button1", Change::Enabled}};
     Look(wizard, Wizard(), activated, "wizard-default");
+    EXPECT_EQ(TaskbarButtons(), 1);  // Quorvex's
 
     ASSERT_TRUE(Click(wizard, "Manual configuration (you'll be able to enter your desired settings)"));
     ASSERT_TRUE(WaitFor([&] { return Click(wizard, "Next"); }, 5000));
@@ -431,6 +441,7 @@ TEST(Layout, TheUpdateWindowBeforeAndAfterAnOffer) {
     HWND form = WaitWindow("Tupdate", fetchwell.Id());
     ASSERT_NE(form, nullptr);
     Look(form, UpdateWindow(), {{"startup", Change::Unchecked}, {"Button1", Change::Enabled}}, "fetchwell");
+    EXPECT_EQ(TaskbarButtons(), 1);  // Fetchwell's, the only program running
 
     ASSERT_TRUE(Click(form, "Check"));
     ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(FindControl(form, kButton, "Download")); }, 10000));
