@@ -228,9 +228,14 @@ void ExpectLayout(HWND window, const ExpectedWindow& expected, const std::vector
             !row.text.empty()) {
             RECT onScreen;
             GetWindowRect(c->window, &onScreen);
-            const auto pixels = ScreenPixels(onScreen);
-            const auto count = std::count(pixels.begin(), pixels.end(), color);
-            EXPECT_GT(count, 0) << who << ": no text pixel of " << Hex(color);
+            // A busy machine may paint late: the text has a while to appear.
+            const bool painted = WaitFor(
+                [&] {
+                    const auto pixels = ScreenPixels(onScreen);
+                    return std::find(pixels.begin(), pixels.end(), color) != pixels.end();
+                },
+                3000);
+            EXPECT_TRUE(painted) << who << ": no text pixel of " << Hex(color);
         }
     }
     for (size_t i = 0; i < seen.size(); ++i)
