@@ -87,7 +87,9 @@ struct Change {
 
 // Compares the running window with its table (after `changes`), reporting each difference as a
 // test failure: missing and unexpected controls, class, text, place, size, visibility, enabled
-// and checked states, the texts' fonts (through their sizes) and colours, and the window itself.
+// and checked states, the window itself, and what the screen shows of fonts and colours: a
+// label's font through its size and its colour through its pixels, a button's caption font and
+// colour through the width of its ink. (Another process cannot read a control's font under Wine.)
 void ExpectLayout(HWND window, const ExpectedWindow& expected, const std::vector<Change>& changes = {});
 
 }  // namespace e2e

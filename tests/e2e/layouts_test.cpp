@@ -116,7 +116,7 @@ ExpectedWindow Wizard() {
         {.name = "Label29", .cls = kLabel, .text = "Click here to test if your desired settings are supported on this "
                                                    "machine:", .in = "manualna", .left = 8, .top = 288},
         {.name = "Button2", .cls = kButton, .text = "Test", .in = "manualna", .left = 368, .top = 280, .width = 75,
-         .height = 25},
+         .height = 25, .bold = true},
         {.name = "Button3", .cls = kButton, .text = "Next Step", .in = "manualna", .left = 488, .top = 328, .width = 75,
          .height = 25, .state = kDisabled},
         {.name = "Button4", .cls = kButton, .text = "Back", .in = "manualna", .left = 408, .top = 328, .width = 75,
@@ -235,7 +235,8 @@ ExpectedWindow ControlCenter() {
          .height = 17, .state = kDisabled},
         {.name = "Label21", .cls = kLabel, .text = "TIP: 32 Bit color depth is normal.", .in = "GroupBox2", .left = 16,
          .top = 248, .color = kCenterTip},
-        {.name = "Button1", .cls = kButton, .text = "Apply settings", .left = 8, .top = 304, .width = 113, .height = 25},
+        {.name = "Button1", .cls = kButton, .text = "Apply settings", .left = 8, .top = 304, .width = 113, .height = 25,
+         .bold = true},
         {.name = "Button5", .cls = kButton, .text = "Check for updates", .left = 128, .top = 304, .width = 113,
          .height = 25},
         {.name = "Button3", .cls = kButton, .text = "Help", .left = 8, .top = 336, .width = 113, .height = 25},
