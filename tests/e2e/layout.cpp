@@ -53,31 +53,56 @@ SIZE TextExtent(const std::string& text, const char* face, int height, bool bold
     return {r.right - r.left, r.bottom - r.top};
 }
 
-// The screen's pixels under a screen rectangle, as 0x00RRGGBB values.
+// A 32-bit bitmap to copy or draw into, read back as COLORREF values row by row.
+class Canvas {
+public:
+    Canvas(int width, int height) : width_(width), height_(height) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        HDC screen = GetDC(nullptr);
+        dc_ = CreateCompatibleDC(screen);
+        bitmap_ = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+        ReleaseDC(nullptr, screen);
+        old_ = SelectObject(dc_, bitmap_);
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+    ~Canvas() {
+        SelectObject(dc_, old_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    HDC Dc() const { return dc_; }
+    std::vector<COLORREF> Pixels() const {
+        GdiFlush();
+        std::vector<COLORREF> pixels;
+        const auto* p = static_cast<const DWORD*>(bits_);
+        for (int i = 0; bits_ && i < width_ * height_; ++i)
+            pixels.push_back(RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF));
+        return pixels;
+    }
+
+private:
+    int width_, height_;
+    void* bits_ = nullptr;
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ old_;
+};
+
+// The screen's pixels under a screen rectangle.
 std::vector<COLORREF> ScreenPixels(const RECT& area) {
     const int w = area.right - area.left, h = area.bottom - area.top;
     if (w <= 0 || h <= 0) return {};
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
+    Canvas canvas(w, h);
     HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, area.left, area.top, SRCCOPY);
-    GdiFlush();
-    std::vector<COLORREF> pixels;
-    const auto* p = static_cast<const DWORD*>(bits);
-    for (int i = 0; i < w * h; ++i) pixels.push_back(RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF));
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    BitBlt(canvas.Dc(), 0, 0, w, h, screen, area.left, area.top, SRCCOPY);
     ReleaseDC(nullptr, screen);
-    return pixels;
+    return canvas.Pixels();
 }
 
 // The width of the columns holding pixels of `color` among a rectangle's pixels, first to last.
@@ -97,36 +122,19 @@ int InkWidth(const RECT& area, COLORREF color) { return InkWidth(ScreenPixels(ar
 // The ink width of a one-line text drawn in black in a font: what a caption in that font shows.
 int InkWidth(const std::string& text, const char* face, int height, bool bold) {
     const int width = 1024, rows = 64;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -rows;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
+    Canvas canvas(width, rows);
     HFONT font = CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
-    HGDIOBJ oldFont = SelectObject(memory, font);
+    HGDIOBJ oldFont = SelectObject(canvas.Dc(), font);
     RECT all{0, 0, width, rows};
-    FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    SetTextColor(memory, RGB(0, 0, 0));
-    SetBkMode(memory, TRANSPARENT);
-    TextOutA(memory, 8, 8, text.c_str(), static_cast<int>(text.size()));
-    GdiFlush();
-    std::vector<COLORREF> pixels;
-    const auto* p = static_cast<const DWORD*>(bits);
-    for (int i = 0; i < width * rows; ++i) pixels.push_back(RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF));
-    SelectObject(memory, oldFont);
-    SelectObject(memory, oldBitmap);
+    FillRect(canvas.Dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetTextColor(canvas.Dc(), RGB(0, 0, 0));
+    SetBkMode(canvas.Dc(), TRANSPARENT);
+    TextOutA(canvas.Dc(), 8, 8, text.c_str(), static_cast<int>(text.size()));
+    const int ink = InkWidth(canvas.Pixels(), width, RGB(0, 0, 0));
+    SelectObject(canvas.Dc(), oldFont);
     DeleteObject(font);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return InkWidth(pixels, width, RGB(0, 0, 0));
+    return ink;
 }
 
 bool HasFocus(HWND window) {
