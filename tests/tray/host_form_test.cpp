@@ -283,8 +283,17 @@ TEST_F(HostFormTest, MenuCommandsOpenWindowsAndHelpWorksBeforeAnyControlCenter) 
 
     host->Find<ui::TMenuItem>("About1").Click();
     EXPECT_TRUE(tray::forms.about->Visible());
-    EXPECT_EQ(host->Find<ui::TPopupMenu>("popup").DefaultItem()->Name(), "Open1");
-    EXPECT_EQ(host->Find<ui::TPopupMenu>("popup").Items().size(), 9u);
+    // The menu as Windows shows it: items in order, separators, the default drawn bold.
+    HMENU menu = host->Find<ui::TPopupMenu>("popup").Handle();
+    std::vector<std::string> shown;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[64] = {};
+        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof(text), MF_BYPOSITION);
+        shown.push_back(GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR ? "-" : text);
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{"Open Control Center", "-", "Help", "What is this program for?", "-",
+                                               "Check for updates", "-", "Exit", "About"}));
+    EXPECT_EQ(GetMenuDefaultItem(menu, TRUE, 0), 0u);
 
     host->Find<ui::TMenuItem>("Exit1").Click();
     EXPECT_TRUE(ui::App().Terminated());
