@@ -648,7 +648,6 @@ void Form::Show() {
     shownOnce_ = true;
     App().UpdateTaskbarButton(true);
     ShowWindow(window_.Get(), SW_SHOW);
-    App().UpdateTaskbarButton();
 }
 
 void Form::Hide() {

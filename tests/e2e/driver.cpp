@@ -1,6 +1,7 @@
 #include "driver.h"
 
 #include "common/text.h"
+#include "support/ui_test_support.h"
 
 
 namespace e2e {
@@ -214,6 +215,11 @@ std::string UserName() {
     DWORD size = sizeof(name);
     GetUserNameA(name, &size);
     return common::AsciiUpper(name);
+}
+
+void Screenshot(const std::string& name) {
+    Sleep(500);
+    uitest::SaveScreenshot(GetDesktopWindow(), name);
 }
 
 int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }

@@ -65,6 +65,8 @@ std::vector<HWND> WindowsOf(const char* cls, DWORD pid);
 using testsupport::FileText;
 using testsupport::WriteFile;
 std::string UserName();  // the Windows user name, upper case
+// Lets the programs finish painting, then saves the whole desktop as build/screenshots/<name>.
+void Screenshot(const std::string& name);
 int ScreenWidth();
 int ScreenHeight();
 

@@ -3,7 +3,6 @@
 // runs the second-user journey once more under another user name.
 #include "driver.h"
 #include "common/text.h"
-#include "support/ui_test_support.h"
 #include "support/zip_writer.h"
 
 #include <commctrl.h>
@@ -17,12 +16,6 @@ namespace {
 const char kNewUserProfile[] = "[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\n";
 
 std::string SharedDirectory() { return NewProgramDirectory("shared"); }
-
-// Lets the programs finish painting, then saves the whole desktop.
-void Screenshot(const std::string& name) {
-    Sleep(500);
-    uitest::SaveScreenshot(GetDesktopWindow(), name);
-}
 
 // Closes Quorvex with the messages the session end brings, sent to it alone, and waits for it to go.
 void EndThroughSessionEnd(Process& quorvex, HWND host) {

@@ -39,10 +39,14 @@ BOOL CALLBACK Visit(HWND window, LPARAM param) {
     return TRUE;
 }
 
+HFONT ExpectedFont(const char* face, int height, bool bold) {
+    return CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+}
+
 // The size of a one-line text in a font, as a label sizing itself to its text gets it.
 SIZE TextExtent(const std::string& text, const char* face, int height, bool bold) {
-    HFONT font = CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+    HFONT font = ExpectedFont(face, height, bold);
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);
     RECT r{0, 0, 0, 0};
@@ -123,8 +127,7 @@ int InkWidth(const RECT& area, COLORREF color) { return InkWidth(ScreenPixels(ar
 int InkWidth(const std::string& text, const char* face, int height, bool bold) {
     const int width = 1024, rows = 64;
     Canvas canvas(width, rows);
-    HFONT font = CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+    HFONT font = ExpectedFont(face, height, bold);
     HGDIOBJ oldFont = SelectObject(canvas.Dc(), font);
     RECT all{0, 0, width, rows};
     FillRect(canvas.Dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));

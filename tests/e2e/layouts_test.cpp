@@ -2,7 +2,6 @@
 // text, place, size, visibility, enabled and checked state, and the fonts and colours of the texts.
 #include "driver.h"
 #include "layout.h"
-#include "support/ui_test_support.h"
 
 #include <commctrl.h>
 
@@ -327,8 +326,7 @@ ExpectedWindow UpdateWindow() {
 // ---- the walks ----
 
 void Look(HWND window, const ExpectedWindow& expected, const std::vector<Change>& changes, const std::string& shot) {
-    Sleep(400);  // painted
-    uitest::SaveScreenshot(GetDesktopWindow(), "layouts/" + shot);
+    Screenshot("layouts/" + shot);
     SCOPED_TRACE(shot);
     ExpectLayout(window, expected, changes);
 }
@@ -336,10 +334,7 @@ void Look(HWND window, const ExpectedWindow& expected, const std::vector<Change>
 // The buttons the taskbar shows besides "Start" (Wine draws their titles itself, so only the
 // buttons can be seen from outside).
 int TaskbarButtons() {
-    HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
-    int shown = 0;
-    for (const SeenControl& c : Walk(taskbar)) shown += c.cls == kButton && c.visible;
-    return shown - 1;
+    return static_cast<int>(Controls(FindWindowA("Shell_TrayWnd", nullptr), kButton).size()) - 1;
 }
 
 bool PageShown(HWND wizard, const char* page) {
@@ -406,8 +401,7 @@ TEST(Layout, EveryWindowOfQuorvex) {
     HWND menu = OpenTrayMenu();
     ASSERT_NE(menu, nullptr);
     // Wine keeps a menu's items in the owning process, so the menu is looked at, not read.
-    Sleep(300);
-    uitest::SaveScreenshot(GetDesktopWindow(), "layouts/tray-menu");
+    Screenshot("layouts/tray-menu");
     PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }, 5000));
     ASSERT_TRUE(ChooseFromTrayMenu(1));
