@@ -46,6 +46,9 @@ public:
     LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) override { return ::ChangeDisplaySettingsA(mode, flags); }
     int GetSystemMetrics(int index) override { return ::GetSystemMetrics(index); }
     int GetDeviceCaps(HDC dc, int index) override { return ::GetDeviceCaps(dc, index); }
+    BOOL EnumDisplaySettingsA(const char* device, DWORD modeNumber, DEVMODEA* mode) override {
+        return ::EnumDisplaySettingsA(device, modeNumber, mode);
+    }
 
     bool GetUserNameA(std::string& name) override {
         // The name is the text up to the terminating NUL of a 254-character buffer announced as 253.

@@ -17,6 +17,9 @@ public:
     virtual LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) = 0;
     virtual int GetSystemMetrics(int index) = 0;
     virtual int GetDeviceCaps(HDC dc, int index) = 0;
+    // The display's modes by index 0, 1, ... until FALSE, or ENUM_CURRENT_SETTINGS for the mode in
+    // force (in physical pixels, whatever the program's DPI awareness).
+    virtual BOOL EnumDisplaySettingsA(const char* device, DWORD modeNumber, DEVMODEA* mode) = 0;
 
     // The Windows user name; false when the system refuses it.
     virtual bool GetUserNameA(std::string& name) = 0;

@@ -32,6 +32,19 @@ int ScriptedServices::GetDeviceCaps(HDC dc, int index) {
     return it != deviceCaps.end() ? it->second : common::Win32Services().GetDeviceCaps(dc, index);
 }
 
+BOOL ScriptedServices::EnumDisplaySettingsA(const char* device, DWORD modeNumber, DEVMODEA* mode) {
+    if (modeNumber == ENUM_CURRENT_SETTINGS && currentMode) {
+        *mode = *currentMode;
+        return TRUE;
+    }
+    if (modeNumber != ENUM_CURRENT_SETTINGS && displayModes) {
+        if (modeNumber >= displayModes->size()) return FALSE;
+        *mode = (*displayModes)[modeNumber];
+        return TRUE;
+    }
+    return common::Win32Services().EnumDisplaySettingsA(device, modeNumber, mode);
+}
+
 bool ScriptedServices::GetUserNameA(std::string& name) {
     if (userNameFails) return false;
     name = userName;

@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,9 @@ public:
     // Missing entries fall through to the real system.
     std::map<int, int> metrics;
     std::map<int, int> deviceCaps;
+    // The display's mode list and its current mode; unset, the real system answers.
+    std::optional<std::vector<DEVMODEA>> displayModes;
+    std::optional<DEVMODEA> currentMode;
 
     std::string userName = "tester";
     bool userNameFails = false;
@@ -72,6 +76,7 @@ public:
     LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) override;
     int GetSystemMetrics(int index) override;
     int GetDeviceCaps(HDC dc, int index) override;
+    BOOL EnumDisplaySettingsA(const char* device, DWORD modeNumber, DEVMODEA* mode) override;
     bool GetUserNameA(std::string& name) override;
     HINSTANCE ShellExecuteA(HWND owner, const char* verb, const char* file, const char* parameters,
                             const char* directory, int show) override;
