@@ -2,6 +2,8 @@
 
 #include "common/exception.h"
 
+#include <optional>
+
 namespace desktop {
 
 namespace {
@@ -39,6 +41,47 @@ public:
 private:
     HKEY key_ = nullptr;
 };
+
+// The user's own key that stands in for a machine key.
+std::optional<TdskAutoExecKind> UserFallback(TdskAutoExecKind kind) {
+    if (kind == aekMachineRun) return aekUserRun;
+    if (kind == aekMachineRunOnce) return aekUserRunOnce;
+    return std::nullopt;
+}
+
+// Each of these fails silently: where the account may not look there is nothing to do.
+bool WriteValue(TdskAutoExecKind kind, const std::string& name, const std::string& data, DWORD type) {
+    try {
+        Key key;
+        key.Open(kind, true);
+        return RegSetValueExA(key.Get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
+                              static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
+    } catch (const common::Exception&) {
+        return false;
+    }
+}
+
+void DeleteValue(TdskAutoExecKind kind, const std::string& name) {
+    try {
+        Key key;
+        key.Open(kind, false);
+        if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+            RegDeleteValueA(key.Get(), name.c_str());
+    } catch (const common::Exception&) {
+    }
+}
+
+// The value's data as text; empty when it cannot be read.
+std::string ReadValue(TdskAutoExecKind kind, const std::string& name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(AutoRunRoot(kind), AutoRunKey(kind).c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return {};
+    char data[MAX_PATH + 3] = {};
+    DWORD size = sizeof(data) - 1;
+    const LONG result = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS ? std::string(data) : std::string();
+}
 
 }  // namespace
 
@@ -84,31 +127,26 @@ std::string TdskAutoRun::ValueName() const {
 
 void TdskAutoRun::UnregisterAutoRun() {
     if (Skipped(kind_)) return;
-    try {
-        Key key;
-        key.Open(kind_, false);
-        const std::string name = ValueName();
-        if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
-            RegDeleteValueA(key.Get(), name.c_str());
-    } catch (const common::Exception&) {
-        // Nothing to remove where we may not look.
-    }
+    const std::string name = ValueName();
+    DeleteValue(kind_, name);
+    // The entry this account got in place of a machine-wide one it could not write.
+    if (const auto fallback = UserFallback(kind_)) DeleteValue(*fallback, name);
 }
 
 void TdskAutoRun::RegisterAutoRun() {
     UnregisterAutoRun();
     if (!autoRun_ || Skipped(kind_)) return;
-    try {
-        Key key;
-        key.Open(kind_, true);
-        // Unquoted, a path with a space would let Windows start "C:\Program.exe" in its place.
-        const std::string data = fileName_.find(' ') != std::string::npos ? "\"" + fileName_ + "\"" : fileName_;
-        const DWORD type = fileName_.find('%') != std::string::npos ? REG_EXPAND_SZ : REG_SZ;
-        RegSetValueExA(key.Get(), ValueName().c_str(), 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
-                       static_cast<DWORD>(data.size() + 1));
-    } catch (const common::Exception&) {
-        // Without rights to the key (a limited account) the program simply does not start at logon.
-    }
+    const std::string name = ValueName();
+    // Unquoted, a path with a space would let Windows start "C:\Program.exe" in its place.
+    const std::string data = fileName_.find(' ') != std::string::npos ? "\"" + fileName_ + "\"" : fileName_;
+    const DWORD type = fileName_.find('%') != std::string::npos ? REG_EXPAND_SZ : REG_SZ;
+    if (WriteValue(kind_, name, data, type)) return;
+    // A standard account may not write the machine's key (Windows Vista and later; registry
+    // virtualization does not cover it). The same entry for this user still starts the program at
+    // this user's logon, unless the machine's key already holds it: two would start two copies.
+    const auto fallback = UserFallback(kind_);
+    if (!fallback || ReadValue(kind_, name) == data) return;
+    WriteValue(*fallback, name, data, type);
 }
 
 }  // namespace desktop

@@ -11,8 +11,27 @@ namespace desktop {
 
 namespace {
 
+// The taskbar's re-creation broadcast comes from the shell, which runs unelevated: an elevated
+// program gets it only after letting it through the message filter (Windows Vista and later; the
+// function is looked up because Windows XP has neither the filter nor the function).
+UINT RegisterTaskbarCreated() {
+    const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    using FilterFn = BOOL(WINAPI*)(UINT, DWORD);
+    HMODULE user = GetModuleHandleA("user32.dll");
+    auto filter = user ? reinterpret_cast<FilterFn>(
+                             reinterpret_cast<void*>(GetProcAddress(user, "ChangeWindowMessageFilter")))
+                       : nullptr;
+    if (filter && message) filter(message, 1 /* MSGFLT_ADD */);
+    return message;
+}
+
 // Both are fixed for the life of the process: read once at start.
-const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+const UINT taskbarCreated = RegisterTaskbarCreated();
+
+// At logon the shell may not be ready, or too busy to answer in time, when the icon is added.
+constexpr UINT_PTR kAddRetryTimer = 2;  // timer 1 is the timer base's
+constexpr UINT kAddRetryInterval = 2000;
+constexpr int kAddRetries = 60;  // two minutes
 
 bool ReadBalloonCapable() {
     OSVERSIONINFOA version{};
@@ -63,6 +82,7 @@ TdskTrayIcon::~TdskTrayIcon() {
     } catch (...) {
         // The icon goes with the process anyway; a destructor must not throw.
     }
+    StopAddRetry();
     ui::App().UnhookMainWindow(hookId_);
 }
 
@@ -141,15 +161,44 @@ void TdskTrayIcon::FillIconData() {
     if (showHint_) CopyCut(data_.szTip, hint_, extended ? 127 : 63);
 }
 
-void TdskTrayIcon::Notify(DWORD message) { common::Services().Shell_NotifyIconA(message, &data_); }
+bool TdskTrayIcon::Notify(DWORD message) { return common::Services().Shell_NotifyIconA(message, &data_) != FALSE; }
 
 void TdskTrayIcon::InsertToTray() {
+    bool added = false;
     try {
         FillIconData();
-        Notify(NIM_ADD);
+        added = Notify(NIM_ADD);
     } catch (...) {
         throw EdskTrayIcon(Name() + ".InsertToTray failed");
     }
+    if (added)
+        StopAddRetry();
+    else
+        StartAddRetry();
+}
+
+void TdskTrayIcon::StartAddRetry() {
+    addRetriesLeft_ = kAddRetries;
+    SetTimer(WindowHandle(), kAddRetryTimer, kAddRetryInterval, nullptr);
+}
+
+void TdskTrayIcon::StopAddRetry() {
+    if (addRetriesLeft_ > 0) KillTimer(WindowHandle(), kAddRetryTimer);
+    addRetriesLeft_ = 0;
+}
+
+// A refused or timed-out add may still have put the icon there: an icon the shell lets us modify
+// is present, otherwise it is added again.
+void TdskTrayIcon::RetryAdd() {
+    if (!visible_) return StopAddRetry();
+    FillIconData();
+    bool present = Notify(NIM_MODIFY);
+    if (!present) {
+        FillIconData();
+        present = Notify(NIM_ADD);
+    }
+    if (present || addRetriesLeft_ == 1) StopAddRetry();
+    else --addRetriesLeft_;
 }
 
 void TdskTrayIcon::DeleteFromTray() {
@@ -174,6 +223,7 @@ void TdskTrayIcon::ShowIcon() {
 }
 
 void TdskTrayIcon::HideIcon() {
+    StopAddRetry();
     flags_ &= ~static_cast<UINT>(NIF_ICON);
     DeleteFromTray();
     visible_ = false;
@@ -295,6 +345,15 @@ LRESULT TdskTrayIcon::HandleTrayMessage(UINT message, WPARAM wParam, LPARAM lPar
         return TdskCustomTimer::WndProc(message, wParam, lParam);
     }
     if (message == WM_QUERYENDSESSION) return 1;
+    if (message == WM_TIMER && wParam == kAddRetryTimer) {
+        try {
+            RetryAdd();
+        } catch (...) {
+            StopAddRetry();
+            ui::App().HandleException(std::current_exception());
+        }
+        return 0;
+    }
     if (message == TaskbarCreatedMessage()) {
         // The new taskbar has no icons: add ours again.
         if (visible_) {

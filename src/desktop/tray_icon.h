@@ -110,7 +110,11 @@ protected:
 private:
     void InsertToTray();
     void DeleteFromTray();
-    void Notify(DWORD message);
+    bool Notify(DWORD message);  // false when the shell refused
+    // While the shell refuses the icon, it is tried again every 2 s for two minutes.
+    void StartAddRetry();
+    void StopAddRetry();
+    void RetryAdd();
     void UpdateCycling();
 
     std::string hint_;
@@ -127,6 +131,7 @@ private:
     bool clickPending_ = false;
     bool destroying_ = false;
     int hookId_ = 0;
+    int addRetriesLeft_ = 0;
 };
 
 }  // namespace desktop

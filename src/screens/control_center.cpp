@@ -1,5 +1,6 @@
 #include "screens/control_center.h"
 
+#include "common/display_mode.h"
 #include "common/profile.h"
 #include "common/system_services.h"
 #include "common/text.h"
@@ -11,6 +12,7 @@
 #include <shellapi.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace screens {
@@ -103,13 +105,7 @@ void Tmain::FormActivate() {
     Find("mainUser").SetText(Host().UserLabel());
     OpenProfile();
 
-    auto& services = common::Services();
-    Find("mainX").SetText(std::to_string(services.GetSystemMetrics(SM_CXSCREEN)));
-    Find("mainY").SetText(std::to_string(services.GetSystemMetrics(SM_CYSCREEN)));
-    HDC dc = GetDC(Handle());
-    const int depth = services.GetDeviceCaps(dc, COLORRES);
-    ReleaseDC(Handle(), dc);
-    Find("mainDepth").SetText(std::to_string(depth));
+    ShowCurrentMode();
 
     auto& slider = Find<ui::TTrackBar>("mainResolution");
     const int position = PositionOf(profile_->ReadInteger("Screen", "X", 0));
@@ -127,6 +123,22 @@ void Tmain::FormActivate() {
         break;
     }
     Find<ui::TRadioButton>(radio).SetChecked(true);
+}
+
+// The display's own settings: physical pixels (the screen metrics of a program that is not
+// DPI-aware are scaled on later Windows) and the real depth (COLORRES says 24 on a 32-bit screen).
+void Tmain::ShowCurrentMode() {
+    auto& services = common::Services();
+    std::optional<common::CurrentMode> mode = common::CurrentDisplayMode();
+    if (!mode) {
+        HDC dc = GetDC(Handle());
+        mode = common::CurrentMode{services.GetSystemMetrics(SM_CXSCREEN), services.GetSystemMetrics(SM_CYSCREEN),
+                                   services.GetDeviceCaps(dc, BITSPIXEL) * services.GetDeviceCaps(dc, PLANES)};
+        ReleaseDC(Handle(), dc);
+    }
+    Find("mainX").SetText(std::to_string(mode->width));
+    Find("mainY").SetText(std::to_string(mode->height));
+    Find("mainDepth").SetText(std::to_string(mode->depth));
 }
 
 void Tmain::OpenProfile() {

@@ -25,6 +25,8 @@ public:
 private:
     // Makes sure the Users folder exists and opens the current user's profile.
     void OpenProfile();
+    // Fills the current width, height and bits per pixel.
+    void ShowCurrentMode();
 
     // The user's profile, opened at the first activation and kept for the window's life.
     std::unique_ptr<common::IniFile> profile_;

@@ -40,7 +40,8 @@ int32_t Tresolution::ApplyDisplayMode(int32_t width, int32_t height, int32_t dep
 
 void Tresolution::RestoreNaturalMode() {
     DEVMODEA mode = common::DisplayModeRecord(NaturalX, NaturalY, NaturalDepth);
-    if (common::Services().ChangeDisplaySettingsA(&mode, CDS_UPDATEREGISTRY) == DISP_CHANGE_BADMODE)
+    if (common::Services().ChangeDisplaySettingsA(&mode, CDS_UPDATEREGISTRY) == DISP_CHANGE_BADMODE &&
+        !sessionEnding_)
         ui::ShowMessage("Error 4: Natural screen settings are invalid. Please read the readme.txt file.");
 }
 

@@ -1,5 +1,6 @@
 #include "tray/host_form.h"
 
+#include "common/display_mode.h"
 #include "common/exception.h"
 #include "common/profile.h"
 #include "common/system_services.h"
@@ -127,12 +128,15 @@ void Tresolution::LoadProfile() {
     NaturalY = profile_->ReadInteger("Screen", "oldY", 0);
     NaturalDepth = profile_->ReadInteger("Screen", "oldDepth", 0);
     if (NaturalX == 0) {
-        profile_->WriteInteger("Screen", "oldX", 1024);
-        profile_->WriteInteger("Screen", "oldY", 768);
-        profile_->WriteInteger("Screen", "oldDepth", 32);
-        NaturalX = 1024;
-        NaturalY = 768;
-        NaturalDepth = 32;
+        // The natural mode is the one the screen has before Quorvex first changes it; 1024 x 768
+        // at 32 bits only when the system cannot tell.
+        const common::CurrentMode natural = common::CurrentDisplayMode().value_or(common::CurrentMode{1024, 768, 32});
+        profile_->WriteInteger("Screen", "oldX", natural.width);
+        profile_->WriteInteger("Screen", "oldY", natural.height);
+        profile_->WriteInteger("Screen", "oldDepth", natural.depth);
+        NaturalX = natural.width;
+        NaturalY = natural.height;
+        NaturalDepth = natural.depth;
     }
     if (x > 0 && y > 0 && depth > 0) {
         ApplyDisplayMode(x, y, depth);
@@ -179,7 +183,12 @@ void Tresolution::About1Click() {
 void Tresolution::FormClose(ui::CloseAction&) { RestoreNaturalMode(); }
 
 LRESULT Tresolution::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_QUERYENDSESSION) RestoreNaturalMode();
+    if (message == WM_QUERYENDSESSION) {
+        // Nothing may hold up the end of the session: no box waits for a user who is leaving.
+        sessionEnding_ = true;
+        RestoreNaturalMode();
+    }
+    if (message == WM_ENDSESSION && !wParam) sessionEnding_ = false;  // another program cancelled it
     return ui::Form::WndProc(message, wParam, lParam);
 }
 

@@ -21,7 +21,8 @@ public:
     // Switches to a display mode after asking the system whether it is possible; reports the
     // outcome itself. 0 when the mode was set and stored, -1 otherwise.
     int32_t ApplyDisplayMode(int32_t width, int32_t height, int32_t depth);
-    // Switches back to the natural display mode; only a bad natural mode is reported.
+    // Switches back to the natural display mode; only a bad natural mode is reported, and not
+    // while the session ends.
     void RestoreNaturalMode();
     // Shows `text` in a new notification popup.
     void ShowNotification(const std::string& text);
@@ -55,6 +56,7 @@ private:
     std::string currentUser_;
     std::unique_ptr<common::IniFile> profile_;
     std::unique_ptr<common::IniFile> versionFile_;
+    bool sessionEnding_ = false;  // from WM_QUERYENDSESSION until the session ends or is cancelled
 };
 
 }  // namespace tray

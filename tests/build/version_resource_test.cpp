@@ -74,7 +74,7 @@ TEST(VersionResource, Fetchwell) {
     EXPECT_EQ(v.Value("FileDescription"), "Fetchwell Application for Quorvex");
 }
 
-// Both programs carry the icon and a manifest asking for common controls 6.
+// Both programs carry the icon and a manifest asking for common controls 6 and to run as invoked.
 TEST(ProgramResources, IconAndCommonControlsManifest) {
     for (const char* program : {"Quorvex.exe", "Fetchwell.exe"}) {
         const std::string path = std::string(QV_DIST_DIR) + program;
@@ -87,6 +87,16 @@ TEST(ProgramResources, IconAndCommonControlsManifest) {
         const std::string xml(text, SizeofResource(module, manifest));
         EXPECT_NE(xml.find("Microsoft.Windows.Common-Controls"), std::string::npos) << program;
         EXPECT_NE(xml.find("version=\"6.0.0.0\""), std::string::npos) << program;
+        // Run as invoked, not virtualized; trustInfo with its one namespace declaration and nothing
+        // more (two on one element restart Windows XP SP2).
+        const size_t trust = xml.find("<trustInfo xmlns=\"urn:schemas-microsoft-com:asm.v2\">");
+        ASSERT_NE(trust, std::string::npos) << program;
+        size_t declarations = 0;
+        for (size_t at = xml.find("xmlns", trust); at != std::string::npos; at = xml.find("xmlns", at + 1))
+            ++declarations;
+        EXPECT_EQ(declarations, 1u) << program;
+        EXPECT_NE(xml.find("<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>", trust),
+                  std::string::npos) << program;
         FreeLibrary(module);
     }
 }

@@ -174,5 +174,33 @@ TEST_F(AutoRunTest, AKeyThatCannotBeOpenedChangesNothingAndShowsNothing) {
     EXPECT_TRUE(services.messages.empty());
 }
 
+// A standard account on Windows Vista and later may not write the machine's key: the entry goes
+// under this user's key, so the program still starts at this user's logon. Once the machine key
+// takes it again the user's copy goes, so that one logon never starts two copies.
+TEST_F(AutoRunTest, AMachineKeyThatRefusesTheEntryGetsItUnderTheUsersKey) {
+    Write(true, "Run", "other.exe", "C:\\Other\\other.exe");
+    Lock(true, KeyPath("Run").c_str(), true);
+    {
+        TdskAutoRun autorun(*form, "autorun");
+        autorun.SetFileName("C:\\Program Files\\Quorvex\\Quorvex.exe");
+        autorun.SetAutoRun(true);
+        autorun.Loaded();
+        EXPECT_EQ(Value(false, "Run", "Quorvex.exe"), "\"C:\\Program Files\\Quorvex\\Quorvex.exe\"");
+
+        Lock(true, KeyPath("Run").c_str(), false);
+        autorun.Loaded();
+        EXPECT_EQ(Value(true, "Run", "Quorvex.exe"), "\"C:\\Program Files\\Quorvex\\Quorvex.exe\"");
+        EXPECT_EQ(Value(false, "Run", "Quorvex.exe"), "(none)");
+
+        // Switching autorun off removes the entry from both places.
+        Write(false, "Run", "Quorvex.exe", "C:\\Old\\Quorvex.exe");
+        autorun.SetAutoRun(false);
+        EXPECT_EQ(Value(true, "Run", "Quorvex.exe"), "(none)");
+        EXPECT_EQ(Value(false, "Run", "Quorvex.exe"), "(none)");
+    }
+    EXPECT_EQ(Value(true, "Run", "other.exe"), "C:\\Other\\other.exe");
+    EXPECT_TRUE(services.messages.empty());
+}
+
 }  // namespace
 }  // namespace desktoptest

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,39 @@ TEST_F(TrayIconTest, ShellFailuresAreNamedAfterTheComponentAndRefusalsAreIgnored
     EXPECT_EQ(failure(false), "EdskTrayIcon: tray.DeleteFromTray failed");
     tray.SetVisible(false);
     EXPECT_EQ(failure(true), "EdskTrayIcon: tray.InsertToTray failed");
+}
+
+// At logon the shell may refuse the icon or time out. The icon is tried again (every 2 s) until the
+// shell has it, and added again when the taskbar is re-created; one the shell let us modify is there.
+TEST_F(TrayIconTest, ARefusedIconIsAddedAgainUntilTheShellHasIt) {
+    bool ready = false, present = false;
+    services.onNotify = [&](const Call& call) {
+        const bool ok = ready && (call.message == NIM_ADD ? !present : present);
+        if (ok && call.message != NIM_MODIFY) present = call.message == NIM_ADD;
+        services.notifyResult = ok;
+    };
+    const auto adds = [&] {
+        return std::count_if(services.notifyCalls.begin(), services.notifyCalls.end(),
+                             [](const Call& c) { return c.message == NIM_ADD && (c.data.uFlags & NIF_ICON); });
+    };
+    TdskTrayIcon tray(*form, "tray");
+    tray.SetVisible(true);
+    EXPECT_FALSE(present);
+    ready = true;
+    ASSERT_TRUE(uitest::PumpUntil([&] { return present; }, 5000)) << "the icon was not added again";
+    const auto added = adds();
+    services.notifyCalls.clear();
+    uitest::PumpUntil([] { return false; }, 2500);
+    EXPECT_TRUE(services.notifyCalls.empty()) << "no more tries once the shell has the icon";
+
+    // The new taskbar refuses at first as well.
+    present = false;
+    ready = false;
+    SendMessageA(tray.WindowHandle(), desktop::TaskbarCreatedMessage(), 0, 0);
+    ready = true;
+    ASSERT_TRUE(uitest::PumpUntil([&] { return present; }, 5000));
+    EXPECT_GE(added, 2);
+    services.onNotify = nullptr;
 }
 
 TEST_F(TrayIconTest, MouseMessagesFireTheEventsInTheirOrder) {

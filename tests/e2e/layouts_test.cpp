@@ -407,7 +407,7 @@ TEST(Layout, EveryWindowOfQuorvex) {
     ASSERT_TRUE(ChooseFromTrayMenu(1));
     HWND center = WaitWindow("Tmain", quorvex.Id());
     HDC dc = GetDC(nullptr);
-    const std::string depth = std::to_string(GetDeviceCaps(dc, COLORRES));
+    const std::string depth = std::to_string(GetDeviceCaps(dc, BITSPIXEL));
     ReleaseDC(nullptr, dc);
     Look(center, ControlCenter(),
          {{"startup", Change::Unchecked}, {"mainUser", Change::Text, user}, {"mainX", Change::Text, "1024"},

@@ -75,9 +75,9 @@ TEST_F(RealDisplay, TheCurrentSettingsFollowARealModeChange) {
     EXPECT_EQ(Text(first, "mainX"), "1024");
     EXPECT_EQ(Text(first, "mainY"), "768");
     HDC screen = GetDC(nullptr);
-    const int colour = GetDeviceCaps(screen, COLORRES);
+    const int bits = GetDeviceCaps(screen, BITSPIXEL);  // the real depth (COLORRES says 24 at 32 bits)
     ReleaseDC(nullptr, screen);
-    EXPECT_EQ(Text(first, "mainDepth"), std::to_string(colour));
+    EXPECT_EQ(Text(first, "mainDepth"), std::to_string(bits));
 
     MoveSlider(first, 2);
     Press(first, "b16");

@@ -37,8 +37,15 @@ TEST_F(ControlCenterTest, TheStoredModeSetsTheSliderAndTheDepth) {
 }
 
 TEST_F(ControlCenterTest, TheFirstActivationShowsTheUserAndTheScreenAndLaterOnesChangeNothing) {
-    services.metrics[SM_CXSCREEN] = 1280;
-    services.metrics[SM_CYSCREEN] = 1024;
+    // The display's own settings: physical pixels, and 32 bits where COLORRES says 24; the scaled
+    // metrics of a program that is not DPI-aware are not shown.
+    DEVMODEA screen{};
+    screen.dmPelsWidth = 1280;
+    screen.dmPelsHeight = 1024;
+    screen.dmBitsPerPel = 32;
+    services.currentMode = screen;
+    services.metrics[SM_CXSCREEN] = 1024;
+    services.metrics[SM_CYSCREEN] = 819;
     services.deviceCaps[COLORRES] = 24;
     WriteProfile("JOHN", std::string(kModeProfile) + "X=800\r\nY=600\r\nDepth=8\r\n");
     CreateHost();
@@ -52,7 +59,7 @@ TEST_F(ControlCenterTest, TheFirstActivationShowsTheUserAndTheScreenAndLaterOnes
     EXPECT_EQ(Text(center, "mainUser"), "JOHN");
     EXPECT_EQ(Text(center, "mainX"), "1280");
     EXPECT_EQ(Text(center, "mainY"), "1024");
-    EXPECT_EQ(Text(center, "mainDepth"), "24");
+    EXPECT_EQ(Text(center, "mainDepth"), "32");
     // The values stand at the right edge of their 95-pixel boxes.
     EXPECT_EQ(center.Find("mainX").BoundsRect().right, 215);
 
@@ -61,7 +68,7 @@ TEST_F(ControlCenterTest, TheFirstActivationShowsTheUserAndTheScreenAndLaterOnes
     // choice and its first values.
     MoveSlider(center, 5);
     Press(center, "b32");
-    services.metrics[SM_CXSCREEN] = 640;
+    services.currentMode->dmPelsWidth = 640;
     EXPECT_EQ(Text(Open(), "mainX"), "640");
     SetActiveWindow(center.Handle());
     ui::App().ProcessMessages();

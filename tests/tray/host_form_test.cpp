@@ -48,6 +48,41 @@ TEST_F(HostFormTest, FirstStartSeedsTheProfileRunsTheWizardAndStampsTheVersion) 
     EXPECT_TRUE(services.messages.empty());
 }
 
+// The natural mode is the screen's own at the first start (physical pixels, the real depth), so
+// that "Exit" gives the machine back as it was; 1024 x 768 at 32 bits only when the system cannot tell.
+TEST_F(HostFormTest, TheFirstStartSeedsTheNaturalModeFromTheScreenAndExitRestoresIt) {
+    struct Case {
+        DEVMODEA current;
+        const char* seeded;
+        DWORD width, height, depth;
+    };
+    DEVMODEA desktop{};
+    desktop.dmPelsWidth = 1280;
+    desktop.dmPelsHeight = 1024;
+    desktop.dmBitsPerPel = 32;
+    const Case cases[] = {
+        {desktop, "[Screen]\r\noldX=1280\r\noldY=1024\r\noldDepth=32\r\n", 1280, 1024, 32},
+        {DEVMODEA{}, "[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\n", 1024, 768, 32},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        ui::App().Reset();
+        DeleteFileA(ProfileFile("JOHN").c_str());  // a first start; the wizard is left unfinished
+        services.currentMode = c.current;
+        services.displayCalls.clear();
+        CreateHost();
+        StartUp();
+        EXPECT_EQ(FileText(ProfileFile("JOHN")), std::string(c.seeded));
+        host->Find<ui::TMenuItem>("Exit1").Click();
+        ASSERT_FALSE(services.displayCalls.empty());
+        const DEVMODEA& restored = services.displayCalls.back().mode;
+        EXPECT_EQ(services.displayCalls.back().flags, static_cast<DWORD>(CDS_UPDATEREGISTRY));
+        EXPECT_EQ(restored.dmPelsWidth, c.width);
+        EXPECT_EQ(restored.dmPelsHeight, c.height);
+        EXPECT_EQ(restored.dmBitsPerPel, c.depth);
+    }
+}
+
 TEST_F(HostFormTest, ALaterStartAppliesTheStoredModeAndNamesDifferingInCaseShareAProfile) {
     services.userName = "John";
     WriteProfile("JOHN", "[Screen]\r\noldX=1280\r\noldY=1024\r\noldDepth=16\r\nX=0x320\r\nY= 600\r\nDepth=16\r\n");
@@ -239,6 +274,16 @@ TEST_F(HostFormTest, TheSessionEndRestoresTheNaturalModeOnce) {
     ASSERT_EQ(services.displayCalls.size(), 1u);
     EXPECT_EQ(services.displayCalls[0].mode.dmPelsWidth, 1024u);
     EXPECT_FALSE(ui::App().Terminated());
+
+    // A bad natural mode is not reported while the session ends: no box may hold it up. Once
+    // another program has cancelled the end, the box shows again.
+    services.displayAnswers = {DISP_CHANGE_BADMODE, DISP_CHANGE_BADMODE};
+    EXPECT_EQ(SendMessageA(host->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_TRUE(services.messages.empty());
+    SendMessageA(host->Handle(), WM_ENDSESSION, FALSE, 0);
+    host->RestoreNaturalMode();
+    EXPECT_EQ(services.messages.size(), 1u);
+    services.displayCalls.resize(1);
 
     SendMessageA(host->Handle(), WM_QUERYENDSESSION, 0, 0);
     SendMessageA(host->Handle(), WM_ENDSESSION, TRUE, 0);
