@@ -14,7 +14,8 @@ std::string NewProgramDirectory(const std::string& name) {
     return dir;
 }
 
-Process::Process(const std::string& exe, const std::string& currentDir, const std::vector<std::string>& environment) {
+Process::Process(const std::string& exe, const std::string& currentDir, const std::vector<std::string>& environment,
+                 const std::string& arguments) {
     std::string block;
     if (!environment.empty()) {
         // The current environment with the additions in front (they win: lookups take the first).
@@ -24,7 +25,7 @@ Process::Process(const std::string& exe, const std::string& currentDir, const st
         FreeEnvironmentStringsA(current);
         block += '\0';
     }
-    std::string command = "\"" + exe + "\"";
+    std::string command = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, block.empty() ? nullptr : block.data(),

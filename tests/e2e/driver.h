@@ -16,8 +16,10 @@ std::string NewProgramDirectory(const std::string& name);
 class Process {
 public:
     Process() = default;
-    // Starts `exe` with `currentDir` as its current directory; `environment` adds NAME=VALUE pairs.
-    Process(const std::string& exe, const std::string& currentDir, const std::vector<std::string>& environment = {});
+    // Starts `exe` with `currentDir` as its current directory; `environment` adds NAME=VALUE pairs,
+    // `arguments` follow the program on its command line.
+    Process(const std::string& exe, const std::string& currentDir, const std::vector<std::string>& environment = {},
+            const std::string& arguments = "");
     Process(Process&& other) noexcept;
     Process& operator=(Process&& other) noexcept;
     ~Process();
