@@ -1,4 +1,5 @@
 // Quorvex's host form against the real display of the Wine desktop: the screen really switches.
+#include "common/display_mode.h"
 #include "support/ui_test_support.h"
 #include "tray_test_support.h"
 
@@ -57,6 +58,31 @@ TEST_F(RealDisplay, TheStoredModeIsAppliedAtStartAndTheNaturalModeRestoredAtExit
     host->Find<ui::TMenuItem>("Exit1").Click();
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
+}
+
+// A screen that was not at 1024 x 768 before Quorvex first ran gets its own mode back at "Exit".
+TEST_F(RealDisplay, TheFirstStartTakesTheScreensModeAsTheNaturalModeAndExitRestoresIt) {
+    DEVMODEA desktop = common::DisplayModeRecord(1280, 1024, 32);
+    ASSERT_EQ(ChangeDisplaySettingsA(&desktop, 0), DISP_CHANGE_SUCCESSFUL);
+    std::string user;
+    ASSERT_TRUE(common::Win32Services().GetUserNameA(user));
+    FakeWizard::action = [&] {  // the user finishes the wizard with 800 x 600 at 16 bits
+        common::IniFile profile(ProfileFile(common::AsciiUpper(user)));
+        profile.WriteInteger("Screen", "X", 800);
+        profile.WriteInteger("Screen", "Y", 600);
+        profile.WriteInteger("Screen", "Depth", 16);
+    };
+    CreateHost();
+    StartUp();
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);
+    host->Find<ui::TMenuItem>("Exit1").Click();
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1280);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 1024);
+    EXPECT_EQ(FileText(ProfileFile(common::AsciiUpper(user))),
+              "[Screen]\r\noldX=1280\r\noldY=1024\r\noldDepth=32\r\nX=800\r\nY=600\r\nDepth=16\r\n");
+
+    DEVMODEA start = common::DisplayModeRecord(1024, 768, 32);
+    EXPECT_EQ(ChangeDisplaySettingsA(&start, CDS_UPDATEREGISTRY), DISP_CHANGE_SUCCESSFUL);
 }
 
 }  // namespace
