@@ -197,8 +197,10 @@ void TdskTrayIcon::RetryAdd() {
         FillIconData();
         present = Notify(NIM_ADD);
     }
-    if (present || addRetriesLeft_ == 1) StopAddRetry();
-    else --addRetriesLeft_;
+    if (present || addRetriesLeft_ == 1)
+        StopAddRetry();
+    else
+        --addRetriesLeft_;
 }
 
 void TdskTrayIcon::DeleteFromTray() {
