@@ -107,7 +107,9 @@ void Undo(const std::string& programDir, const std::string& backup, const std::v
 }
 
 std::string LockName(const std::string& programDir) {
-    std::string name = "QuorvexInstall:" + programDir;
+    // Object names are limited to MAX_PATH characters: a deep folder is named by its last part.
+    const size_t kKept = 200;
+    std::string name = "QuorvexInstall:" + (programDir.size() > kKept ? programDir.substr(programDir.size() - kKept) : programDir);
     std::replace(name.begin(), name.end(), '\\', '/');
     CharUpperBuffA(name.data(), static_cast<DWORD>(name.size()));
     return name;

@@ -10,7 +10,6 @@
 namespace {
 
 using testsupport::FileText;
-using testsupport::WriteFile;
 
 TEST(Signature, OnlyTheExactBytesSignedByTheBuiltInKeyVerify) {
     const std::string key = updater::BuiltInUpdateKey();
@@ -40,22 +39,6 @@ TEST(Signature, OnlyTheExactBytesSignedByTheBuiltInKeyVerify) {
         {"a key that is no public key", list, good, FileText(QV_TEST_KEY_BLOB)},
     };
     for (const auto& r : refused) EXPECT_FALSE(updater::SignatureMatches(r.data, r.signature, r.key)) << r.name;
-}
-
-TEST(Signature, FileDigestIsSha256) {
-    const std::string dir = ".\\";
-    WriteFile(dir + "abc.bin", "abc");
-    std::string digest;
-    long long size = 0;
-    ASSERT_TRUE(updater::FileDigest(dir + "abc.bin", digest, size));
-    EXPECT_EQ(digest, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-    EXPECT_EQ(size, 3);
-    const std::string big(200000, 'q');
-    WriteFile(dir + "big.bin", big);
-    ASSERT_TRUE(updater::FileDigest(dir + "big.bin", digest, size));
-    EXPECT_EQ(digest, testsupport::Sha256Hex(big));
-    EXPECT_EQ(size, 200000);
-    EXPECT_FALSE(updater::FileDigest(dir + "missing.bin", digest, size));
 }
 
 }  // namespace
