@@ -226,7 +226,11 @@ Section "Uninstall"
   Delete "$INSTDIR\readme.txt"
   Delete "$INSTDIR\version.txt"
   Delete "$INSTDIR\update.txt"
+  Delete "$INSTDIR\update.txt.sig"
   Delete "$INSTDIR\update.zip"
+  ; What an update that was cut short left: its unpacked files and the files it replaced.
+  RMDir /r "$INSTDIR\~update.new"
+  RMDir /r "$INSTDIR\~update.old"
   Delete "$INSTDIR\uninstall.exe"
 
   RMDir /r "$SMPROGRAMS\Quorvex"

@@ -9,8 +9,10 @@
 #include "desktop/auto_run.h"
 #include "desktop/one_instance.h"
 #include "desktop/tray_icon.h"
+#include "tray/build_stamp.h"
 #include "tray/forms.h"
 #include "ui/application.h"
+#include "updater/install.h"
 
 #include <shellapi.h>
 
@@ -111,8 +113,10 @@ void Tresolution::eventsIdle(bool&) {
     currentUser_ = common::AsciiUpper(QueryUserName());
     LoadProfile();
     ProgramVersion = "2.0";
-    ProgramBuild = "1";
+    ProgramBuild = ProgramBuildNumber();
     Find("wersja").SetText(ProgramVersion);
+    // An update that was cut off half-way is undone before this build is recorded.
+    updater::RecoverInterruptedInstall(common::ProgramDirectory());
     versionFile_ = std::make_unique<common::IniFile>(common::ProgramDirectory() + "version.txt");
     versionFile_->WriteString("Quorvex", "update", ProgramBuild);
     Find<ui::TTimer>("Timer1").SetEnabled(true);

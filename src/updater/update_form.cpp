@@ -3,6 +3,8 @@
 #include "common/system_services.h"
 #include "common/text.h"
 #include "ui/application.h"
+#include "updater/install.h"
+#include "updater/signature.h"
 #include "updater/zip_component.h"
 
 #include <shellapi.h>
@@ -28,6 +30,26 @@ bool ImageNameMatches(const std::string& imageName, const std::string& image) {
 
 namespace {
 constexpr const char* kClickCheck = "Click on the \"Check\" button!";
+constexpr const char* kNotVerified = "Could not verify the update. Nothing was changed.";
+constexpr const char* kNotInstalled = "Could not install the update. The installed version is unchanged.";
+
+// The downloaded files, in the program directory.
+std::string ListFile() { return common::ProgramDirectory() + "update.txt"; }
+std::string SignatureFile() { return common::ProgramDirectory() + "update.txt.sig"; }
+std::string PackageFile() { return common::ProgramDirectory() + "update.zip"; }
+
+// A downloaded file's bytes (the list and its signature are small); empty when it cannot be read.
+std::string WholeFile(const std::string& path) {
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0 && bytes.size() < (1u << 20))
+        bytes.append(buffer, read);
+    CloseHandle(file);
+    return bytes;
+}
 const ui::Color kValueColor = ui::Rgb(0xFF, 0xF5, 0xBF);
 const ui::Color kCreditColor = ui::Rgb(0xFF, 0xEA, 0x71);
 }  // namespace
@@ -95,6 +117,13 @@ const ui::ControlSpec Tupdate::kLayout[] = {
         getlist.URL = kUpdateListUrl;
         getlist.OnDoneFile = [&form](THTTPDownload* s, const std::string& f, int32_t n) { form.getlistDoneFile(s, f, n); };
     }),
+    ui::Custom<THTTPDownload, Tupdate>("getsig", [](Tupdate& form, THTTPDownload& getsig) {
+        getsig.Agent = "Fetchwell Downloader";
+        getsig.BinaryData = false;
+        getsig.WaitThread = false;
+        getsig.OnDoneFile = [&form](THTTPDownload* s, const std::string& f, int32_t n) { form.getsigDoneFile(s, f, n); };
+        getsig.OnError = [&form](THTTPDownload* s) { form.getsigError(s); };
+    }),
 };
 
 Tupdate::Tupdate(ui::Form* owner) : ui::Form(owner, kForm, kLayout) {}
@@ -104,6 +133,7 @@ void Tupdate::FormActivate() {
     if (!startup.Checked()) return;
     startup.SetChecked(false);
 
+    RecoverInterruptedInstall(common::ProgramDirectory());
     versionFile_ = std::make_unique<common::IniFile>(common::ProgramDirectory() + "version.txt");
     installedBuild_ = versionFile_->ReadInteger("Quorvex", "update", 2000);
     if (installedBuild_ == 2000) {
@@ -119,21 +149,63 @@ void Tupdate::FormActivate() {
 }
 
 void Tupdate::RunningProcessCheck(const std::string& image) {
-    for (const std::string& name : common::Services().ProcessImageNames()) {
-        if (!ImageNameMatches(name, image)) continue;
+    const auto running = [&image] {
+        int count = 0;
+        for (const std::string& name : common::Services().ProcessImageNames()) count += ImageNameMatches(name, image);
+        return count;
+    };
+    // "Check for updates" starts Fetchwell while Quorvex is still on its way out.
+    int count = running();
+    for (DWORD waited = 0; count > 0 && waited < kClosingWait; waited += 250) {
+        Sleep(250);
+        count = running();
+    }
+    for (int i = 0; i < count; ++i) {
         ui::ShowMessage("Close Quorvex first!");
         Find("Button1").SetEnabled(false);
     }
 }
 
+bool Tupdate::QuorvexRuns() const {
+    for (const std::string& name : common::Services().ProcessImageNames())
+        if (ImageNameMatches(name, "Quorvex.exe")) return true;
+    return false;
+}
+
 void Tupdate::Button1Click() {
     auto& getlist = Find<THTTPDownload>("getlist");
-    getlist.FileName = common::ProgramDirectory() + "update.txt";
+    getlist.FileName = ListFile();
     getlist.StartDownload();
 }
 
 void Tupdate::getlistDoneFile(THTTPDownload*, const std::string&, int32_t) {
-    updateList_ = std::make_unique<common::IniFile>(common::ProgramDirectory() + "update.txt");
+    // Nothing of the list counts before its signature, which lies beside it, has verified it.
+    auto& getsig = Find<THTTPDownload>("getsig");
+    getsig.FileName = SignatureFile();
+    getsig.URL = Find<THTTPDownload>("getlist").URL + ".sig";
+    getsig.StartDownload();
+}
+
+void Tupdate::getsigError(THTTPDownload*) { Refuse(); }
+
+void Tupdate::getsigDoneFile(THTTPDownload*, const std::string&, int32_t) {
+    if (SignatureMatches(WholeFile(ListFile()), WholeFile(SignatureFile()), BuiltInUpdateKey())) {
+        EvaluateList();
+        return;
+    }
+    // What is no list at all (an error page, an empty answer) is reported as before; it is acted
+    // on no further than that.
+    if (common::IniFile(ListFile()).ReadInteger("quorvex", "update", 2000) == 2000) {
+        Find("Button1").SetEnabled(false);
+        Find("Button2").SetEnabled(false);
+        ui::ShowMessage("Could not download an update list.");
+        return;
+    }
+    Refuse();
+}
+
+void Tupdate::EvaluateList() {
+    updateList_ = std::make_unique<common::IniFile>(ListFile());
     listedBuild_ = updateList_->ReadInteger("quorvex", "update", 2000);
     if (listedBuild_ == 2000) {
         Find("Button1").SetEnabled(false);
@@ -142,6 +214,14 @@ void Tupdate::getlistDoneFile(THTTPDownload*, const std::string&, int32_t) {
         return;
     }
     if (installedBuild_ < listedBuild_) {
+        // The package is taken only with the size and digest the signed list gives for it.
+        listedBytes_ = updateList_->ReadInteger("quorvex", "bytes", -1);
+        listedDigest_ = updateList_->ReadString("quorvex", "sha256", "");
+        for (char& c : listedDigest_) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        if (listedBytes_ < 0 || listedDigest_.size() != 64) {
+            Refuse();
+            return;
+        }
         Find("wersja").SetText(updateList_->ReadString("quorvex", "wersja", "Error"));
         Find("release").SetText(updateList_->ReadString("quorvex", "release", "Error"));
         Find("rozmiar").SetText(updateList_->ReadString("quorvex", "rozmiar", "Error"));
@@ -149,22 +229,28 @@ void Tupdate::getlistDoneFile(THTTPDownload*, const std::string&, int32_t) {
         return;
     }
     ui::ShowMessage("Your version of Quorvex is up to date.");
-    Restart();
+    Finish();
 }
 
-void Tupdate::StartQuorvex() {
-    const std::string quorvex = common::ProgramDirectory() + "Quorvex.exe";
-    common::Services().ShellExecuteA(Handle(), "open", quorvex.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-void Tupdate::Restart() {
-    StartQuorvex();
+void Tupdate::Finish() {
+    if (!QuorvexRuns()) {
+        const std::string quorvex = common::ProgramDirectory() + "Quorvex.exe";
+        common::Services().ShellExecuteA(Handle(), "open", quorvex.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    }
     ui::App().Terminate();
+}
+
+void Tupdate::Refuse() {
+    Find("Button1").SetEnabled(false);
+    Find("Button2").SetEnabled(false);
+    ui::ShowMessage(kNotVerified);
+    for (const std::string& file : {ListFile(), SignatureFile(), PackageFile()}) DeleteFileA(file.c_str());
+    Finish();
 }
 
 void Tupdate::Button2Click() {
     auto& get = Find<THTTPDownload>("get");
-    get.FileName = common::ProgramDirectory() + "update.zip";
+    get.FileName = PackageFile();
     get.URL = PackageUrl(Find<THTTPDownload>("getlist").URL);
     get.StartDownload();
 }
@@ -177,20 +263,71 @@ void Tupdate::getProgress(THTTPDownloadThread*, int32_t totalSize, int32_t reade
 
 void Tupdate::getError(THTTPDownload*) {
     ui::ShowMessage("Could not download this file!");
-    ui::App().Terminate();
+    Finish();
+}
+
+bool Tupdate::PackageMatchesList() const {
+    std::string digest;
+    long long size = 0;
+    return FileDigest(PackageFile(), digest, size) && size == listedBytes_ && digest == listedDigest_;
+}
+
+bool Tupdate::Install() {
+    const std::string dir = common::ProgramDirectory();
+    InstallLock lock(dir);
+    if (!lock.Held()) return false;
+    const std::string staging = dir + kStagingFolder;
+    RemoveTree(staging);
+    if (!CreateDirectoryA(staging.c_str(), nullptr)) return false;
+
+    // Every entry must arrive whole: any failure, a skipped entry or an error of the archive
+    // itself stops the unpacking before a single file in the program directory has changed.
+    archive::TZipArchiver& zip = Find<ZipComponent>("zip").archiver;
+    bool whole = true;
+    zip.BaseDir = staging;
+    zip.OnProcessFileFailure = [&whole](archive::TZABaseArchiver*, const std::string&, archive::TZAProcessOperation, int,
+                                        int, const std::string&, archive::TZAAction& action) {
+        whole = false;
+        action = archive::fxaAbort;
+    };
+    zip.OnPassword = [&whole](archive::TZABaseArchiver*, const std::string&, std::string&, bool& skip) {
+        whole = false;
+        skip = true;
+    };
+    zip.FileName = PackageFile();
+    try {
+        zip.OpenArchiveFile();
+        zip.ExtractMatching("*.*", 63, "");
+        whole = whole && zip.ProcessedCount() == zip.SelectedCount();
+    } catch (...) {
+        whole = false;
+    }
+    zip.CloseArchiveFile();
+    if (!whole) {
+        RemoveTree(staging);
+        return false;
+    }
+    return CommitStaged(dir);
 }
 
 void Tupdate::getDoneFile(THTTPDownload*, const std::string&, int32_t) {
-    archive::TZipArchiver& zip = Find<ZipComponent>("zip").archiver;
-    zip.FileName = common::ProgramDirectory() + "update.zip";
-    zip.OpenArchiveFile();
-    zip.ExtractMatching("*.*", 63, "");
-    zip.CloseArchiveFile();
-    StartQuorvex();
-    versionFile_->WriteInteger("quorvex", "update", listedBuild_);
-    ui::App().Terminate();
+    if (!PackageMatchesList()) {
+        Refuse();
+        return;
+    }
+    if (!Install()) {
+        ui::ShowMessage(kNotInstalled);
+        Finish();
+        return;
+    }
+    try {
+        versionFile_->WriteInteger("quorvex", "update", listedBuild_);
+    } catch (const std::exception&) {
+        // The new Quorvex stamps this same build when it starts.
+    }
+    Finish();
 }
 
-void Tupdate::Button3Click() { ui::App().Terminate(); }
+void Tupdate::Button3Click() { Finish(); }
 
 }  // namespace updater

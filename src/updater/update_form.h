@@ -1,6 +1,8 @@
 #pragma once
-// Fetchwell's window: reads the installed build, fetches the update list, downloads and unpacks
-// the package, restarts Quorvex and records the new build.
+// Fetchwell's window: reads the installed build, fetches the update list and its signature, acts on
+// the list only when the signature verifies with the built-in key, downloads the package, checks
+// it against the size and digest the list gives, installs it through a staging folder, records the
+// new build and restarts Quorvex.
 #include "common/ini_file.h"
 #include "ui/form.h"
 #include "updater/http_download.h"
@@ -27,6 +29,8 @@ public:
     void FormActivate();
     void Button1Click();
     void getlistDoneFile(THTTPDownload* sender, const std::string& fileName, int32_t fileSize);
+    void getsigDoneFile(THTTPDownload* sender, const std::string& fileName, int32_t fileSize);
+    void getsigError(THTTPDownload* sender);
     void Button2Click();
     void getProgress(THTTPDownloadThread* sender, int32_t totalSize, int32_t readed);
     void getError(THTTPDownload* sender);
@@ -39,15 +43,26 @@ public:
     static const ui::FormSpec kForm;
     static const ui::ControlSpec kLayout[];
 
+    // How long the running-process check waits for a Quorvex that is closing, in milliseconds.
+    static constexpr DWORD kClosingWait = 3000;
+
 private:
     void RunningProcessCheck(const std::string& image);
-    void Restart();
-    void StartQuorvex();
+    void EvaluateList();
+    // Every way out: Quorvex is started again unless it runs, then the program ends.
+    void Finish();
+    bool QuorvexRuns() const;
+    // Nothing was changed: the message, the downloaded files removed, then Finish.
+    void Refuse();
+    bool PackageMatchesList() const;
+    bool Install();
 
     int32_t installedBuild_ = 2000;
     int32_t listedBuild_ = 2000;
     std::unique_ptr<common::IniFile> versionFile_;
     std::unique_ptr<common::IniFile> updateList_;
+    int32_t listedBytes_ = -1;
+    std::string listedDigest_;
 };
 
 }  // namespace updater

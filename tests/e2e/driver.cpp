@@ -11,6 +11,10 @@ std::string NewProgramDirectory(const std::string& name) {
     CreateDirectoryA(dir.c_str(), nullptr);
     for (const char* file : {"Quorvex.exe", "Fetchwell.exe", "readme.txt"})
         CopyFileA((std::string(QV_DIST_DIR) + file).c_str(), (dir + file).c_str(), FALSE);
+#ifdef QV_TEST_DIST_DIR
+    // Programs that install updates get the Fetchwell that trusts the key the tests sign with.
+    CopyFileA(QV_TEST_DIST_DIR "Fetchwell.exe", (dir + "Fetchwell.exe").c_str(), FALSE);
+#endif
     return dir;
 }
 
@@ -225,5 +229,18 @@ void Screenshot(const std::string& name) {
 
 int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+
+bool EndProcessOfWindow(const char* cls, int ms) {
+    HWND window = WaitWindow(cls, 0, ms);
+    if (!window) return false;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (!process) return false;
+    TerminateProcess(process, 0);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+    return true;
+}
 
 }  // namespace e2e

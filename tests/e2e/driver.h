@@ -64,6 +64,9 @@ HWND OpenTrayMenu();
 bool ChooseFromTrayMenu(int position);
 // Windows of a class belonging to a process (visible or not).
 std::vector<HWND> WindowsOf(const char* cls, DWORD pid);
+// Waits for a window of class `cls` (any process) and ends that window's process; false when
+// none came within `ms`.
+bool EndProcessOfWindow(const char* cls, int ms = 15000);
 using testsupport::FileText;
 using testsupport::WriteFile;
 std::string UserName();  // the Windows user name, upper case

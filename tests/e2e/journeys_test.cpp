@@ -3,6 +3,7 @@
 // runs the second-user journey once more under another user name.
 #include "driver.h"
 #include "common/text.h"
+#include "support/signing.h"
 #include "support/zip_writer.h"
 
 #include <commctrl.h>
@@ -249,37 +250,47 @@ TEST(Journey, ASecondCopyIsRefusedAndANewTaskbarBringsTheIconBack) {
 }
 
 // Closes the wizard of a Quorvex that Fetchwell restarted for a new user (no mode chosen: the
-// start-up goes on and stamps its own build 1), then ends that Quorvex.
-void CloseRestartedQuorvex(HWND wizard, const std::string& dir) {
+// start-up goes on and stamps its own build), then ends that Quorvex.
+void CloseRestartedQuorvex(HWND wizard, const std::string& dir, int build) {
     DWORD restartedPid = 0;
     GetWindowThreadProcessId(wizard, &restartedPid);
     HANDLE restarted = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, restartedPid);
     PostMessageA(wizard, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(WaitFor([&] { return FileText(dir + "version.txt") == "[Quorvex]\r\nupdate=1\r\n"; }, 10000));
+    const std::string stamp = "[Quorvex]\r\nupdate=" + std::to_string(build) + "\r\n";
+    EXPECT_TRUE(WaitFor([&] { return FileText(dir + "version.txt") == stamp; }, 10000));
     if (restarted) {
         TerminateProcess(restarted, 0);
+        WaitForSingleObject(restarted, 5000);
         CloseHandle(restarted);
     }
 }
 
-// The server's side of an update: the list and the package, in the folder the built-in list
-// address points to.
-void PublishUpdate(int build) {
+// Ends the Quorvex a Fetchwell way out started again (it waits in its wizard: no mode stored).
+void EndStartedQuorvex() { EXPECT_TRUE(EndProcessOfWindow("Twizard")); }
+
+// The server's side of an update, signed with the key the tests' Fetchwell trusts: the list, its
+// signature and the package (the Quorvex of build 3), in the folder the built-in address points to.
+void PublishUpdate(const std::string& package) {
     const std::string served = QV_JOURNEY_SERVED;
-    WriteFile(served + "update.txt", "[quorvex]\r\nupdate=" + std::to_string(build) +
-                                         "\r\nwersja=Quorvex 2.0.2\r\nrelease=8 December 2026\r\nrozmiar=1.8 MB\r\n");
+    const std::string list = testsupport::UpdateList(
+        3, package, "wersja=Quorvex 2.0.2\r\nrelease=8 December 2026\r\nrozmiar=1.8 MB\r\n");
+    WriteFile(served + "update.txt", list);
+    WriteFile(served + "update.txt.sig", testsupport::Sign(list, FileText(QV_TEST_KEY_BLOB)));
+    WriteFile(served + "quorvexupdate.zip", package);
+}
+
+std::string NewBuildPackage() {
     testsupport::ZipEntry folder{"extras/", ""};
     folder.externalAttributes = 0x10;
     testsupport::ZipEntry notes{"extras/notes.txt", "What is new in 2.0.2."};
     notes.method = 8;
-    testsupport::ZipEntry quorvex{"Quorvex.exe", FileText(std::string(QV_DIST_DIR) + "Quorvex.exe")};
+    testsupport::ZipEntry quorvex{"Quorvex.exe", FileText(std::string(QV_TEST_DIST_DIR) + "Quorvex.exe")};
     quorvex.method = 8;
-    WriteFile(served + "quorvexupdate.zip",
-              testsupport::BuildZip({{"readme.txt", "The manual of Quorvex 2.0.2."}, folder, notes, quorvex}));
+    return testsupport::BuildZip({{"readme.txt", "The manual of Quorvex 2.0.2."}, folder, notes, quorvex});
 }
 
 TEST(Journey, TheUpdateRoadFromTheTrayMenuToTheRestartedQuorvex) {
-    PublishUpdate(2);
+    PublishUpdate(NewBuildPackage());
     const std::string dir = NewProgramDirectory("update");
     // Started at logon, Quorvex seldom has its program directory as current directory.
     const std::string elsewhere = common::ProgramDirectory() + "elsewhere";
@@ -318,23 +329,27 @@ TEST(Journey, TheUpdateRoadFromTheTrayMenuToTheRestartedQuorvex) {
     // The new Quorvex runs from the program directory and the package landed there.
     HWND wizard = WaitWindow("Twizard", 0, 15000);
     ASSERT_NE(wizard, nullptr);
-    EXPECT_EQ(FileText(dir + "version.txt"), "[Quorvex]\r\nupdate=2\r\n");
+    EXPECT_EQ(FileText(dir + "version.txt"), "[Quorvex]\r\nupdate=3\r\n");
     EXPECT_EQ(FileText(dir + "readme.txt"), "The manual of Quorvex 2.0.2.");
     EXPECT_EQ(FileText(dir + "extras\\notes.txt"), "What is new in 2.0.2.");
     EXPECT_EQ(GetFileAttributesA((elsewhere + "\\readme.txt").c_str()), INVALID_FILE_ATTRIBUTES);
     Screenshot("journey6/restarted");
 
-    CloseRestartedQuorvex(wizard, dir);
+    // The restarted Quorvex stamps its own build: the one the list announced.
+    CloseRestartedQuorvex(wizard, dir, 3);
 }
 
 TEST(Journey, TheVendorKitOfTheReleaseScriptsInstalls) {
-    // The kit scripts/make-update made at build time, published as a vendor would.
+    // The kit scripts/make-update made and signed at build time, published as a vendor would.
     const std::string kit = QV_VENDOR_KIT, served = QV_JOURNEY_SERVED;
-    for (const char* file : {"update.txt", "quorvexupdate.zip"})
+    for (const char* file : {"update.txt", "update.txt.sig", "quorvexupdate.zip"})
         ASSERT_TRUE(CopyFileA((kit + file).c_str(), (served + file).c_str(), FALSE)) << file;
     const std::string dir = NewProgramDirectory("kit");
     WriteFile(dir + "version.txt", "[Quorvex]\r\nupdate=1\r\n");
     WriteFile(dir + "readme.txt", "the old manual");
+    // An older Fetchwell (extra bytes after the image) is running while the kit replaces it.
+    const std::string newFetchwell = FileText(std::string(QV_TEST_DIST_DIR) + "Fetchwell.exe");
+    WriteFile(dir + "Fetchwell.exe", newFetchwell + "older build");
     Process fetchwell(dir + "Fetchwell.exe", dir);
     HWND form = WaitWindow("Tupdate", fetchwell.Id());
     ASSERT_TRUE(WaitFor([&] { return Click(form, "Check"); }, 5000));
@@ -347,54 +362,70 @@ TEST(Journey, TheVendorKitOfTheReleaseScriptsInstalls) {
     ASSERT_NE(wizard, nullptr);
     EXPECT_EQ(FileText(dir + "version.txt"), "[Quorvex]\r\nupdate=3\r\n");
     EXPECT_EQ(FileText(dir + "readme.txt"), FileText(std::string(QV_DIST_DIR) + "readme.txt"));
-    CloseRestartedQuorvex(wizard, dir);
+    EXPECT_EQ(FileText(dir + "Fetchwell.exe"), newFetchwell);
+    CloseRestartedQuorvex(wizard, dir, 3);
+
+    // The new Fetchwell starts, removes the old one and finds the same list up to date.
+    Process again(dir + "Fetchwell.exe", dir);
+    HWND form2 = WaitWindow("Tupdate", again.Id());
+    ASSERT_TRUE(WaitFor([&] { return Click(form2, "Check"); }, 5000));
+    HWND box = WaitBox("Fetchwell", 15000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(BoxText(box), "Your version of Quorvex is up to date.");
+    EXPECT_EQ(GetFileAttributesA((dir + "~update.old").c_str()), INVALID_FILE_ATTRIBUTES);
+    PressOk(box);
+    EXPECT_EQ(again.WaitExit(10000), 0);
+    EndStartedQuorvex();
 }
 
 TEST(Journey, TheUpdateRoadsThatFail) {
     const std::string dir = NewProgramDirectory("update-fails");
     const std::string served = QV_JOURNEY_SERVED;
+    const std::string cut = testsupport::BuildZip({{"readme.txt", "new"}}).substr(0, 40);
+    const std::string signedList = testsupport::UpdateList(9, cut, "wersja=Quorvex 2.1\r\nrelease=now\r\nrozmiar=1 KB\r\n");
     struct Road {
         const char* name;
         const char* list;  // what the server answers for update.txt; nullptr: no such file
-        bool cutPackage;
+        bool sign;  // update.txt.sig signs the list with the test key (else: none is served)
+        bool download;
         const char* message;
-        const char* caption;
     } roads[] = {
-        {"error-page", "<html><body><h1>500 Internal Server Error</h1></body></html>", false,
-         "Could not download an update list.", "Fetchwell"},
-        {"missing-list", nullptr, false, "Could not download an update list.", "Fetchwell"},
-        {"cut-package", "[quorvex]\r\nupdate=9\r\nwersja=Quorvex 2.1\r\nrelease=now\r\nrozmiar=1 KB\r\n", true,
-         nullptr, "Application Error"},
+        {"error-page", "<html><body><h1>500 Internal Server Error</h1></body></html>", false, false,
+         "Could not download an update list."},
+        {"missing-list", nullptr, false, false, "Could not download an update list."},
+        {"unsigned-list", "[quorvex]\r\nupdate=9\r\nwersja=Quorvex 2.1\r\n", false, false,
+         "Could not verify the update. Nothing was changed."},
+        {"cut-package", signedList.c_str(), true, true,
+         "Could not install the update. The installed version is unchanged."},
     };
     for (const Road& road : roads) {
         SCOPED_TRACE(road.name);
         WriteFile(dir + "version.txt", "[Quorvex]\r\nupdate=1\r\n");
-        DeleteFileA((served + "update.txt").c_str());
+        for (const char* file : {"update.txt", "update.txt.sig"}) DeleteFileA((served + file).c_str());
         if (road.list) WriteFile(served + "update.txt", road.list);
-        WriteFile(served + "quorvexupdate.zip", testsupport::BuildZip({{"readme.txt", "new"}}).substr(0, 40));
+        if (road.sign) WriteFile(served + "update.txt.sig", testsupport::Sign(road.list, FileText(QV_TEST_KEY_BLOB)));
+        WriteFile(served + "quorvexupdate.zip", cut);
         Process fetchwell(dir + "Fetchwell.exe", dir);
         HWND form = WaitWindow("Tupdate", fetchwell.Id());
         ASSERT_NE(form, nullptr);
         ASSERT_TRUE(WaitFor([&] { return Click(form, "Check"); }, 5000));
-        if (road.cutPackage) {
+        if (road.download) {
             ASSERT_TRUE(WaitFor([&] { return Click(form, "Download"); }, 15000));
         }
-        HWND box = WaitBox(road.caption, 20000);
+        HWND box = WaitBox("Fetchwell", 20000);
         ASSERT_NE(box, nullptr);
-        if (road.message) {
-            EXPECT_EQ(BoxText(box), road.message);
-        }
+        EXPECT_EQ(BoxText(box), road.message);
         Screenshot(std::string("journey6-fails/") + road.name);
         PressOk(box);
-        if (road.cutPackage) {
-            EXPECT_EQ(fetchwell.WaitExit(10000), 1);
-            EXPECT_EQ(FileText(dir + "version.txt"), "[Quorvex]\r\nupdate=1\r\n");
-            EXPECT_EQ(WindowsOf("Tresolution", 0).size(), 0u);  // Quorvex was not started
-        } else {
+        if (std::string(road.message) == "Could not download an update list.") {
             EXPECT_TRUE(WaitFor([&] { HWND b = FindControl(form, "Button", "Check"); return b && !IsWindowEnabled(b); }, 5000));
             ASSERT_TRUE(Click(form, "Exit"));
-            EXPECT_EQ(fetchwell.WaitExit(10000), 0);
         }
+        // No road ends in an "Application Error": Fetchwell ends normally and Quorvex starts again.
+        EXPECT_EQ(fetchwell.WaitExit(10000), 0);
+        EXPECT_EQ(FileText(dir + "readme.txt"), FileText(std::string(QV_DIST_DIR) + "readme.txt"));
+        EndStartedQuorvex();
+        EXPECT_EQ(FileText(dir + "version.txt"), "[Quorvex]\r\nupdate=1\r\n");
     }
 }
 

@@ -2,6 +2,7 @@
 // text, place, size, visibility, enabled and checked state, and the fonts and colours of the texts.
 #include "driver.h"
 #include "layout.h"
+#include "support/signing.h"
 
 #include <commctrl.h>
 
@@ -430,8 +431,9 @@ TEST(Layout, TheUpdateWindowBeforeAndAfterAnOffer) {
     const std::string dir = NewProgramDirectory("layout-fetchwell");
     WriteFile(dir + "version.txt", "[Quorvex]\r\nupdate=1\r\n");
     const std::string served = QV_JOURNEY_SERVED;
-    WriteFile(served + "update.txt",
-              "[quorvex]\r\nupdate=7\r\nwersja=Quorvex 2.1\r\nrelease=2026-12-01\r\nrozmiar=1.2 MB\r\n");
+    const std::string list = testsupport::UpdateList(7, "package", "wersja=Quorvex 2.1\r\nrelease=2026-12-01\r\nrozmiar=1.2 MB\r\n");
+    WriteFile(served + "update.txt", list);
+    WriteFile(served + "update.txt.sig", testsupport::Sign(list, FileText(QV_TEST_KEY_BLOB)));
     Process fetchwell(dir + "Fetchwell.exe", dir);
     HWND form = WaitWindow("Tupdate", fetchwell.Id());
     ASSERT_NE(form, nullptr);
@@ -447,6 +449,7 @@ TEST(Layout, TheUpdateWindowBeforeAndAfterAnOffer) {
          "fetchwell-offer");
     ASSERT_TRUE(Click(form, "Exit"));
     EXPECT_EQ(fetchwell.WaitExit(10000), 0);
+    EXPECT_TRUE(EndProcessOfWindow("Twizard"));  // Exit starts Quorvex again
 }
 
 }  // namespace

@@ -68,7 +68,10 @@ int ScriptedServices::MessageBoxA(HWND owner, const std::string& text, const std
     return answer;
 }
 
-std::vector<std::string> ScriptedServices::ProcessImageNames() { return processes; }
+std::vector<std::string> ScriptedServices::ProcessImageNames() {
+    if (onProcessSnapshot) onProcessSnapshot();
+    return processes;
+}
 
 BOOL ScriptedServices::Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) {
     NotifyCall call{message, {}};

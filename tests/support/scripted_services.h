@@ -62,6 +62,7 @@ public:
     std::function<void(const MessageCall&)> onMessage;
 
     std::vector<std::string> processes;
+    std::function<void()> onProcessSnapshot;  // runs before each snapshot is answered
 
     // Notification-area records as sent (the first cbSize bytes; the rest stays zero). `onNotify`
     // runs for each and may throw, as a failing shell call would.

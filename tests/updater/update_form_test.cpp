@@ -3,8 +3,10 @@
 #include "common/text.h"
 #include "support/files.h"
 #include "support/scripted_services.h"
+#include "support/signing.h"
 #include "support/zip_writer.h"
 #include "ui/application.h"
+#include "updater/install.h"
 #include "updater/update_form.h"
 
 #include <windows.h>
@@ -43,10 +45,12 @@ protected:
         for (const auto& m : services.messages) texts.push_back(m.text);
         return texts;
     }
-    // The list arrives as update.txt and the downloader reports it done.
+    // The list and its signature (by the key the tests' Fetchwell trusts) arrive and the downloader
+    // reports the signature done.
     void ListArrives(const std::string& text) {
         WriteFile(Dir() + "update.txt", text);
-        form_->getlistDoneFile(nullptr, Dir() + "update.txt", static_cast<int32_t>(text.size()));
+        WriteFile(Dir() + "update.txt.sig", testsupport::Sign(text, FileText(QV_TEST_KEY_BLOB)));
+        form_->getsigDoneFile(nullptr, Dir() + "update.txt.sig", 384);
     }
 
     testsupport::ScriptedServices services;
@@ -120,9 +124,11 @@ TEST_F(UpdateForm, AListWithoutABuildIsAFailedList) {
     }
 }
 
+const std::string kPackageFacts = "bytes=1000\r\nsha256=" + std::string(64, 'a') + "\r\n";
+
 TEST_F(UpdateForm, AHigherListedBuildIsOffered) {
     Start("[Quorvex]\r\nupdate=5\r\n");
-    ListArrives("[QUORVEX]\r\nupdate=0x10\r\nwersja=Quorvex 2.1\r\nrelease=7 December 2026\r\n");
+    ListArrives("[QUORVEX]\r\nupdate=0x10\r\nwersja=Quorvex 2.1\r\nrelease=7 December 2026\r\n" + kPackageFacts);
     EXPECT_TRUE(services.messages.empty());
     EXPECT_EQ(form_->ListedBuild(), 16);
     EXPECT_EQ(form_->Find("wersja").Text(), "Quorvex 2.1");
@@ -132,7 +138,8 @@ TEST_F(UpdateForm, AHigherListedBuildIsOffered) {
     EXPECT_TRUE(Enabled("Button2"));
 
     // "Check" again evaluates the new list.
-    ListArrives("[quorvex]\r\nupdate=17\r\nwersja=Quorvex 2.2\r\nrelease=8 December 2026\r\nrozmiar=700 KB\r\n");
+    ListArrives("[quorvex]\r\nupdate=17\r\nwersja=Quorvex 2.2\r\nrelease=8 December 2026\r\nrozmiar=700 KB\r\n" +
+                kPackageFacts);
     EXPECT_EQ(form_->ListedBuild(), 17);
     EXPECT_EQ(form_->Find("rozmiar").Text(), "700 KB");
 }
@@ -171,12 +178,51 @@ TEST_F(UpdateForm, DownloadTakesThePackageBesideTheListAndProgressMovesTheBar) {
     EXPECT_EQ(bar.Max(), 0);
 }
 
-TEST_F(UpdateForm, AFailedPackageTransferEndsWithoutRestartingQuorvex) {
+TEST_F(UpdateForm, EveryWayOutStartsQuorvexAgainUnlessItRuns) {
+    const char kNotVerified[] = "Could not verify the update. Nothing was changed.";
+    struct Road {
+        const char* name;
+        std::function<void(Tupdate&)> leave;
+        std::vector<std::string> boxes;
+    } roads[] = {
+        {"exit", [](Tupdate& form) { form.Button3Click(); }, {}},
+        {"failed download", [](Tupdate& form) { form.getError(nullptr); }, {"Could not download this file!"}},
+        {"no signature", [](Tupdate& form) { form.getsigError(nullptr); }, {kNotVerified}},
+        {"signed list without the package's size and digest",
+         [this](Tupdate&) { ListArrives("[quorvex]\r\nupdate=9\r\nwersja=2.1\r\n"); }, {kNotVerified}},
+    };
+    for (const Road& road : roads) {
+        for (bool running : {false, true}) {
+            SCOPED_TRACE(std::string(road.name) + (running ? ", Quorvex running" : ""));
+            SetUp();
+            services.messages.clear();
+            services.shellCalls.clear();
+            services.processes.clear();
+            Tupdate& form = Start("[Quorvex]\r\nupdate=5\r\n");
+            WriteFile(Dir() + "update.zip", "downloaded");
+            if (running) services.processes = {"Quorvex.exe"};
+            road.leave(form);
+            EXPECT_EQ(Boxes(), road.boxes);
+            EXPECT_EQ(services.shellCalls.size(), running ? 0u : 1u);
+            if (!services.shellCalls.empty()) {
+                EXPECT_EQ(services.shellCalls[0].file, Dir() + "Quorvex.exe");
+            }
+            EXPECT_TRUE(ui::App().Terminated());
+            // A refusal leaves none of the downloaded files behind.
+            EXPECT_EQ(FileText(Dir() + "update.zip").empty(), road.boxes == std::vector<std::string>{kNotVerified});
+        }
+    }
+}
+
+TEST_F(UpdateForm, TheRunningProcessCheckWaitsForAQuorvexThatIsClosing) {
+    int snapshots = 0;
+    services.processes = {"Quorvex.exe"};
+    services.onProcessSnapshot = [&] {
+        if (++snapshots == 3) services.processes.clear();
+    };
     Start("[Quorvex]\r\nupdate=5\r\n");
-    form_->getError(nullptr);
-    EXPECT_EQ(Boxes(), std::vector<std::string>{"Could not download this file!"});
-    EXPECT_TRUE(services.shellCalls.empty());
-    EXPECT_TRUE(ui::App().Terminated());
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_TRUE(Enabled("Button1"));
 }
 
 class InstallFromElsewhere : public UpdateForm {
@@ -201,13 +247,14 @@ TEST_F(InstallFromElsewhere, ThePackageLandsInTheProgramDirectoryThenQuorvexStar
     folder.externalAttributes = 0x10;
     testsupport::ZipEntry moved{"docs/new.txt", "in a folder"};
     moved.method = 8;
-    WriteFile(Dir() + "update.zip",
-              testsupport::BuildZip({{"readme.txt", "new manual"}, folder, moved, {"Quorvex.exe", "MZ new"}}));
+    const std::string package =
+        testsupport::BuildZip({{"readme.txt", "new manual"}, folder, moved, {"Quorvex.exe", "MZ new"}});
+    WriteFile(Dir() + "update.zip", package);
     Start("[Quorvex]\r\nupdate=5\r\n");
-    ListArrives("[quorvex]\r\nupdate=6\r\nwersja=2.1\r\n");
+    ListArrives(testsupport::UpdateList(6, package));
     services.onShellExecute = [this] {
-        // Quorvex starts before the new build is written.
-        EXPECT_EQ(FileText(Dir() + "version.txt"), "[Quorvex]\r\nupdate=5\r\n");
+        // The build is recorded once the install is complete, before Quorvex starts.
+        EXPECT_EQ(FileText(Dir() + "version.txt"), "[Quorvex]\r\nupdate=6\r\n");
     };
     form_->getDoneFile(nullptr, Dir() + "update.zip", 0);
 
@@ -220,20 +267,71 @@ TEST_F(InstallFromElsewhere, ThePackageLandsInTheProgramDirectoryThenQuorvexStar
     EXPECT_EQ(FileText(Dir() + "version.txt"), "[Quorvex]\r\nupdate=6\r\n");
     EXPECT_TRUE(ui::App().Terminated());
     EXPECT_EQ(Boxes(), std::vector<std::string>{});
+    EXPECT_EQ(GetFileAttributesA((Dir() + updater::kStagingFolder).c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA((Dir() + updater::kBackupFolder).c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(InstallFromElsewhere, APackageThatIsNoArchiveStopsBeforeQuorvexStartsOrTheStampChanges) {
-    for (const std::string& package : {std::string(), std::string("PK\x03\x04 cut", 9),
-                                      testsupport::BuildZip({{"readme.txt", "new manual"}}).substr(0, 30)}) {
-        WriteFile(Dir() + "update.zip", package);
+// A package the list vouches for that still cannot be installed: no file changes, the stamp stays,
+// Quorvex starts again, and the next check offers the update again.
+TEST_F(InstallFromElsewhere, AnInstallThatCannotCompleteChangesNothing) {
+    testsupport::ZipEntry bad{"Quorvex.exe", "MZ new"};
+    bad.crc = 0x12345678;
+    const std::string whole = testsupport::BuildZip({{"readme.txt", "new manual"}, {"Quorvex.exe", "MZ new"}});
+    struct Case {
+        const char* name;
+        std::string package;
+        bool holdReadme;  // another program has readme.txt open
+    } cases[] = {
+        {"empty", "", false},
+        {"no archive", std::string("PK\x03\x04 cut", 9), false},
+        {"cut short", whole.substr(0, 30), false},
+        {"wrong CRC", testsupport::BuildZip({{"readme.txt", "new manual"}, bad}), false},
+        {"a target held open", whole, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         SetUp();
+        services.messages.clear();
         services.shellCalls.clear();
+        WriteFile(Dir() + "readme.txt", "old manual");
+        WriteFile(Dir() + "Quorvex.exe", "MZ old");
+        WriteFile(Dir() + "update.zip", c.package);
         Start("[Quorvex]\r\nupdate=5\r\n");
-        ListArrives("[quorvex]\r\nupdate=6\r\n");
-        EXPECT_ANY_THROW(form_->getDoneFile(nullptr, Dir() + "update.zip", 0));
-        EXPECT_TRUE(services.shellCalls.empty());
+        ListArrives(testsupport::UpdateList(6, c.package));
+        HANDLE held = c.holdReadme ? CreateFileA((Dir() + "readme.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                 OPEN_EXISTING, 0, nullptr)
+                                   : INVALID_HANDLE_VALUE;
+        form_->getDoneFile(nullptr, Dir() + "update.zip", 0);
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        EXPECT_EQ(Boxes(), std::vector<std::string>{"Could not install the update. The installed version is unchanged."});
+        EXPECT_EQ(FileText(Dir() + "readme.txt"), "old manual");
+        EXPECT_EQ(FileText(Dir() + "Quorvex.exe"), "MZ old");
         EXPECT_EQ(FileText(Dir() + "version.txt"), "[Quorvex]\r\nupdate=5\r\n");
+        EXPECT_EQ(services.shellCalls.size(), 1u);
+        EXPECT_EQ(GetFileAttributesA((Dir() + updater::kStagingFolder).c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(GetFileAttributesA((Dir() + updater::kBackupFolder).c_str()), INVALID_FILE_ATTRIBUTES);
     }
+}
+
+// An install cut off half-way (the journal says which steps were taken) is undone at the next start.
+TEST_F(UpdateForm, AnInterruptedInstallIsUndoneAtTheNextStart) {
+    const std::string backup = Dir() + updater::kBackupFolder + "\\";
+    CreateDirectoryA((Dir() + "extras").c_str(), nullptr);
+    CreateDirectoryA((Dir() + updater::kStagingFolder).c_str(), nullptr);
+    WriteFile(Dir() + updater::kStagingFolder + "\\readme.txt", "new manual");
+    CreateDirectoryA(backup.c_str(), nullptr);
+    // Quorvex.exe replaced, extras\ and extras\notes.txt added, readme.txt noted but not yet moved.
+    WriteFile(backup + "install.log", "= Quorvex.exe\r\nd extras\\\r\n+ extras\\notes.txt\r\n= readme.txt\r\n");
+    WriteFile(backup + "Quorvex.exe", "MZ old");
+    WriteFile(Dir() + "Quorvex.exe", "MZ new");
+    WriteFile(Dir() + "extras\\notes.txt", "new notes");
+    WriteFile(Dir() + "readme.txt", "old manual");
+    Start("[Quorvex]\r\nupdate=5\r\n");
+    EXPECT_EQ(FileText(Dir() + "Quorvex.exe"), "MZ old");
+    EXPECT_EQ(FileText(Dir() + "readme.txt"), "old manual");
+    EXPECT_EQ(GetFileAttributesA((Dir() + "extras").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA(backup.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA((Dir() + updater::kStagingFolder).c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace

@@ -1,0 +1,125 @@
+#include "updater/signature.h"
+
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace updater {
+
+const char* const kAesProviderNames[2] = {
+    "Microsoft Enhanced RSA and AES Cryptographic Provider",
+    "Microsoft Enhanced RSA and AES Cryptographic Provider (Prototype)",
+};
+
+std::string BuiltInUpdateKey() {
+    return std::string(reinterpret_cast<const char*>(kUpdateKeyBlob), kUpdateKeyBlobSize);
+}
+
+namespace {
+
+std::string acquiredName;
+
+// One ephemeral CryptoAPI context with the handles made from it, released in reverse order.
+class Crypt {
+public:
+    Crypt() {
+        for (const char* name : kAesProviderNames) {
+            if (CryptAcquireContextA(&provider_, nullptr, name, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
+                acquiredName = name;
+                return;
+            }
+        }
+        if (CryptAcquireContextA(&provider_, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
+            acquiredName.clear();
+            return;
+        }
+        provider_ = 0;
+    }
+    ~Crypt() {
+        if (hash_) CryptDestroyHash(hash_);
+        if (key_) CryptDestroyKey(key_);
+        if (provider_) CryptReleaseContext(provider_, 0);
+    }
+    Crypt(const Crypt&) = delete;
+    Crypt& operator=(const Crypt&) = delete;
+
+    bool StartHash() { return provider_ && CryptCreateHash(provider_, CALG_SHA_256, 0, 0, &hash_); }
+    bool Hash(const char* data, size_t size) {
+        return CryptHashData(hash_, reinterpret_cast<const BYTE*>(data), static_cast<DWORD>(size), 0) != FALSE;
+    }
+    bool ImportKey(const std::string& blob) {
+        return provider_ && !blob.empty() &&
+               CryptImportKey(provider_, reinterpret_cast<const BYTE*>(blob.data()), static_cast<DWORD>(blob.size()), 0, 0,
+                              &key_);
+    }
+    bool Verify(const std::string& signature) {
+        // CryptoAPI takes the signature little-endian.
+        std::vector<BYTE> reversed(signature.rbegin(), signature.rend());
+        return CryptVerifySignatureA(hash_, reversed.data(), static_cast<DWORD>(reversed.size()), key_, nullptr, 0) !=
+               FALSE;
+    }
+    std::string HexDigest() {
+        BYTE digest[32];
+        DWORD size = sizeof(digest);
+        if (!CryptGetHashParam(hash_, HP_HASHVAL, digest, &size, 0) || size != sizeof(digest)) return "";
+        static const char kHex[] = "0123456789abcdef";
+        std::string hex;
+        for (BYTE b : digest) {
+            hex += kHex[b >> 4];
+            hex += kHex[b & 15];
+        }
+        return hex;
+    }
+
+private:
+    HCRYPTPROV provider_ = 0;
+    HCRYPTKEY key_ = 0;
+    HCRYPTHASH hash_ = 0;
+};
+
+// A PUBLICKEYBLOB of an RSA key: header, RSAPUBKEY with the "RSA1" magic, then the modulus.
+size_t ModulusBytes(const std::string& blob) {
+    if (blob.size() < sizeof(BLOBHEADER) + sizeof(RSAPUBKEY)) return 0;
+    BLOBHEADER header;
+    RSAPUBKEY rsa;
+    std::copy_n(blob.data(), sizeof(header), reinterpret_cast<char*>(&header));
+    std::copy_n(blob.data() + sizeof(header), sizeof(rsa), reinterpret_cast<char*>(&rsa));
+    if (header.bType != PUBLICKEYBLOB || rsa.magic != 0x31415352 || rsa.bitlen % 8) return 0;
+    return rsa.bitlen / 8;
+}
+
+}  // namespace
+
+bool SignatureMatches(const std::string& data, const std::string& signature, const std::string& publicKeyBlob) {
+    // Only a signature exactly as long as the modulus is one: no padding, no trailing bytes.
+    const size_t modulus = ModulusBytes(publicKeyBlob);
+    if (modulus == 0 || signature.size() != modulus) return false;
+    Crypt crypt;
+    return crypt.ImportKey(publicKeyBlob) && crypt.StartHash() && crypt.Hash(data.data(), data.size()) &&
+           crypt.Verify(signature);
+}
+
+bool FileDigest(const std::string& path, std::string& sha256, long long& size) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    Crypt crypt;
+    bool ok = crypt.StartHash();
+    size = 0;
+    std::vector<char> buffer(64 * 1024);
+    while (ok) {
+        DWORD read = 0;
+        if (!ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) ok = false;
+        if (!ok || read == 0) break;
+        size += read;
+        ok = crypt.Hash(buffer.data(), read);
+    }
+    CloseHandle(file);
+    if (ok) sha256 = crypt.HexDigest();
+    return ok && !sha256.empty();
+}
+
+std::string AcquiredProviderName() { return acquiredName; }
+
+}  // namespace updater
