@@ -138,6 +138,7 @@ void Tresolution::LoadProfile() {
         ApplyDisplayMode(x, y, depth);
         return;
     }
+    const StoredProfileMode beforeWizard = StoredProfileMode::Read(*profile_);
     ui::Form* wizard = screenFactories.wizard(*this);
     forms.wizard = wizard;
     wizard->ShowModal();
@@ -146,7 +147,8 @@ void Tresolution::LoadProfile() {
     const int32_t newX = profile_->ReadInteger("Screen", "X", 0);
     const int32_t newY = profile_->ReadInteger("Screen", "Y", 0);
     const int32_t newDepth = profile_->ReadInteger("Screen", "Depth", 0);
-    if (newX > 0) ApplyDisplayMode(newX, newY, newDepth);
+    // The wizard's choice is applied for the first time here: the user is asked to keep it.
+    if (newX > 0) ApplyChosenDisplayMode(newX, newY, newDepth, beforeWizard, profile_->Path());
 }
 
 void Tresolution::Timer1Timer() {
@@ -176,10 +178,19 @@ void Tresolution::About1Click() {
     forms.about->Show();
 }
 
-void Tresolution::FormClose(ui::CloseAction&) { RestoreNaturalMode(); }
+// A mode still unconfirmed at the end does not stay in the profile; the natural mode follows anyway.
+void Tresolution::FormClose(ui::CloseAction&) {
+    if (question_) question_->Settle(Tconfirm::Answer::Abandon);
+    RestoreNaturalMode();
+}
 
 LRESULT Tresolution::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_QUERYENDSESSION) RestoreNaturalMode();
+    if (message == WM_QUERYENDSESSION) {
+        endingSession_ = true;
+        if (question_) question_->Settle(Tconfirm::Answer::Abandon);
+        RestoreNaturalMode();
+    }
+    if (message == WM_ENDSESSION && !wParam) endingSession_ = false;  // another program cancelled it
     return ui::Form::WndProc(message, wParam, lParam);
 }
 
