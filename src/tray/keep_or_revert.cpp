@@ -12,8 +12,9 @@ namespace tray {
 
 namespace {
 
-// Stands for a key the profile does not hold: no INI value can contain it.
-const std::string kMissing = "\n";
+// Stands for a key the profile does not hold: no value read from an INI file holds a line break
+// (and it does not end in one, which the system might strip from a default).
+const std::string kMissing = "\n-";
 
 std::optional<std::string> ReadKey(const common::IniFile& profile, const char* key) {
     std::string value = profile.ReadString("Screen", key, kMissing);
