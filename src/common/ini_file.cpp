@@ -73,6 +73,11 @@ void IniFile::WriteString(const std::string& section, const std::string& key, co
         throw Exception("Unable to write to " + path_, "EIniFileException");
 }
 
+void IniFile::DeleteKey(const std::string& section, const std::string& key) {
+    if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), nullptr, path_.c_str()))
+        throw Exception("Unable to write to " + path_, "EIniFileException");
+}
+
 void IniFile::WriteInteger(const std::string& section, const std::string& key, int32_t value) {
     WriteString(section, key, std::to_string(value));
 }

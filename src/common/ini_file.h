@@ -21,6 +21,8 @@ public:
     void WriteInteger(const std::string& section, const std::string& key, int32_t value);
     // A write the system refuses raises "Unable to write to <path>".
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    // Removes the key, so that reading it gives the caller's default again.
+    void DeleteKey(const std::string& section, const std::string& key);
     void Close();
 
 private:

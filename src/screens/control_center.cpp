@@ -1,6 +1,6 @@
 #include "screens/control_center.h"
 
-#include "common/display_mode.h"
+#include "common/display_modes.h"
 #include "common/profile.h"
 #include "common/system_services.h"
 #include "common/text.h"
@@ -19,11 +19,26 @@ namespace screens {
 
 namespace {
 
-// A stored width that is not one of the slider's own gives the middle position.
-int PositionOf(int32_t width) {
-    for (int position = 1; position <= 5; ++position)
-        if (kResolutions[position - 1].width == width) return position;
-    return 3;
+// The slider position a stored mode opens at. Of the fixed sizes, the width alone decides, and a
+// width that is not one of theirs gives the middle position. Of the display's own sizes, the nearest to
+// the stored size; without a stored size, the nearest to the screen's.
+int PositionOf(const OfferedSizes& offered, int32_t width, int32_t height) {
+    if (!offered.listed) {
+        for (int position = 1; position <= offered.Count(); ++position)
+            if (offered.At(position)->width == width) return position;
+        return 3;
+    }
+    if (width <= 0 || height <= 0) {
+        DEVMODEA screen;
+        if (common::CurrentDisplayMode(screen)) {
+            width = static_cast<int32_t>(screen.dmPelsWidth);
+            height = static_cast<int32_t>(screen.dmPelsHeight);
+        } else {
+            width = common::Services().GetSystemMetrics(SM_CXSCREEN);
+            height = common::Services().GetSystemMetrics(SM_CYSCREEN);
+        }
+    }
+    return static_cast<int>(common::NearestSize(offered.sizes, width, height)) + 1;
 }
 
 tray::Tresolution& Host() { return *tray::forms.resolution; }
@@ -94,7 +109,7 @@ const ui::ControlSpec Tmain::kLayout[] = {
         .OnClick(&Tmain::Button2Click),
 };
 
-Tmain::Tmain(ui::Form* owner) : ui::Form(owner, kForm, kLayout) {}
+Tmain::Tmain(ui::Form* owner) : ui::Form(owner, kForm, kLayout), sizes_(FixedSizes()) {}
 
 void Tmain::FormActivate() {
     // Message boxes of the steps below re-activate the window: the flag goes first.
@@ -107,22 +122,25 @@ void Tmain::FormActivate() {
 
     ShowCurrentMode();
 
+    sizes_ = ReadOfferedSizes();
     auto& slider = Find<ui::TTrackBar>("mainResolution");
-    const int position = PositionOf(profile_->ReadInteger("Screen", "X", 0));
+    slider.SetRange(1, sizes_.Count());
+    // The captions at the slider's ends name the smallest and the largest size.
+    Find("Label18").SetText(sizes_.sizes.front().Caption());
+    Find("Label19").SetText(sizes_.sizes.back().Caption());
+    const int32_t storedX = profile_->ReadInteger("Screen", "X", 0);
+    // The fixed sizes are told apart by their width alone, so the height is read only for the others.
+    const int32_t storedY = sizes_.listed ? profile_->ReadInteger("Screen", "Y", 0) : 0;
+    const int position = PositionOf(sizes_, storedX, storedY);
     slider.SetPosition(position);
     // Setting the position it already has fires no change: the text follows here in any case.
     mainResolutionChange();
 
-    const char* radio = "b16";
-    switch (profile_->ReadInteger("Screen", "Depth", 0)) {
-    case 8:
-        radio = "b8";
-        break;
-    case 32:
-        radio = "b32";
-        break;
-    }
-    Find<ui::TRadioButton>(radio).SetChecked(true);
+    // A depth the chosen size does not offer gives its highest; with the fixed sizes, 16 bits.
+    const common::ScreenSize& size = *sizes_.At(position);
+    int32_t storedDepth = profile_->ReadInteger("Screen", "Depth", 0);
+    if (!size.Offers(storedDepth)) storedDepth = sizes_.listed ? size.HighestDepth() : 16;
+    Find<ui::TRadioButton>("b" + std::to_string(storedDepth)).SetChecked(true);
 }
 
 // The display's own settings: physical pixels (the screen metrics of a program that is not
@@ -147,14 +165,15 @@ void Tmain::OpenProfile() {
 }
 
 void Tmain::mainResolutionChange() {
-    const Resolution* resolution = ResolutionAt(Find<ui::TTrackBar>("mainResolution").Position());
-    Find("mainResolutionDesc").SetText(resolution ? resolution->caption : "Error occured!");
+    const common::ScreenSize* size = sizes_.At(Find<ui::TTrackBar>("mainResolution").Position());
+    Find("mainResolutionDesc").SetText(size ? size->Caption() : "Error occured!");
+    if (size) FollowDepths(*this, *size);
 }
 
 void Tmain::Button1Click() {
-    const Resolution* resolution = ResolutionAt(Find<ui::TTrackBar>("mainResolution").Position());
-    const int32_t width = resolution ? resolution->width : 1024;
-    const int32_t height = resolution ? resolution->height : 768;
+    const common::ScreenSize* size = sizes_.At(Find<ui::TTrackBar>("mainResolution").Position());
+    const int32_t width = size ? size->width : 1024;
+    const int32_t height = size ? size->height : 768;
     int32_t depth = 16;
     if (Find<ui::TRadioButton>("b8").Checked()) depth = 8;
     if (Find<ui::TRadioButton>("b16").Checked()) depth = 16;
@@ -163,10 +182,13 @@ void Tmain::Button1Click() {
     // An activation that could not open the profile left none: try again, so the same error is
     // reported instead of the settings going nowhere.
     if (!profile_) OpenProfile();
+    // A question still open about an earlier change is answered "Revert" before this one starts.
+    Host().RevertUnconfirmedMode();
+    const tray::StoredProfileMode previous = tray::StoredProfileMode::Read(*profile_);
     profile_->WriteInteger("Screen", "X", width);
     profile_->WriteInteger("Screen", "Y", height);
     profile_->WriteInteger("Screen", "Depth", depth);
-    Host().ApplyDisplayMode(width, height, depth);
+    Host().ApplyChosenDisplayMode(width, height, depth, previous, profile_->Path());
     Close();
 }
 

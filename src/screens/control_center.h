@@ -1,6 +1,7 @@
 #pragma once
 // The Control Center: the current display settings and the user's stored mode.
 #include "common/ini_file.h"
+#include "screens/resolutions.h"
 #include "ui/form.h"
 
 #include <memory>
@@ -30,6 +31,8 @@ private:
 
     // The user's profile, opened at the first activation and kept for the window's life.
     std::unique_ptr<common::IniFile> profile_;
+    // The slider's sizes: the fixed ones until the first activation reads the display's.
+    OfferedSizes sizes_;
 };
 
 }  // namespace screens

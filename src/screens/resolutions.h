@@ -1,6 +1,12 @@
 #pragma once
-// The screen sizes the configuration screens offer: slider positions 1 to 5.
+// The screen sizes the configuration screens offer on their sliders: the display's own, or, when the
+// system lists none, five fixed sizes.
+#include "common/display_modes.h"
+#include "ui/form.h"
+
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace screens {
 
@@ -9,14 +15,46 @@ struct Resolution {
     const char* caption;  // as the screens show it, e.g. "1024x768"
 };
 
+// The fixed sizes, slider positions 1 to 5.
 inline constexpr Resolution kResolutions[] = {
     {640, 480, "640x480"}, {800, 600, "800x600"}, {1024, 768, "1024x768"}, {1280, 1024, "1280x1024"},
     {1600, 1200, "1600x1200"},
 };
 
-// The resolution of a slider position; nullptr outside 1 to 5.
-inline const Resolution* ResolutionAt(int position) {
-    return position >= 1 && position <= 5 ? &kResolutions[position - 1] : nullptr;
+// What a slider offers: its sizes in position order (position 1 first).
+struct OfferedSizes {
+    std::vector<common::ScreenSize> sizes;
+    bool listed = false;  // the display's own; false: the fixed five, every depth allowed
+
+    // The size of a slider position; nullptr outside the slider's range.
+    const common::ScreenSize* At(int position) const {
+        return position >= 1 && position <= static_cast<int>(sizes.size()) ? &sizes[position - 1] : nullptr;
+    }
+    int Count() const { return static_cast<int>(sizes.size()); }
+};
+
+inline OfferedSizes FixedSizes() {
+    OfferedSizes offered;
+    for (const Resolution& r : kResolutions) offered.sizes.push_back({r.width, r.height, true, true, true});
+    return offered;
+}
+
+inline OfferedSizes ReadOfferedSizes() {
+    OfferedSizes offered{common::ListedScreenSizes(), true};
+    return offered.sizes.empty() ? FixedSizes() : offered;
+}
+
+// The depth buttons b8, b16 and b32 of a screen follow the chosen size: those it offers are enabled,
+// the others disabled. A checked button that gets disabled gives way to the highest depth offered.
+inline void FollowDepths(ui::Form& form, const common::ScreenSize& size) {
+    bool lostCheck = false;
+    for (int32_t depth : {8, 16, 32}) {
+        auto& button = form.Find<ui::TRadioButton>("b" + std::to_string(depth));
+        button.SetEnabled(size.Offers(depth));
+        lostCheck = lostCheck || (button.Checked() && !size.Offers(depth));
+    }
+    if (lostCheck && size.HighestDepth())
+        form.Find<ui::TRadioButton>("b" + std::to_string(size.HighestDepth())).SetChecked(true);
 }
 
 }  // namespace screens

@@ -1,12 +1,15 @@
 #include "screens/wizard.h"
 
 #include "common/display_mode.h"
+#include "common/display_modes.h"
 #include "common/profile.h"
 #include "common/system_services.h"
 #include "screens/resolutions.h"
 #include "tray/forms.h"
 #include "tray/host_form.h"
 #include "ui/application.h"
+
+#include <cstdlib>
 
 namespace screens {
 
@@ -27,11 +30,6 @@ constexpr UserType kUserTypes[] = {
 // The automatic configuration takes the first depth the system does not reject.
 constexpr int32_t kAutomaticDepths[] = {32, 16, 8};
 
-const char* ResolutionText(int32_t width) {
-    for (const Resolution& r : kResolutions)
-        if (r.width == width) return r.caption;
-    return nullptr;
-}
 
 const char* DepthText(int32_t depth) {
     switch (depth) {
@@ -117,6 +115,8 @@ const ui::ControlSpec Twizard::kLayout[] = {
     ui::Label("Label20", {24, 120}, "Resolution: 800x600 or 1024x768").In("manualna").TextColor(kTip),
     ui::Label("Label21", {24, 136}, "Color depth: 16 or 32 Bit").In("manualna").TextColor(kTip),
     ui::Label("Label22", {8, 168}, "Use this slider to select desired screen resolution:").In("manualna"),
+    // The chosen size by name: most of the display's own sizes have no caption under the slider.
+    ui::Label("sliderDesc", {296, 168}, kResolutions[2].caption).In("manualna").Bold(),
     ui::TrackBar("slider", {16, 184, 545, 33}).In("manualna").Range(1, 5).Position(3).OnChange(&Twizard::sliderChange),
     ui::Label("Label23", {24, 216}, kResolutions[0].caption).In("manualna"),
     ui::Label("Label24", {136, 216}, kResolutions[1].caption).In("manualna"),
@@ -190,7 +190,7 @@ const ui::ControlSpec Twizard::kLayout[] = {
     ui::Label("Label12", {8, 576}, "Than, select low or high resolution and click on the \"Finish\" button."),
 };
 
-Twizard::Twizard(ui::Form* owner) : ui::Form(owner, kForm, kLayout) {}
+Twizard::Twizard(ui::Form* owner) : ui::Form(owner, kForm, kLayout), sizes_(FixedSizes()) {}
 
 void Twizard::FormActivate() {
     // Message boxes shown later reactivate the wizard: the flag goes first.
@@ -201,7 +201,38 @@ void Twizard::FormActivate() {
     userName_ = tray::forms.resolution->UserLabel();
     common::EnsureUsersDirectory();
     profile_ = std::make_unique<common::IniFile>(common::ProfilePath(userName_));
+    OfferDisplaySizes();
     Find("Button1").SetEnabled(true);
+}
+
+void Twizard::OfferDisplaySizes() {
+    sizes_ = ReadOfferedSizes();
+    if (!sizes_.listed) return;  // the layout's own five
+    auto& slider = Find<ui::TTrackBar>("slider");
+    slider.SetRange(1, sizes_.Count());
+    DEVMODEA screen;
+    const bool known = common::CurrentDisplayMode(screen);
+    const int32_t width = known ? static_cast<int32_t>(screen.dmPelsWidth) : common::Services().GetSystemMetrics(SM_CXSCREEN);
+    const int32_t height = known ? static_cast<int32_t>(screen.dmPelsHeight) : common::Services().GetSystemMetrics(SM_CYSCREEN);
+    slider.SetPosition(static_cast<int>(common::NearestSize(sizes_.sizes, width, height)) + 1);
+    // The five captions stand a quarter of the slider's length from each other. The ends name the
+    // smallest and the largest size; one between names the size at the position nearest to its
+    // place, and stays hidden when that position lies more than a sixteenth of the length away or
+    // already has a caption.
+    const char* captions[] = {"Label23", "Label24", "Label25", "Label26", "Label27"};
+    const int steps = sizes_.Count() - 1;
+    int previous = 1;
+    for (int i = 0; i < 5; ++i) {
+        const int position = 1 + (steps * i * 2 + 4) / 8;  // rounded to the nearest
+        const bool end = i == 0 || i == 4;
+        const bool closeBy = 4 * std::abs(steps * i - 4 * (position - 1)) <= steps;
+        const bool shown = end || (closeBy && position != previous && position != steps + 1);
+        auto& caption = Find(captions[i]);
+        caption.SetText(sizes_.At(position)->Caption());
+        caption.SetVisible(shown);
+        if (shown) previous = position;
+    }
+    sliderChange();  // the position may have stayed: no change event then
 }
 
 void Twizard::Button1Click() {
@@ -213,13 +244,14 @@ void Twizard::Button1Click() {
 }
 
 void Twizard::Button2Click() {
-    const Resolution& resolution = kResolutions[Find<ui::TTrackBar>("slider").Position() - 1];
+    const common::ScreenSize* size = sizes_.At(Find<ui::TTrackBar>("slider").Position());
+    if (!size) return;  // the bar keeps to its range
     int32_t depth = 16;
     if (Find<ui::TRadioButton>("b8").Checked()) depth = 8;
     if (Find<ui::TRadioButton>("b16").Checked()) depth = 16;
     if (Find<ui::TRadioButton>("b32").Checked()) depth = 32;
     // A failed mode is kept as well: "Next Step" stays disabled, so it cannot reach "Finish".
-    chosen_ = {resolution.width, resolution.height, depth};
+    chosen_ = {size->width, size->height, depth};
 
     if (!PassesCompatibilityTest(chosen_.width, chosen_.height, chosen_.depth)) {
         ui::ShowMessage("Selected display mode is not supported on this machine. Please try a different one.");
@@ -241,9 +273,12 @@ void Twizard::Button4Click() { Find<ui::TNotebook>("silnik").SetActivePage("Defa
 void Twizard::Button6Click() {
     for (const UserType& type : kUserTypes) {
         if (!Find<ui::TRadioButton>(type.button).Checked()) continue;
+        // The type's size, or the display's own size nearest to it.
+        common::ScreenSize size{type.width, type.height};
+        if (sizes_.listed) size = sizes_.sizes[common::NearestSize(sizes_.sizes, type.width, type.height)];
         for (int32_t depth : kAutomaticDepths) {
-            if (!PassesCompatibilityTest(type.width, type.height, depth)) continue;
-            chosen_ = {type.width, type.height, depth};
+            if (!PassesCompatibilityTest(size.width, size.height, depth)) continue;
+            chosen_ = {size.width, size.height, depth};
             Find<ui::TNotebook>("silnik").SetActivePage("koniec");
             ShowSummary();
             return;
@@ -265,11 +300,22 @@ void Twizard::Button5Click() {
 }
 
 void Twizard::ShowSummary() {
-    if (const char* text = ResolutionText(chosen_.width)) Find("konResolution").SetText(text);
+    // A size the slider offers is named; of the fixed sizes the width alone decides.
+    for (const common::ScreenSize& size : sizes_.sizes)
+        if (size.width == chosen_.width && (size.height == chosen_.height || !sizes_.listed)) {
+            Find("konResolution").SetText(size.Caption());
+            break;
+        }
     if (const char* text = DepthText(chosen_.depth)) Find("konDepth").SetText(text);
 }
 
-void Twizard::sliderChange() { Find("Button3").SetEnabled(false); }
+void Twizard::sliderChange() {
+    Find("Button3").SetEnabled(false);
+    if (const common::ScreenSize* size = sizes_.At(Find<ui::TTrackBar>("slider").Position())) {
+        Find("sliderDesc").SetText(size->Caption());
+        FollowDepths(*this, *size);
+    }
+}
 void Twizard::b8Click() { Find("Button3").SetEnabled(false); }
 void Twizard::b16Click() { Find("Button3").SetEnabled(false); }
 void Twizard::b32Click() { Find("Button3").SetEnabled(false); }

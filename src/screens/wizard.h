@@ -3,6 +3,7 @@
 // the user to a display mode (chosen by hand and tested, or found by user type) and writes it into
 // the user's profile on "Finish"; it never changes the display mode itself.
 #include "common/ini_file.h"
+#include "screens/resolutions.h"
 #include "ui/form.h"
 
 #include <cstdint>
@@ -38,11 +39,14 @@ public:
     static const ui::ControlSpec kLayout[];
 
 private:
+    // The display's own sizes on the slider, when it lists any; it opens at the screen's size.
+    void OfferDisplaySizes();
     void ShowSummary();
 
     Mode chosen_;
     std::string userName_;
     std::unique_ptr<common::IniFile> profile_;
+    OfferedSizes sizes_;  // the fixed ones until the activation reads the display's
 };
 
 // Whether the system could set the mode: one ChangeDisplaySettingsA call with CDS_TEST, and only

@@ -1,5 +1,6 @@
 // Display-mode switching and the notification popup: routines of the host form.
 #include "common/display_mode.h"
+#include "common/display_modes.h"
 #include "common/system_services.h"
 #include "tray/agent_form.h"
 #include "tray/host_form.h"
@@ -9,7 +10,7 @@ namespace tray {
 
 int32_t Tresolution::ApplyDisplayMode(int32_t width, int32_t height, int32_t depth) {
     auto& services = common::Services();
-    DEVMODEA mode = common::DisplayModeRecord(width, height, depth);
+    DEVMODEA mode = common::ChangeRecord(width, height, depth);
     if (services.ChangeDisplaySettingsA(&mode, CDS_TEST) == DISP_CHANGE_BADMODE) {
         ui::ShowMessage("Selected display mode is not supported on this machine.");
         ShowNotification("Display test failed.");
@@ -39,7 +40,7 @@ int32_t Tresolution::ApplyDisplayMode(int32_t width, int32_t height, int32_t dep
 }
 
 void Tresolution::RestoreNaturalMode() {
-    DEVMODEA mode = common::DisplayModeRecord(NaturalX, NaturalY, NaturalDepth);
+    DEVMODEA mode = common::ChangeRecord(NaturalX, NaturalY, NaturalDepth);
     if (common::Services().ChangeDisplaySettingsA(&mode, CDS_UPDATEREGISTRY) == DISP_CHANGE_BADMODE &&
         !sessionEnding_)
         ui::ShowMessage("Error 4: Natural screen settings are invalid. Please read the readme.txt file.");

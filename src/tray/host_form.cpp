@@ -1,6 +1,6 @@
 #include "tray/host_form.h"
 
-#include "common/display_mode.h"
+#include "common/display_modes.h"
 #include "common/exception.h"
 #include "common/profile.h"
 #include "common/system_services.h"
@@ -146,6 +146,7 @@ void Tresolution::LoadProfile() {
         ApplyDisplayMode(x, y, depth);
         return;
     }
+    const StoredProfileMode beforeWizard = StoredProfileMode::Read(*profile_);
     ui::Form* wizard = screenFactories.wizard(*this);
     forms.wizard = wizard;
     wizard->ShowModal();
@@ -154,7 +155,8 @@ void Tresolution::LoadProfile() {
     const int32_t newX = profile_->ReadInteger("Screen", "X", 0);
     const int32_t newY = profile_->ReadInteger("Screen", "Y", 0);
     const int32_t newDepth = profile_->ReadInteger("Screen", "Depth", 0);
-    if (newX > 0) ApplyDisplayMode(newX, newY, newDepth);
+    // The wizard's choice is applied for the first time here: the user is asked to keep it.
+    if (newX > 0) ApplyChosenDisplayMode(newX, newY, newDepth, beforeWizard, profile_->Path());
 }
 
 void Tresolution::Timer1Timer() {
@@ -184,12 +186,18 @@ void Tresolution::About1Click() {
     forms.about->Show();
 }
 
-void Tresolution::FormClose(ui::CloseAction&) { RestoreNaturalMode(); }
+// A mode still unconfirmed at the end does not stay in the profile; the natural mode follows anyway.
+void Tresolution::FormClose(ui::CloseAction&) {
+    if (question_) question_->Settle(Tconfirm::Answer::Abandon);
+    RestoreNaturalMode();
+}
 
 LRESULT Tresolution::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_QUERYENDSESSION) {
-        // Nothing may hold up the end of the session: no box waits for a user who is leaving.
+        // Nothing may hold up the end of the session: no box waits for a user who is leaving, and an
+        // open keep-or-revert question is dropped.
         sessionEnding_ = true;
+        if (question_) question_->Settle(Tconfirm::Answer::Abandon);
         RestoreNaturalMode();
     }
     if (message == WM_ENDSESSION && !wParam) sessionEnding_ = false;  // another program cancelled it

@@ -138,6 +138,7 @@ DWORD Form::Style() const {
 DWORD Form::ExStyle() const {
     DWORD ex = WS_EX_CONTROLPARENT;
     if (spec_.alpha < 255 || spec_.transparentColor) ex |= WS_EX_LAYERED;
+    if (spec_.topmost) ex |= WS_EX_TOPMOST;
     return ex;
 }
 
@@ -177,6 +178,9 @@ void Form::CreateWindowFromSpec() {
         SetLayeredWindowAttributes(window_.Get(), spec_.transparentColor ? spec_.transparentColor->Resolve() : 0,
                                    static_cast<BYTE>(spec_.alpha), flags);
     }
+    // An owned window does not always take the style from its creation: set it as its own z-order.
+    if (spec_.topmost)
+        SetWindowPos(window_.Get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (spec_.icon && App().Icon()) {
         SendMessageA(window_.Get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(App().Icon()));
         SendMessageA(window_.Get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(App().Icon()));
@@ -228,7 +232,7 @@ void Form::CreateRow(const ControlSpec& row, UINT id) {
     case Kind::Button:
         component = std::make_unique<TButton>(*this, row);
         windowClass = "BUTTON";
-        style |= BS_PUSHBUTTON | WS_TABSTOP;
+        style |= (row.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
         break;
     case Kind::CheckBox:
         component = std::make_unique<TCheckBox>(*this, row);
@@ -557,6 +561,20 @@ LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         Close();
         return 0;
+    case WM_COMMAND:
+        // Enter and Escape reach the form as IDOK and IDCANCEL from the dialog manager: they press
+        // the default and the cancel button, when the form has them.
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            const bool enter = LOWORD(wParam) == IDOK;
+            for (Component* component : order_)
+                if (auto* button = dynamic_cast<TButton*>(component);
+                    button && (enter ? button->spec_.isDefault : button->spec_.isCancel) &&
+                    IsWindowEnabled(button->Handle())) {
+                    button->Click();
+                    return 0;
+                }
+        }
+        break;
     case WM_ACTIVATE: {
         const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
         Activated(LOWORD(wParam) != WA_INACTIVE);

@@ -78,7 +78,8 @@ struct ControlSpec {
     const char* hint = nullptr;
     const char* resource = nullptr;  // bitmap resource of a picture
     PictureMode pictureMode = PictureMode::Centered;
-    bool isDefault = false;           // the menu's default item
+    bool isDefault = false;           // the menu's default item; the form's default button (Enter)
+    bool isCancel = false;            // the form's cancel button (Escape)
     UINT animation = 0;               // popup menu animation flags (TPM_*ANIMATION)
     int tabOrder = -1;                // -1: layout order
     Handler onClick = nullptr;        // click (buttons, menu items), change (track bars), timer
@@ -105,6 +106,7 @@ struct ControlSpec {
     ControlSpec Interval(int ms) const { return With([&](ControlSpec& s) { s.interval = ms; }); }
     ControlSpec TopLeft() const { return With([](ControlSpec& s) { s.pictureMode = PictureMode::TopLeft; }); }
     ControlSpec Default() const { return With([](ControlSpec& s) { s.isDefault = true; }); }
+    ControlSpec Cancel() const { return With([](ControlSpec& s) { s.isCancel = true; }); }
     ControlSpec Animation(UINT flags) const { return With([&](ControlSpec& s) { s.animation = flags; }); }
     ControlSpec TabOrder(int order) const { return With([&](ControlSpec& s) { s.tabOrder = order; }); }
 
@@ -185,6 +187,7 @@ struct FormSpec {
     std::optional<Color> transparentColor;
     bool scaled = false;  // scaled with the screen's DPI, designed at 96
     int snapBuffer = 0;   // snaps to the screen edges within this many pixels; 0: off
+    bool topmost = false;  // stays above the windows that are not topmost
     bool visible = false;
     Handler onCreate = nullptr;
     Handler onActivate = nullptr;

@@ -55,6 +55,14 @@ std::string VersionLabel(HWND host) {
     return "";
 }
 
+// Answers the question that follows the user's own change of the display mode.
+void KeepSettings(const Process& quorvex) {
+    HWND question = WaitWindow("Tconfirm", quorvex.Id(), 5000);
+    ASSERT_NE(question, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return Click(question, "Keep settings"); }, 5000));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(question) || !IsWindowVisible(question); }, 5000));
+}
+
 TEST(Journey, FirstStartOfANewUserThroughTheManualWizard) {
     ASSERT_EQ(ScreenWidth(), 1024);
     const std::string dir = SharedDirectory();
@@ -69,7 +77,8 @@ TEST(Journey, FirstStartOfANewUserThroughTheManualWizard) {
     ASSERT_TRUE(WaitFor([&] { return Click(wizard, "Manual configuration (you'll be able to enter your desired settings)"); }, 5000));
     ASSERT_TRUE(WaitFor([&] { return Click(wizard, "Next"); }, 5000));
     ASSERT_TRUE(WaitFor([&] { return !Controls(wizard, "msctls_trackbar32").empty(); }, 5000));
-    SendMessageA(Controls(wizard, "msctls_trackbar32")[0], TBM_SETPOS, TRUE, 2);  // 800 x 600
+    // The Wine desktop's own sizes: 640 x 480, 768 x 576, 800 x 600, 1024 x 768, ...
+    SendMessageA(Controls(wizard, "msctls_trackbar32")[0], TBM_SETPOS, TRUE, 3);  // 800 x 600
     ASSERT_TRUE(Click(wizard, "16 Bit - average number of colors"));
     ASSERT_TRUE(Click(wizard, "Test"));
     HWND box = WaitBox("Quorvex");
@@ -82,11 +91,12 @@ TEST(Journey, FirstStartOfANewUserThroughTheManualWizard) {
     Screenshot("journey1/wizard-finish");
     ASSERT_TRUE(Click(wizard, "Finish"));
 
-    // The screen really switches, the popup reports it, the version shows.
+    // The screen really switches, the popup reports it, the user keeps the new mode, the version shows.
     EXPECT_TRUE(WaitFor([] { return ScreenWidth() == 800 && ScreenHeight() == 600; }, 10000));
     HWND popup = WaitWindow("Tagent", quorvex.Id(), 5000);
     ASSERT_NE(popup, nullptr);
     EXPECT_NE(FindControl(popup, "Static", "Screen resolution was changed successfully."), nullptr);
+    KeepSettings(quorvex);
     EXPECT_TRUE(WaitFor([&] { return VersionLabel(host) == "2.0"; }, 5000));
     Screenshot("journey1/popup");
 
@@ -117,6 +127,7 @@ TEST(Journey, SecondUserChoosesAutomaticMediumResolution) {
     EXPECT_NE(FindControl(wizard, "Static", "32 Bit"), nullptr);
     Screenshot("journey2/wizard-finish");
     ASSERT_TRUE(Click(wizard, "Finish"));
+    KeepSettings(quorvex);
     const std::string expected = std::string(kNewUserProfile) + "X=800\r\nY=600\r\nDepth=32\r\n";
     EXPECT_TRUE(WaitFor([&] { return FileText(dir + "Users\\" + UserName()) == expected; }, 10000));
     EXPECT_TRUE(WaitFor([] { return ScreenWidth() == 800; }, 10000));
@@ -168,10 +179,11 @@ TEST(Journey, ALaterStartAppliesTheModeAndTheControlCenterChangesIt) {
     EXPECT_NE(FindControl(cc, "Static", "600"), nullptr);
     EXPECT_NE(FindControl(cc, "Static", "800x600"), nullptr);
     Screenshot("journey3/control-center");
-    SendMessageA(Controls(cc, "msctls_trackbar32")[0], TBM_SETPOS, TRUE, 3);  // 1024 x 768
+    SendMessageA(Controls(cc, "msctls_trackbar32")[0], TBM_SETPOS, TRUE, 4);  // 1024 x 768
     ASSERT_TRUE(Click(cc, "32 Bit"));
     ASSERT_TRUE(Click(cc, "Apply settings"));
     EXPECT_TRUE(WaitFor([] { return ScreenWidth() == 1024 && ScreenHeight() == 768; }, 10000));
+    KeepSettings(s.quorvex);
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(cc); }, 5000));
     EXPECT_EQ(FileText(s.dir + "Users\\" + UserName()), std::string(kNewUserProfile) + "X=1024\r\nY=768\r\nDepth=32\r\n");
 

@@ -99,6 +99,8 @@ ExpectedWindow Wizard() {
          .color = kWizardTip},
         {.name = "Label22", .cls = kLabel, .text = "Use this slider to select desired screen resolution:",
          .in = "manualna", .left = 8, .top = 168},
+        {.name = "sliderDesc", .cls = kLabel, .text = "1024x768", .in = "manualna", .left = 296, .top = 168,
+         .bold = true},
         {.name = "slider", .cls = kTrackBar, .text = "", .in = "manualna", .left = 16, .top = 184, .width = 545,
          .height = 33},
         {.name = "Label23", .cls = kLabel, .text = "640x480", .in = "manualna", .left = 24, .top = 216},
@@ -355,7 +357,11 @@ TEST(Layout, EveryWindowOfQuorvex) {
     // The wizard runs inside the start-up sequence: the user is known, the version not yet.
     Look(host, HostForm(), {{"luser", Change::Text, user}, {"startup", Change::Unchecked}}, "splash");
 
-    const std::vector<Change> activated{{"startup", Change::Unchecked}, {"Button1", Change::Enabled}};
+    // The slider offers the Wine desktop's own 14 sizes from 640 x 480 to 1600 x 1200 and opens at the
+    // screen's 1024 x 768; its captions name the sizes at a quarter of its length from each other.
+    const std::vector<Change> activated{{"startup", Change::Unchecked}, {"Button1", Change::Enabled},
+                                        {"Label24", Change::Text, "1024x768"}, {"Label25", Change::Text, "1280x960"},
+                                        {"Label26", Change::Text, "1400x1050"}};
     Look(wizard, Wizard(), activated, "wizard-default");
     EXPECT_EQ(TaskbarButtons(), 1);  // Quorvex's
 

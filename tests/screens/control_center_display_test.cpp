@@ -79,12 +79,14 @@ TEST_F(RealDisplay, TheCurrentSettingsFollowARealModeChange) {
     ReleaseDC(nullptr, screen);
     EXPECT_EQ(Text(first, "mainDepth"), std::to_string(bits));
 
-    MoveSlider(first, 2);
+    MoveSlider(first, 3);  // 640 x 480, 768 x 576, 800 x 600: the Wine desktop's own sizes
     Press(first, "b16");
     Press(first, "Button1");
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 600);
     EXPECT_FALSE(first.Visible());
+    ASSERT_NE(host->Question(), nullptr);
+    Press(*host->Question(), "Button1");  // "Keep settings"
 
     auto& second = Open();
     EXPECT_EQ(Text(second, "mainX"), "800");
@@ -98,6 +100,59 @@ TEST_F(RealDisplay, TheCurrentSettingsFollowARealModeChange) {
     host->Find<ui::TMenuItem>("Exit1").Click();
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
+}
+
+TEST_F(RealDisplay, AChangeLeftUnansweredRevertsAfterFifteenSecondsAndAKeptOneStays) {
+    Start();
+    const std::string stored = FileText(ProfileFile(user));
+    auto& center = Open();
+    MoveSlider(center, 3);  // 800 x 600
+    Press(center, "b16");
+    Press(center, "Button1");
+    const DWORD changed = GetTickCount();
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);
+    ASSERT_NE(host->Question(), nullptr);
+    HWND question = host->Question()->Handle();
+    RECT outer;
+    GetWindowRect(question, &outer);
+    EXPECT_EQ(outer.left, (800 - (outer.right - outer.left)) / 2);  // centred on the new screen
+    EXPECT_EQ(outer.top, (600 - (outer.bottom - outer.top)) / 2);
+    uitest::PumpUntil([] { return false; }, 1500);
+    EXPECT_EQ(Text(*host->Question(), "countdown"), "Reverting in 14 seconds.");
+    Screenshot(*host->Question(), "keep-or-revert");
+
+    // Nobody answers: the screen and the profile come back by themselves.
+    EXPECT_TRUE(uitest::PumpUntil([] { return GetSystemMetrics(SM_CXSCREEN) == 1024; }, 20000));
+    const DWORD waited = GetTickCount() - changed;
+    EXPECT_GE(waited, 14500u);
+    EXPECT_LE(waited, 17500u);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
+    EXPECT_FALSE(IsWindow(question));
+    EXPECT_EQ(FileText(ProfileFile(user)), stored);
+
+    // The display's own 1366 x 768, chosen and kept, switches the screen and stays stored.
+    auto& wide = Open();
+    EXPECT_EQ(SendMessageA(Control(wide, "mainResolution"), TBM_GETRANGEMAX, 0, 0), 14);
+    EXPECT_EQ(Text(wide, "Label18"), "640x480");
+    EXPECT_EQ(Text(wide, "Label19"), "1600x1200");
+    MoveSlider(wide, 10);
+    EXPECT_EQ(Text(wide, "mainResolutionDesc"), "1366x768");
+    Screenshot(wide, "control-center-display-modes");
+    Press(wide, "Button1");
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1366);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
+    ASSERT_NE(host->Question(), nullptr);
+    Press(*host->Question(), "Button1");
+    EXPECT_EQ(host->Question(), nullptr);
+    uitest::PumpUntil([] { return false; }, 1000);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1366);
+    common::IniFile profile(ProfileFile(user));
+    EXPECT_EQ(profile.ReadInteger("Screen", "X", 0), 1366);
+    EXPECT_EQ(profile.ReadInteger("Screen", "Y", 0), 768);
+    EXPECT_EQ(profile.ReadInteger("Screen", "Depth", 0), 32);
+
+    host->Find<ui::TMenuItem>("Exit1").Click();
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
 }
 
 TEST_F(RealDisplay, ScreenshotsOfTheControlCenterAndTheAboutScreen) {

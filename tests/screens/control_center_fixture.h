@@ -55,6 +55,15 @@ protected:
         return rect;
     }
 
+    static DEVMODEA Mode(DWORD width, DWORD height, DWORD depth, DWORD hertz) {
+        DEVMODEA mode{};
+        mode.dmSize = sizeof(mode);
+        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL | DM_DISPLAYFREQUENCY;
+        mode.dmPelsWidth = width, mode.dmPelsHeight = height, mode.dmBitsPerPel = depth;
+        mode.dmDisplayFrequency = hertz;
+        return mode;
+    }
+
     static constexpr const char* kModeProfile = "[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\n";
 };
 

@@ -3,6 +3,7 @@
 #include "control_center_fixture.h"
 
 #include <fstream>
+#include <tuple>
 
 namespace screenstest {
 namespace {
@@ -34,6 +35,76 @@ TEST_F(ControlCenterTest, TheStoredModeSetsTheSliderAndTheDepth) {
         EXPECT_EQ(Text(center, "mainResolutionDesc"), o.text);
         EXPECT_EQ(CheckedDepth(center), o.depth);
     }
+}
+
+struct ListedOpening {
+    const char* profileKeys;
+    int position;
+    const char* text;
+    const char* depth;
+    const char* enabled;  // of b8, b16, b32
+};
+
+TEST_F(ControlCenterTest, TheDisplaysOwnSizesAndDepthsAreOffered) {
+    // Out of order, repeated, too small, or at a depth the screens do not offer, as drivers list them.
+    const std::vector<DEVMODEA> listed = {
+        Mode(1366, 768, 32, 60), Mode(640, 400, 32, 60), Mode(1024, 768, 32, 60), Mode(1920, 1080, 32, 60),
+        Mode(1280, 1024, 24, 60), Mode(1024, 768, 8, 60),  Mode(1366, 768, 16, 60), Mode(800, 600, 32, 75),
+        Mode(1024, 768, 16, 60),  Mode(320, 240, 8, 60),  Mode(1366, 768, 32, 75),
+    };
+    const ListedOpening openings[] = {
+        {"X=1366\r\nY=768\r\nDepth=16\r\n", 3, "1366x768", "b16", "b16 b32"},
+        {"X=1366\r\nY=768\r\nDepth=8\r\n", 3, "1366x768", "b32", "b16 b32"},    // 8 bits not offered: the highest
+        {"X=1280\r\nY=1024\r\nDepth=32\r\n", 3, "1366x768", "b32", "b16 b32"},  // not listed: the nearest
+        {"X=2560\r\nY=1440\r\nDepth=16\r\n", 4, "1920x1080", "b32", "b32"},
+        {"X=640\r\nY=480\r\nDepth=8\r\n", 1, "800x600", "b32", "b32"},
+        {"", 2, "1024x768", "b32", "b8 b16 b32"},  // no stored mode: the screen's own
+    };
+    for (const ListedOpening& o : openings) {
+        SCOPED_TRACE(o.profileKeys);
+        ui::App().Reset();
+        tray::forms = {};
+        services.displayModes = listed;
+        services.currentMode = Mode(1024, 768, 32, 60);
+        auto& center = StartAndOpen(std::string(kModeProfile) + o.profileKeys);
+        EXPECT_EQ(SendMessageA(Control(center, "mainResolution"), TBM_GETRANGEMAX, 0, 0), 4);
+        EXPECT_EQ(Text(center, "Label18"), "800x600");
+        EXPECT_EQ(Text(center, "Label19"), "1920x1080");
+        EXPECT_EQ(Slider(center), o.position);
+        EXPECT_EQ(Text(center, "mainResolutionDesc"), o.text);
+        EXPECT_EQ(CheckedDepth(center), o.depth);
+        std::string enabled;
+        for (const char* name : {"b8", "b16", "b32", "b64"})
+            if (IsWindowEnabled(Control(center, name))) enabled += enabled.empty() ? name : std::string(" ") + name;
+        EXPECT_EQ(enabled, o.enabled);
+    }
+
+    // Choosing 1366 x 768 at 16 bits keeps the screen's 60 Hz, which the display lists for it; the
+    // profile keeps the size and the depth only.
+    auto& center = Open();
+    MoveSlider(center, 3);
+    Press(center, "b16");
+    services.displayCalls.clear();
+    Press(center, "Button1");
+    ASSERT_EQ(services.displayCalls.size(), 2u);
+    for (const auto& call : services.displayCalls) {
+        EXPECT_EQ(call.mode.dmPelsWidth, 1366u);
+        EXPECT_EQ(call.mode.dmFields, static_cast<DWORD>(DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT |
+                                                         DM_DISPLAYFREQUENCY));
+        EXPECT_EQ(call.mode.dmDisplayFrequency, 60u);
+    }
+    EXPECT_EQ(FileText(ProfileFile("JOHN")), std::string(kModeProfile) + "X=1366\r\nY=768\r\nDepth=16\r\n");
+
+    // 800 x 600 comes at 75 Hz only: the system chooses the rate. Its one depth is checked.
+    auto& next = Open();
+    MoveSlider(next, 1);
+    EXPECT_EQ(CheckedDepth(next), "b32");
+    services.displayCalls.clear();
+    Press(next, "Button1");
+    ASSERT_FALSE(services.displayCalls.empty());
+    EXPECT_EQ(services.displayCalls.back().mode.dmPelsWidth, 800u);
+    EXPECT_EQ(services.displayCalls.back().mode.dmFields, static_cast<DWORD>(DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT));
+    EXPECT_EQ(services.displayCalls.back().mode.dmDisplayFrequency, 0u);
 }
 
 TEST_F(ControlCenterTest, TheFirstActivationShowsTheUserAndTheScreenAndLaterOnesChangeNothing) {
@@ -115,6 +186,67 @@ TEST_F(ControlCenterTest, ApplySettingsStoresTheModeInOrderAppliesItAndCloses) {
     EXPECT_EQ(services.displayCalls[1].mode.dmBitsPerPel, 8u);
     EXPECT_EQ(Popups().back(), "Screen resolution was changed successfully.");
     EXPECT_FALSE(center.Visible());
+}
+
+// Keys sent as a user's: to the control with the focus, through the loop and its dialog manager.
+void PressKey(UINT key) {
+    HWND focus = GetFocus();
+    PostMessageA(focus, WM_KEYDOWN, key, 0);
+    PostMessageA(focus, WM_KEYUP, key, 0xC0000000);
+    uitest::PumpUntil([] { return false; }, 100);
+}
+
+TEST_F(ControlCenterTest, AChangeIsAskedAboutAndEscapeOrAnotherChangeRevertsIt) {
+    services.currentMode = Mode(800, 600, 16, 60);
+    const std::string before = std::string(kModeProfile) + "X=800\r\nY=600\r\nDepth=16\r\n";
+    auto& center = StartAndOpen(before);
+    MoveSlider(center, 3);  // 1024 x 768
+    Press(center, "b32");
+    Press(center, "Button1");
+    tray::Tconfirm* question = host->Question();
+    ASSERT_NE(question, nullptr);
+    HWND window = question->Handle();
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(question->Caption(), "Quorvex");
+    EXPECT_EQ(Text(*question, "Label1"), "Keep these display settings?");
+    EXPECT_EQ(Text(*question, "countdown"), "Reverting in 15 seconds.");
+    EXPECT_EQ(Text(*question, "Button1"), "Keep settings");
+    EXPECT_EQ(Text(*question, "Button2"), "Revert");
+    EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(GetFocus(), Control(*question, "Button1"));
+    EXPECT_EQ(GetActiveWindow(), window);
+
+    // Escape answers "Revert": the screen's mode, with its rate, and the profile's come back.
+    services.displayCalls.clear();
+    PressKey(VK_ESCAPE);
+    EXPECT_EQ(host->Question(), nullptr);
+    ASSERT_EQ(services.displayCalls.size(), 1u);
+    const auto& back = services.displayCalls[0];
+    EXPECT_EQ(back.flags, static_cast<DWORD>(CDS_UPDATEREGISTRY));
+    EXPECT_EQ(std::make_tuple(back.mode.dmPelsWidth, back.mode.dmPelsHeight, back.mode.dmBitsPerPel,
+                              back.mode.dmDisplayFrequency),
+              std::make_tuple(800u, 600u, 16u, 60u));
+    EXPECT_EQ(FileText(ProfileFile("JOHN")), before);
+    EXPECT_EQ(Popups().back(), "The new display settings were reverted: the previous ones are back.");
+
+    // A second change while the first is asked about reverts the first before it starts; Enter
+    // keeps the second.
+    auto& first = Open();
+    MoveSlider(first, 3);
+    Press(first, "Button1");
+    auto& second = Open();
+    MoveSlider(second, 5);  // 1600 x 1200
+    Press(second, "b32");
+    services.displayCalls.clear();
+    Press(second, "Button1");
+    ASSERT_EQ(services.displayCalls.size(), 3u);
+    EXPECT_EQ(services.displayCalls[0].mode.dmPelsWidth, 800u);
+    EXPECT_EQ(services.displayCalls[2].mode.dmPelsWidth, 1600u);
+    ASSERT_NE(host->Question(), nullptr);
+    PressKey(VK_RETURN);
+    EXPECT_EQ(host->Question(), nullptr);
+    EXPECT_EQ(services.displayCalls.size(), 3u);
+    EXPECT_EQ(FileText(ProfileFile("JOHN")), std::string(kModeProfile) + "X=1600\r\nY=1200\r\nDepth=32\r\n");
 }
 
 TEST_F(ControlCenterTest, ApplyingUnchangedSettingsWritesThemAgain) {

@@ -139,6 +139,68 @@ TEST_F(WizardTest, ManualModeTestedThenFinishedIsWrittenAndSummarised) {
     EXPECT_EQ(Tested().size(), 1u);  // the wizard never changes the display
 }
 
+DEVMODEA Listed(DWORD width, DWORD height, DWORD depth) {
+    DEVMODEA mode{};
+    mode.dmSize = sizeof(mode);
+    mode.dmPelsWidth = width, mode.dmPelsHeight = height, mode.dmBitsPerPel = depth;
+    return mode;
+}
+
+struct Captions {
+    std::vector<DEVMODEA> listed;
+    const char* shown;  // the visible captions under the slider, left to right
+};
+
+TEST_F(WizardTest, TheDisplaysOwnSizesAreOfferedAndTheTypesMoveToTheNearest) {
+    const Captions rows[] = {
+        {{Listed(800, 600, 32), Listed(1366, 768, 16), Listed(1024, 768, 32)}, "800x600 1024x768 1366x768"},
+        {{Listed(1024, 768, 32), Listed(1366, 768, 32)}, "1024x768 1366x768"},
+        {{Listed(640, 480, 8), Listed(800, 600, 8), Listed(1024, 768, 8), Listed(1280, 720, 8), Listed(1366, 768, 8),
+          Listed(1600, 900, 8), Listed(1920, 1080, 8), Listed(2560, 1440, 8), Listed(3840, 2160, 8)},
+         "640x480 1024x768 1366x768 1920x1080 3840x2160"},
+    };
+    for (const Captions& row : rows) {
+        SCOPED_TRACE(row.shown);
+        ui::App().Reset();
+        tray::forms = {};
+        services.displayModes = row.listed;
+        services.currentMode = Listed(1024, 768, 32);
+        OpenWizard();
+        std::string shown;
+        for (const char* name : {"Label23", "Label24", "Label25", "Label26", "Label27"})
+            if (GetWindowLongA(Window(name), GWL_STYLE) & WS_VISIBLE) shown += (shown.empty() ? "" : " ") + Text(name);
+        EXPECT_EQ(shown, row.shown);
+    }
+
+    // The slider opens at the screen's size; the depths follow the size; "Test" takes both.
+    Click("manual");
+    Click("Button1");
+    EXPECT_EQ(SendMessageA(Window("slider"), TBM_GETRANGEMAX, 0, 0), 9);
+    EXPECT_EQ(SendMessageA(Window("slider"), TBM_GETPOS, 0, 0), 3);
+    EXPECT_EQ(Text("sliderDesc"), "1024x768");
+    EXPECT_TRUE(Checked("b8"));  // 16 bits are not offered: the highest that is
+    EXPECT_FALSE(Enabled("b16"));
+    EXPECT_FALSE(Enabled("b32"));
+    Slide(5);
+    EXPECT_EQ(Text("sliderDesc"), "1366x768");
+    Click("Button2");
+    EXPECT_EQ(Chosen(), Mode(1366, 768, 8));
+    Click("Button3");
+    EXPECT_EQ(Text("konResolution"), "1366x768");
+
+    // Type 1's 640 x 480 is not listed: its search tries the listed size nearest to it.
+    ui::App().Reset();
+    tray::forms = {};
+    services.displayModes = rows[1].listed;
+    Forget();
+    OpenWizard();
+    Click("Button1");
+    Click("typ1");
+    Click("Button6");
+    EXPECT_EQ(Tested(), (std::vector<Mode>{{1024, 768, 32}}));
+    EXPECT_EQ(Text("konResolution"), "1024x768");
+}
+
 TEST_F(WizardTest, AFailedTestReplacesTheChosenModeButNextStepStaysDisabled) {
     OpenWizard();
     Click("manual");

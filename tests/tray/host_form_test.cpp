@@ -2,6 +2,8 @@
 // commands and the end of the program, with scripted system answers.
 #include "tray_test_support.h"
 
+#include "common/display_mode.h"
+
 #include <windows.h>
 
 #include <fstream>
@@ -122,6 +124,25 @@ TEST_F(HostFormTest, AnIncompleteModeAfterTheWizardIsAppliedAsItIs) {
     ASSERT_EQ(services.displayCalls.size(), 1u);
     EXPECT_EQ(services.displayCalls[0].mode.dmPelsHeight, 0u);
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Selected display mode is not supported on this machine."});
+}
+
+TEST_F(HostFormTest, AWizardsModeStillUnconfirmedWhenTheSessionEndsIsNotKept) {
+    services.currentMode = common::DisplayModeRecord(1024, 768, 32);
+    FakeWizard::action = [this] {
+        common::IniFile profile(ProfileFile("JOHN"));
+        profile.WriteInteger("Screen", "X", 800);
+        profile.WriteInteger("Screen", "Y", 600);
+        profile.WriteInteger("Screen", "Depth", 16);
+    };
+    CreateHost();
+    StartUp();
+    ASSERT_NE(host->Question(), nullptr);
+    services.displayCalls.clear();
+    SendMessageA(host->Handle(), WM_QUERYENDSESSION, 0, 0);
+    EXPECT_EQ(host->Question(), nullptr);
+    EXPECT_EQ(FileText(ProfileFile("JOHN")), "[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\n");
+    ASSERT_EQ(services.displayCalls.size(), 1u);  // the natural mode only
+    EXPECT_EQ(Popups(), std::vector<std::string>{"Screen resolution was changed successfully."});
 }
 
 TEST_F(HostFormTest, TheStartUpSequenceRunsOnceAlthoughAMessageBoxIsOpenDuringIt) {

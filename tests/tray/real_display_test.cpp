@@ -75,6 +75,8 @@ TEST_F(RealDisplay, TheFirstStartTakesTheScreensModeAsTheNaturalModeAndExitResto
     CreateHost();
     StartUp();
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);
+    ASSERT_NE(host->Question(), nullptr);
+    SendMessageA(host->Question()->Find("Button1").Handle(), BM_CLICK, 0, 0);  // "Keep settings"
     host->Find<ui::TMenuItem>("Exit1").Click();
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1280);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 1024);
@@ -83,6 +85,37 @@ TEST_F(RealDisplay, TheFirstStartTakesTheScreensModeAsTheNaturalModeAndExitResto
 
     DEVMODEA start = common::DisplayModeRecord(1024, 768, 32);
     EXPECT_EQ(ChangeDisplaySettingsA(&start, CDS_UPDATEREGISTRY), DISP_CHANGE_SUCCESSFUL);
+}
+
+TEST_F(RealDisplay, AFirstModeFromTheWizardThatIsRevertedBringsTheWizardBackAtTheNextStart) {
+    std::string user;
+    ASSERT_TRUE(common::Win32Services().GetUserNameA(user));
+    const std::string profile = ProfileFile(common::AsciiUpper(user));
+    const std::string newUser = "[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\n";
+    WriteProfile(common::AsciiUpper(user), newUser);
+    FakeWizard::action = [&] {
+        common::IniFile chosen(profile);
+        chosen.WriteInteger("Screen", "X", 800);
+        chosen.WriteInteger("Screen", "Y", 600);
+        chosen.WriteInteger("Screen", "Depth", 16);
+    };
+    CreateHost();
+    StartUp();
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);
+    ASSERT_NE(host->Question(), nullptr);
+    SendMessageA(host->Question()->Find("Button2").Handle(), BM_CLICK, 0, 0);  // "Revert"
+    EXPECT_EQ(host->Question(), nullptr);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+    EXPECT_EQ(FileText(profile), newUser);
+
+    host->Find<ui::TMenuItem>("Exit1").Click();
+    ui::App().Reset();
+    tray::forms = {};
+    FakeWizard::action = nullptr;
+    CreateHost();
+    StartUp();
+    EXPECT_EQ(FakeWizard::shows, 1);
+    host->Find<ui::TMenuItem>("Exit1").Click();
 }
 
 }  // namespace

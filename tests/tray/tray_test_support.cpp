@@ -35,6 +35,8 @@ void HostFormTest::SetUp() {
     ui::App().Reset();
     ui::App().SetTitle("Quorvex");
     services.userName = "john";
+    // A display that lists no modes: the screens offer their five fixed sizes unless a test lists some.
+    services.displayModes.emplace();
     FakeWizard::action = nullptr;
     FakeWizard::shows = 0;
     tray::screenFactories.wizard = [](ui::Form& owner) -> ui::Form* {

@@ -1,0 +1,49 @@
+#pragma once
+// The display's own modes, as EnumDisplaySettingsA lists them: the sizes the configuration screens
+// offer, and the record for a change that keeps the screen's refresh rate where it can.
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace common {
+
+// One screen size and the colour depths of 8, 16 and 32 bits the display offers with it.
+struct ScreenSize {
+    int32_t width = 0, height = 0;
+    bool depth8 = false, depth16 = false, depth32 = false;
+
+    bool Offers(int32_t depth) const;
+    // The highest of the depths offered; 0 when none is.
+    int32_t HighestDepth() const;
+    // As the screens show it: "1366x768".
+    std::string Caption() const;
+};
+
+// Every distinct size the display lists at 640 x 480 or more with a depth of 8, 16 or 32 bits,
+// ordered by width, then height. Empty when the system lists none.
+std::vector<ScreenSize> ListedScreenSizes();
+
+// The position in `sizes` (not empty) of the size nearest to width x height; of equally near ones the
+// smaller.
+size_t NearestSize(const std::vector<ScreenSize>& sizes, int32_t width, int32_t height);
+
+// The mode in force; false when the system does not tell it.
+bool CurrentDisplayMode(DEVMODEA& mode);
+
+struct CurrentMode {
+    int32_t width, height, depth;
+};
+// The same as size and depth: physical pixels and the real colour depth (32 on a 32-bit screen),
+// whatever the program's DPI awareness; nothing when the system cannot tell.
+std::optional<CurrentMode> CurrentDisplayMode();
+
+// The record for a change to width x height x depth. The screen's current refresh rate goes along
+// when the display lists it for that mode, so that the change does not make the monitor switch its
+// timing for nothing; otherwise, as for every test, the system chooses.
+DEVMODEA ChangeRecord(int32_t width, int32_t height, int32_t depth);
+
+}  // namespace common
