@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Soak run of the real Quorvex.exe under Wine, driven from outside (soak_driver.cpp): 500 Control
-# Center open/close cycles, 200 About cycles, 300 notification popups, 50 display-mode changes and
-# 20 "TaskbarCreated" broadcasts, sampling windows, GDI/USER objects and memory after every cycle.
-# Reports the growth after the first 20 cycles and plots the curves.
+# Center open/close cycles, 200 About cycles, 300 notification popups (at most three on screen at
+# once), 50 display-mode changes and 20 "TaskbarCreated" broadcasts, sampling windows, GDI/USER
+# objects and memory after every cycle. Reports the growth after the first 20 cycles and plots it.
 #
 # Usage: bench/soak.sh [--quick] [--exe PATH] [--label NAME]
 #   --quick       a tenth of the counts, for a try

@@ -47,6 +47,28 @@ BOOL CALLBACK FindTop(HWND window, LPARAM param) {
     return TRUE;
 }
 
+struct Counted {
+    const char* cls;
+    int count = 0;
+};
+
+BOOL CALLBACK CountOf(HWND window, LPARAM param) {
+    auto* counted = reinterpret_cast<Counted*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char cls[64] = {};
+    GetClassNameA(window, cls, sizeof(cls));
+    if (owner == pid && std::strcmp(cls, counted->cls) == 0) ++counted->count;
+    return TRUE;
+}
+
+// The windows of a class the process has, shown or not.
+int Count(const char* cls) {
+    Counted counted{cls};
+    EnumWindows(CountOf, reinterpret_cast<LPARAM>(&counted));
+    return counted.count;
+}
+
 HWND Top(const char* cls, bool visibleOnly = true) {
     Found found{cls, nullptr, visibleOnly};
     EnumWindows(FindTop, reinterpret_cast<LPARAM>(&found));
@@ -250,6 +272,8 @@ int main(int argc, char** argv) {
     // "Apply settings" with the stored mode (the one the desktop has): a popup each time, which
     // closes itself 2.5 s later; a new Control Center each round.
     for (int i = 1; i <= popups; ++i) {
+        // At most three on screen at once, as when a user applies settings now and then.
+        if (!WaitFor([] { return Count("Tagent") < 3; }, 10000)) Fail("the popups do not close");
         HWND apply = OpenControlCenter();
         CloseAndWait(apply, "Apply settings");
         Sample("popup", i);
