@@ -4,7 +4,24 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BENCH_BUILD="$ROOT/build/bench"
 WORK="${BENCH_WORK:-$ROOT/build/bench-work}"
 
+# Each argument is COMMAND:PACKAGE. Installs the packages whose command is missing (as root, with
+# apt-get); otherwise names them and stops.
+need() {
+    local missing=() pair
+    for pair in "$@"; do command -v "${pair%%:*}" >/dev/null 2>&1 || missing+=("${pair#*:}"); done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "bench: missing: ${missing[*]}" >&2
+    if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null 2>&1; then
+        echo "bench: installing ${missing[*]}" >&2
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null &&
+            return 0
+    fi
+    echo "bench: install them first: apt-get install ${missing[*]}" >&2
+    exit 1
+}
+
 build_bench() {
+    need cmake:cmake ninja:ninja-build clang++:clang
     cmake -S "$ROOT" -B "$BENCH_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=clang \
         -DCMAKE_CXX_COMPILER=clang++ -DQV_SANITIZE=OFF -DQV_FUZZ=OFF >/dev/null
     cmake --build "$BENCH_BUILD" --target archive zatool >/dev/null

@@ -6,6 +6,8 @@
 # deleted after each command's runs. Usage: bench/extract_bench.sh [RUNS] (default 7)
 set -euo pipefail
 . "$(dirname "$0")/common.sh"
+need hyperfine:hyperfine zip:zip unzip:unzip bsdtar:libarchive-tools 7z:p7zip-full python3:python3
+[ "${WINE:-1}" = 0 ] || need wine:wine i686-w64-mingw32-g++-win32:g++-mingw-w64-i686-win32 Xvfb:xvfb
 runs=${1:-7}
 archives=${ARCHIVES:-release.zip deflate100.zip stored100.zip}
 build_bench

@@ -2,7 +2,8 @@
 # Runs the archive fuzzer (native build) for a while over a generated seed corpus and reports
 # executions and findings. Not part of CI. Usage: bench/fuzz_archive.sh [SECONDS] (default 600).
 set -euo pipefail
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/common.sh"
+need cmake:cmake ninja:ninja-build clang++:clang python3:python3
 seconds=${1:-600}
 cd "$ROOT"
 cmake --preset native >/dev/null

@@ -6,7 +6,10 @@
 # Usage: bench/http_download.sh [ROUNDS]      (root; builds the Windows tree first)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/common.sh"
 . "$here/../scripts/lib.sh"
+need curl:curl python3:python3 unshare:util-linux ip:iproute2 wine:wine Xvfb:xvfb \
+    i686-w64-mingw32-g++-win32:g++-mingw-w64-i686-win32
 
 if [ "${1:-}" != --inner ]; then
     rounds=${1:-5}

@@ -3,7 +3,9 @@
 # once the splash has gone, and the wake-ups of the idle process over a minute.
 # Usage: bench/quorvex-startup.sh   (after scripts/test or scripts/run has built build/dist)
 set -euo pipefail
+. "$(dirname "$0")/common.sh"
 . "$(dirname "$0")/../scripts/lib.sh"
+need wine:wine Xvfb:xvfb pgrep:procps i686-w64-mingw32-g++-win32:g++-mingw-w64-i686-win32
 dist="$BUILD/dist"
 [ -f "$dist/Quorvex.exe" ] || { echo "build first: scripts/run or scripts/test" >&2; exit 1; }
 work=$(mktemp -d)

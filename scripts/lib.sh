@@ -44,9 +44,38 @@ start_xvfb() {
 start_wine() {
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
+    clear_autostart
     # The daemons must not inherit the prefix lock (fd 9), or it would outlive this run.
     wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
     wine wineboot </dev/null >/dev/null 2>&1 9>&- || true
+}
+
+# Every new Wine session starts the programs named in the prefix's Run keys. A Quorvex that
+# scripts/run started (or a test program killed before its clean-up) registered itself there, and
+# would come back holding the single-instance mutex. While no wineserver runs, the values that start
+# a program from the Unix file system (drive Z:) are taken out; Wine's own entries stay.
+clear_autostart() {
+    local reg
+    for reg in "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg"; do
+        [ -f "$reg" ] || continue
+        python3 - "$reg" <<'PY'
+import re, sys
+path = sys.argv[1]
+lines = open(path, encoding="utf-8", errors="surrogateescape", newline="").read().split("\n")
+run_key = re.compile(r'^\[.*\\\\CurrentVersion\\\\Run(Once|Services|ServicesOnce)?\]', re.I)
+program_value = re.compile(r'^(".*"|@)=(str\([0-9]\):)?"(\\")?[Zz]:\\\\')
+kept, in_run, changed = [], False, False
+for line in lines:
+    if line.startswith("["):
+        in_run = bool(run_key.match(line))
+    elif in_run and program_value.match(line):
+        changed = True
+        continue
+    kept.append(line)
+if changed:
+    open(path, "w", encoding="utf-8", errors="surrogateescape", newline="").write("\n".join(kept))
+PY
+    done
 }
 
 # One Wine session per prefix at a time: runs that share this checkout's prefix wait for each other

@@ -19,6 +19,7 @@ const ui::FormSpec Tabout::kForm = {
     .position = ui::FormPosition::ScreenCenter,
     .font = {"Tahoma", -11, false, ui::Rgb(0x35, 0x38, 0x5E)},
     .onActivate = ui::Do(&Tabout::FormActivate),
+    .onClose = ui::Do(&Tabout::FormClose),
 };
 
 const ui::ControlSpec Tabout::kLayout[] = {
@@ -42,7 +43,14 @@ const ui::ControlSpec Tabout::kLayout[] = {
     ui::Button("Button1", {344, 312, 75, 25}, "I agree").OnClick(&Tabout::Button1Click),
 };
 
-Tabout::Tabout(ui::Form* owner) : ui::Form(owner, kForm, kLayout) {}
+Tabout::Tabout(ui::Form* owner) : ui::Form(owner, kForm, kLayout) {
+    tray::WindowMade(tray::forms.about, tray::forms.abouts, *this);
+}
+
+Tabout::~Tabout() { tray::WindowGone(tray::forms.about, tray::forms.abouts, *this); }
+
+// A closed About screen is gone: "About" makes a new one.
+void Tabout::FormClose(ui::CloseAction& action) { action = ui::CloseAction::Free; }
 
 // Every activation: the host form sets the version only once its start-up sequence has run.
 void Tabout::FormActivate() { Find("wersja").SetText(tray::forms.resolution->VersionText()); }

@@ -7,8 +7,10 @@ namespace screens {
 class Tabout : public ui::Form {
 public:
     explicit Tabout(ui::Form* owner);
+    ~Tabout() override;
 
     void FormActivate();
+    void FormClose(ui::CloseAction& action);
     void Button1Click();
 
     static const ui::FormSpec kForm;

@@ -60,6 +60,7 @@ const ui::FormSpec Tmain::kForm = {
     .font = {"Tahoma", -11, false, ui::Rgb(0x34, 0x3C, 0x56)},
     .snapBuffer = 25,
     .onActivate = ui::Do(&Tmain::FormActivate),
+    .onClose = ui::Do(&Tmain::FormClose),
 };
 
 const ui::ControlSpec Tmain::kLayout[] = {
@@ -109,7 +110,14 @@ const ui::ControlSpec Tmain::kLayout[] = {
         .OnClick(&Tmain::Button2Click),
 };
 
-Tmain::Tmain(ui::Form* owner) : ui::Form(owner, kForm, kLayout), sizes_(FixedSizes()) {}
+Tmain::Tmain(ui::Form* owner) : ui::Form(owner, kForm, kLayout), sizes_(FixedSizes()) {
+    tray::WindowMade(tray::forms.main, tray::forms.controlCenters, *this);
+}
+
+Tmain::~Tmain() { tray::WindowGone(tray::forms.main, tray::forms.controlCenters, *this); }
+
+// A closed Control Center is gone: every "Open Control Center" makes a new one.
+void Tmain::FormClose(ui::CloseAction& action) { action = ui::CloseAction::Free; }
 
 void Tmain::FormActivate() {
     // Message boxes of the steps below re-activate the window: the flag goes first.
@@ -201,10 +209,7 @@ void Tmain::Button3Click() {
     common::Services().ShellExecuteA(Handle(), "open", readme.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void Tmain::Button4Click() {
-    tray::forms.about = CreateOwned<Tabout>();
-    tray::forms.about->Show();
-}
+void Tmain::Button4Click() { CreateOwned<Tabout>()->Show(); }
 
 void Tmain::Button2Click() { Close(); }
 

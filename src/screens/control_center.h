@@ -11,8 +11,10 @@ namespace screens {
 class Tmain : public ui::Form {
 public:
     explicit Tmain(ui::Form* owner);
+    ~Tmain() override;
 
     void FormActivate();
+    void FormClose(ui::CloseAction& action);
     void mainResolutionChange();
     void Button1Click();
     void Button5Click();

@@ -21,6 +21,16 @@ namespace tray {
 FormReferences forms;
 ScreenFactories screenFactories;
 
+void WindowMade(ui::Form*& current, std::vector<ui::Form*>& made, ui::Form& window) {
+    made.push_back(&window);
+    current = &window;
+}
+
+void WindowGone(ui::Form*& current, std::vector<ui::Form*>& made, ui::Form& window) {
+    std::erase(made, &window);
+    if (current == &window) current = made.empty() ? nullptr : made.back();
+}
+
 namespace {
 HICON ProgramIcon() { return LoadIconA(GetModuleHandleA(nullptr), "MAINICON"); }
 }  // namespace
@@ -164,12 +174,17 @@ void Tresolution::Timer1Timer() {
     Find<desktop::TdskTrayIcon>("tray").HideApplication();
 }
 
-void Tresolution::Open1Click() {
-    forms.main = screenFactories.controlCenter(*this);
-    forms.main->Show();
-}
+void Tresolution::Open1Click() { screenFactories.controlCenter(*this)->Show(); }
 
-void Tresolution::Help1Click() { forms.main->Find<ui::TButton>("Button3").Click(); }
+// As the current Control Center's "Help" does; with none open the manual opens over this form.
+void Tresolution::Help1Click() {
+    if (forms.main) {
+        forms.main->Find<ui::TButton>("Button3").Click();
+        return;
+    }
+    const std::string readme = common::ProgramDirectory() + "readme.txt";
+    common::Services().ShellExecuteA(Handle(), "open", readme.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
 
 void Tresolution::Whatisthisprogramfor1Click() { Find<desktop::TdskTrayIcon>("tray").ShowBalloon(); }
 
@@ -181,10 +196,7 @@ void Tresolution::Searchforupdates1Click() {
 
 void Tresolution::Exit1Click() { Close(); }
 
-void Tresolution::About1Click() {
-    forms.about = screenFactories.about(*this);
-    forms.about->Show();
-}
+void Tresolution::About1Click() { screenFactories.about(*this)->Show(); }
 
 // A mode still unconfirmed at the end does not stay in the profile; the natural mode follows anyway.
 void Tresolution::FormClose(ui::CloseAction&) {

@@ -2,7 +2,6 @@
 #include "screens/about.h"
 #include "screens/control_center.h"
 #include "screens/wizard.h"
-#include "tray/agent_form.h"
 #include "tray/forms.h"
 #include "tray/host_form.h"
 #include "ui/application.h"
@@ -16,19 +15,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     ui::Application& app = ui::App();
     app.Initialize();
     app.SetTitle("Quorvex");
+    // Only the host form lives from the start: the other windows are made when a command or the
+    // start-up sequence needs them, and go when they close.
     app.CreateForm(forms.resolution);
-    ::screens::Tmain* controlCenter = nullptr;
-    app.CreateForm(controlCenter);
-    forms.main = controlCenter;
-    Tagent* agent = nullptr;
-    app.CreateForm(agent);
-    forms.agent = agent;
-    ::screens::Twizard* wizard = nullptr;
-    app.CreateForm(wizard);
-    forms.wizard = wizard;
-    ::screens::Tabout* about = nullptr;
-    app.CreateForm(about);
-    forms.about = about;
     app.Run();
     app.DestroyForms();
     return 0;

@@ -4,6 +4,12 @@
 #include "ui/form.h"
 
 #include <commctrl.h>
+#include <zlib.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
 
 namespace ui {
 
@@ -282,13 +288,46 @@ void TNotebook::SetActivePage(const std::string& page) {
 
 // ---- TImage ----
 
-TImage::TImage(Form& owner, const ControlSpec& row) : Component(owner, row.name), spec_(row) {
-    if (row.resource)
-        bitmap_.Reset(LoadImageA(GetModuleHandleA(nullptr), row.resource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+HBITMAP LoadPicture(const char* resource) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceA(module, resource, MAKEINTRESOURCEA(10));  // RT_RCDATA
+    if (!found) return nullptr;
+    const DWORD size = SizeofResource(module, found);
+    const auto* packed = static_cast<const unsigned char*>(LockResource(LoadResource(module, found)));
+    if (!packed || size < 4) return nullptr;
+    const uint32_t length = packed[0] | packed[1] << 8 | packed[2] << 16 | static_cast<uint32_t>(packed[3]) << 24;
+    if (length < sizeof(BITMAPINFOHEADER) || length > (64u << 20)) return nullptr;
+    std::vector<unsigned char> dib(length);
+    uLongf unpacked = length;
+    if (uncompress(dib.data(), &unpacked, packed + 4, size - 4) != Z_OK || unpacked != length) return nullptr;
+
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, dib.data(), sizeof(header));
+    if (header.biSize < sizeof(header) || header.biSize > length || header.biCompression != BI_RGB ||
+        header.biWidth <= 0 || header.biHeight == 0 || header.biWidth > 16384 || std::abs(header.biHeight) > 16384)
+        return nullptr;
+    const size_t colours = header.biClrUsed ? header.biClrUsed : header.biBitCount <= 8 ? 1u << header.biBitCount : 0;
+    const size_t offset = header.biSize + colours * sizeof(RGBQUAD);
+    const size_t stride = (static_cast<size_t>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
+    const size_t bitsSize = stride * static_cast<size_t>(std::abs(header.biHeight));
+    if (colours > 256 || offset + bitsSize > length) return nullptr;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(dib.data()), DIB_RGB_COLORS, &bits,
+                                      nullptr, 0);
+    if (!bitmap) return nullptr;
+    std::memcpy(bits, dib.data() + offset, bitsSize);
+    return bitmap;
+}
+
+TImage::TImage(Form& owner, const ControlSpec& row) : Component(owner, row.name), spec_(row) {}
+
+HBITMAP TImage::Bitmap() const {
+    if (!bitmap_ && spec_.resource) bitmap_.Reset(LoadPicture(spec_.resource));
+    return static_cast<HBITMAP>(bitmap_.Get());
 }
 
 void TImage::Draw(HDC dc, double scale) const {
-    if (!bitmap_) return;
+    if (!Bitmap()) return;
     BITMAP info{};
     GetObjectA(bitmap_.Get(), sizeof(info), &info);
     const int left = static_cast<int>(spec_.bounds.left * scale), top = static_cast<int>(spec_.bounds.top * scale);

@@ -155,15 +155,21 @@ public:
 
 // A bitmap resource drawn into the form's background, centred or from the top-left corner and
 // cut at the edges. It has no window of its own: labels above it stay transparent.
+// A picture of the program's resources (packed by res/art/pack-bitmap.py) as a DIB section, or
+// nullptr when there is none by that name or it is damaged. The caller deletes it.
+HBITMAP LoadPicture(const char* resource);
+
+// The picture is unpacked when the form first paints it and given up while the form is hidden.
 class TImage : public Component {
 public:
     TImage(Form& owner, const ControlSpec& row);
     void Draw(HDC dc, double scale) const;
-    HBITMAP Bitmap() const { return static_cast<HBITMAP>(bitmap_.Get()); }
+    HBITMAP Bitmap() const;
+    void Unload() const { bitmap_.Reset(); }
 
 private:
     const ControlSpec& spec_;
-    GdiObject bitmap_;
+    mutable GdiObject bitmap_;
 };
 
 }  // namespace ui

@@ -89,7 +89,8 @@ protected:
 
 // Hint windows take the application's colour only without visual styles; uxtheme may be missing.
 void UnthemeHintWindow(HWND window) {
-    HMODULE uxtheme = LoadLibraryA("uxtheme.dll");
+    // Loaded once for the process: every form with hints comes here.
+    static HMODULE uxtheme = LoadLibraryA("uxtheme.dll");
     if (!uxtheme) return;
     using SetThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
     auto setTheme = reinterpret_cast<SetThemeFn>(reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme")));
@@ -107,9 +108,14 @@ Form::~Form() {
         owned_.pop_back();
     }
     hintWindow_.Reset();
+    // A window still on screen hides first, so the activation moves on while the form is whole;
+    // then the form stops seeing messages.
+    if (window_) {
+        if (Visible()) ShowWindow(window_.Get(), SW_HIDE);
+        SetWindowLongPtrA(window_.Get(), GWLP_USERDATA, 0);
+    }
     // Components go in reverse order of creation, controls before the window that holds them.
     while (!components_.empty()) components_.pop_back();
-    if (window_) SetWindowLongPtrA(window_.Get(), GWLP_USERDATA, 0);
     window_.Reset();
     App().UnregisterForm(this);
     App().UpdateTaskbarButton();
@@ -613,9 +619,10 @@ LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam) App().Terminate();
         return 0;
     case kReleaseMessage:
-        if (owner_)
+        if (owner_) {
+            HandOverOpenWindows(*owner_);
             owner_->ReleaseOwned(this);
-        else
+        } else
             App().ReleaseForm(this);
         return 0;  // `this` is gone
     }
@@ -672,6 +679,11 @@ void Form::Hide() {
     if (!window_) return;
     ShowWindow(window_.Get(), SW_HIDE);
     App().UpdateTaskbarButton();
+    // A hidden form keeps no pictures: they are made again when it next paints.
+    background_.Reset();
+    backgroundBitmap_.Reset();
+    for (Component* component : order_)
+        if (auto* picture = dynamic_cast<TImage*>(component)) picture->Unload();
 }
 
 bool Form::Visible() const { return window_ && (GetWindowLongA(window_.Get(), GWL_STYLE) & WS_VISIBLE) != 0; }
@@ -696,6 +708,7 @@ void Form::Close() {
         Hide();
         break;
     case CloseAction::Free:
+        Hide();
         Release();
         break;
     case CloseAction::Minimize:
@@ -737,6 +750,20 @@ void Form::Release() {
     if (releasing_) return;
     releasing_ = true;
     PostMessageA(window_.Get(), kReleaseMessage, 0, 0);
+}
+
+void Form::HandOverOpenWindows(Form& heir) {
+    for (auto it = owned_.begin(); it != owned_.end();) {
+        Form& form = **it;
+        if (!form.Visible()) {
+            ++it;
+            continue;
+        }
+        form.owner_ = &heir;
+        SetWindowLongPtrA(form.Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(heir.Handle()));
+        heir.owned_.push_back(std::move(*it));
+        it = owned_.erase(it);
+    }
 }
 
 void Form::ReleaseOwned(Form* form) {

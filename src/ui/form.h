@@ -40,7 +40,8 @@ public:
     int ShowModal();
     int ModalResult() const { return modalResult_; }
     void SetModalResult(int result) { modalResult_ = result; }
-    // Destroys the form once the current handler has returned.
+    // Destroys the form once the current handler has returned; the windows it owns that are still
+    // on screen pass to its owner.
     void Release();
     void BringToFront();
 
@@ -86,6 +87,8 @@ public:
     Color ColorFor(const ControlSpec& row) const;
     void RunHandler(Handler handler);
     void ReleaseOwned(Form* form);
+    // The windows this form owns that are on screen go to `heir`, so they outlive this form.
+    void HandOverOpenWindows(Form& heir);
 
 protected:
     // The window procedure; a form that needs to see messages first overrides it and calls this

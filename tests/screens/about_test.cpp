@@ -44,10 +44,14 @@ TEST_F(AboutTest, ItHasNoCloseBoxAndIAgreeHidesThatWindow) {
     EXPECT_FALSE(style & (WS_SYSMENU | WS_THICKFRAME));
 
     Press(first, "Button1");
-    EXPECT_FALSE(first.Visible());
+    ui::App().ProcessMessages();
+    EXPECT_EQ(tray::forms.about, &second);
     EXPECT_TRUE(second.Visible());
+    HWND secondWindow = second.Handle();
     Press(second, "Button1");
-    EXPECT_FALSE(second.Visible());
+    ui::App().ProcessMessages();
+    EXPECT_FALSE(IsWindow(secondWindow));
+    EXPECT_EQ(tray::forms.about, nullptr);
 }
 
 }  // namespace

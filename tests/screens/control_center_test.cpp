@@ -120,7 +120,7 @@ TEST_F(ControlCenterTest, TheFirstActivationShowsTheUserAndTheScreenAndLaterOnes
     services.deviceCaps[COLORRES] = 24;
     WriteProfile("JOHN", std::string(kModeProfile) + "X=800\r\nY=600\r\nDepth=8\r\n");
     CreateHost();
-    auto& first = *static_cast<screens::Tmain*>(tray::forms.main);
+    auto& first = *static_cast<screens::Tmain*>(tray::screenFactories.controlCenter(*host));
     EXPECT_EQ(Text(first, "mainUser"), "Gathering information...");
     EXPECT_EQ(Text(first, "mainX"), "Gathering info...");
     EXPECT_EQ(Text(first, "mainResolutionDesc"), "None. Use slider.");
@@ -173,6 +173,7 @@ TEST_F(ControlCenterTest, TheSliderNamesItsPosition) {
 
 TEST_F(ControlCenterTest, ApplySettingsStoresTheModeInOrderAppliesItAndCloses) {
     auto& center = StartAndOpen(kModeProfile);  // the wizard left no mode
+    HWND window = center.Handle();
     MoveSlider(center, 2);
     Press(center, "b8");
     services.displayCalls.clear();
@@ -185,7 +186,9 @@ TEST_F(ControlCenterTest, ApplySettingsStoresTheModeInOrderAppliesItAndCloses) {
     EXPECT_EQ(services.displayCalls[1].mode.dmPelsHeight, 600u);
     EXPECT_EQ(services.displayCalls[1].mode.dmBitsPerPel, 8u);
     EXPECT_EQ(Popups().back(), "Screen resolution was changed successfully.");
-    EXPECT_FALSE(center.Visible());
+    EXPECT_FALSE(IsWindowVisible(window));
+    ui::App().ProcessMessages();
+    EXPECT_FALSE(IsWindow(window));
 }
 
 // Keys sent as a user's: to the control with the focus, through the loop and its dialog manager.
@@ -260,12 +263,13 @@ TEST_F(ControlCenterTest, ApplyingUnchangedSettingsWritesThemAgain) {
 
 TEST_F(ControlCenterTest, AFailedDisplayChangeKeepsTheNewModeAndClosesAllTheSame) {
     auto& center = StartAndOpen(std::string(kModeProfile) + "X=800\r\nY=600\r\nDepth=16\r\n");
+    HWND window = center.Handle();
     MoveSlider(center, 5);
     services.displayAnswers = {DISP_CHANGE_BADMODE};
     Press(center, "Button1");
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Selected display mode is not supported on this machine."});
     EXPECT_EQ(common::IniFile(ProfileFile("JOHN")).ReadInteger("Screen", "X", 0), 1600);
-    EXPECT_FALSE(center.Visible());
+    EXPECT_FALSE(IsWindowVisible(window));
 }
 
 TEST_F(ControlCenterTest, SixtyFourBitsCanNeverBeChosen) {
@@ -319,18 +323,35 @@ TEST_F(ControlCenterTest, AUsersFolderThatCannotBeMadeStopsTheActivation) {
     EXPECT_TRUE(center.Visible());
 }
 
-TEST_F(ControlCenterTest, EachWindowsCloseButtonsHideThatWindow) {
+// A closed Control Center is destroyed; the current one is then the newest still open, or none.
+TEST_F(ControlCenterTest, EachWindowsCloseButtonsCloseThatWindowForGood) {
     auto& first = StartAndOpen(kModeProfile);
+    HWND firstWindow = first.Handle();
     auto& second = Open();
     ASSERT_NE(&first, &second);
     Press(first, "Button2");
-    EXPECT_FALSE(first.Visible());
+    EXPECT_FALSE(IsWindowVisible(firstWindow));
+    ui::App().ProcessMessages();
+    EXPECT_FALSE(IsWindow(firstWindow));
+    EXPECT_EQ(tray::forms.main, &second);
     EXPECT_TRUE(second.Visible());
 
-    Open();
-    Press(second, "Button1");
-    EXPECT_FALSE(second.Visible());
-    EXPECT_TRUE(tray::forms.main->Visible());
+    auto& third = Open();
+    HWND thirdWindow = third.Handle();
+    Press(third, "Button1");
+    ui::App().ProcessMessages();
+    EXPECT_FALSE(IsWindow(thirdWindow));
+    EXPECT_EQ(tray::forms.main, &second);
+    EXPECT_EQ(tray::forms.controlCenters, std::vector<ui::Form*>{&second});
+
+    Press(second, "Button2");
+    ui::App().ProcessMessages();
+    EXPECT_EQ(tray::forms.main, nullptr);
+    EXPECT_TRUE(tray::forms.controlCenters.empty());
+    services.shellCalls.clear();
+    host->Find<ui::TMenuItem>("Help1").Click();  // with none open the manual still opens
+    ASSERT_EQ(services.shellCalls.size(), 1u);
+    EXPECT_EQ(services.shellCalls[0].file, Dir() + "readme.txt");
 }
 
 TEST_F(ControlCenterTest, HelpOpensTheReadmeOwnedByThisWindow) {
@@ -356,9 +377,23 @@ TEST_F(ControlCenterTest, AboutOpensANewAboutScreenOwnedByThisWindowEachTime) {
     EXPECT_EQ(GetWindow(first->Handle(), GW_OWNER), center.Handle());
     EXPECT_EQ(first->Find("wersja").Text(), "2.0");
     Press(center, "Button4");
-    EXPECT_NE(tray::forms.about, first);
+    ui::Form* second = tray::forms.about;
+    EXPECT_NE(second, first);
     EXPECT_TRUE(first->Visible());
-    EXPECT_TRUE(tray::forms.about->Visible());
+    EXPECT_TRUE(second->Visible());
+
+    // The Control Center closes: its About screens stay open, now owned by the host form.
+    Press(center, "Button2");
+    ui::App().ProcessMessages();
+    EXPECT_EQ(tray::forms.main, nullptr);
+    EXPECT_EQ(tray::forms.about, second);
+    EXPECT_TRUE(first->Visible());
+    EXPECT_EQ(GetWindow(second->Handle(), GW_OWNER), host->Handle());
+    HWND secondWindow = second->Handle();
+    Press(*second, "Button1");
+    ui::App().ProcessMessages();
+    EXPECT_FALSE(IsWindow(secondWindow));
+    EXPECT_EQ(tray::forms.about, first);
 }
 
 TEST_F(ControlCenterTest, CheckForUpdatesStartsFetchwellAndEndsInTheNaturalMode) {

@@ -333,14 +333,17 @@ TEST_F(HostFormTest, CheckForUpdatesStartsFetchwellRestoresTheModeAndEnds) {
 
 TEST_F(HostFormTest, MenuCommandsOpenWindowsAndHelpWorksBeforeAnyControlCenter) {
     CreateHost();
-    ui::Form* first = tray::forms.main;
+    EXPECT_EQ(tray::forms.main, nullptr);
     host->Find<ui::TMenuItem>("Help1").Click();
     ASSERT_EQ(services.shellCalls.size(), 1u);
     EXPECT_EQ(services.shellCalls[0].file, Dir() + "readme.txt");
-    EXPECT_EQ(services.shellCalls[0].owner, first->Handle());
+    EXPECT_EQ(services.shellCalls[0].owner, host->Handle());
 
     host->Find<ui::TMenuItem>("Open1").Click();
     ui::Form* second = tray::forms.main;
+    host->Find<ui::TMenuItem>("Help1").Click();
+    ASSERT_EQ(services.shellCalls.size(), 2u);
+    EXPECT_EQ(services.shellCalls[1].owner, second->Handle());
     host->Find<ui::TMenuItem>("Open1").Click();
     EXPECT_NE(tray::forms.main, second);
     EXPECT_TRUE(second->Visible());

@@ -83,9 +83,6 @@ void HostFormTest::LeaveInstanceMutex() {
 void HostFormTest::CreateHost() {
     ui::App().CreateForm(tray::forms.resolution);
     host = tray::forms.resolution;
-    screens::Tmain* controlCenter = nullptr;
-    ui::App().CreateForm(controlCenter);
-    tray::forms.main = controlCenter;
 }
 
 void HostFormTest::WriteProfile(const std::string& upperName, const std::string& text) {

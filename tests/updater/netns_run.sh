@@ -37,8 +37,20 @@ for _ in $(seq 1 200); do
     sleep 0.05
 done
 
-# A private /tmp: Xvfb's and the wineserver's sockets in here are ours alone.
+# A private /tmp: Xvfb's and the wineserver's sockets in here are ours alone. A checkout or build
+# folder that lives under /tmp is bound back into it at the same path, from the /tmp we leave (fd 8).
+exec 8</tmp
 mount -t tmpfs -o size=1g tmpfs /tmp
+for kept in "$ROOT" "$BUILD"; do
+    case "$kept" in
+    /tmp/*)
+        [ -d "/tmp/${kept#/tmp/}" ] && continue
+        mkdir -p "$kept"
+        mount --no-canonicalize --bind "/proc/self/fd/8/${kept#/tmp/}" "$kept" || exit 1
+        ;;
+    esac
+done
+exec 8<&-
 printf '127.0.0.1 localhost updates.quorvex.test update.quorvex.example\n' > /tmp/hosts
 mount --bind /tmp/hosts /etc/hosts
 
