@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Extraction speed of a split archive against the joined one: the release-like tree (about
-# 150 MB in 1,500 files) zipped once whole and once with zip -s into 20 MB volumes
+# 150 MB in 1,500 files) zipped once whole and once with zip -s into 8 MB volumes
 # (release.z01, ...), both extracted by zatool (native, optimised). Medians of hyperfine runs;
 # old output is moved aside before each run. Usage: bench/split_extract_bench.sh [RUNS] (default 7)
 set -euo pipefail
@@ -14,13 +14,13 @@ mkdir -p "$WORK/split"
 cd "$WORK"
 if [ ! -f joined.zip ] || [ ! -f split/release.zip ]; then
     rm -rf split-src joined.zip split/* && python3 "$ROOT/bench/make_release_tree.py" split-src
-    (cd split-src && zip -q -r -X ../joined.zip . && zip -q -r -X -s 20m ../split/release.zip .)
+    (cd split-src && zip -q -r -X ../joined.zip . && zip -q -r -X -s 8m ../split/release.zip .)
     rm -rf split-src
 fi
 echo "split into $(ls split | wc -l) volumes"
 zatool="$BENCH_BUILD/tests/archive/zatool"
 prepare='mkdir -p trash && if [ -d out ]; then mv out trash/$(date +%s%N); fi && mkdir out && sync'
-hyperfine -N --runs "$runs" --prepare "sh -c '$prepare'" --cleanup "rm -rf trash" --export-json result-split.json \
+hyperfine -N --warmup 1 --runs "$runs" --prepare "sh -c '$prepare'" --cleanup "rm -rf trash" --export-json result-split.json \
     -n "joined" "$zatool x --no-flush $WORK/joined.zip $WORK/out" \
     -n "split" "$zatool x --no-flush $WORK/split/release.zip $WORK/out" >/dev/null
 python3 - result-split.json joined.zip <<'PY'

@@ -65,7 +65,8 @@ std::string Format(const char* pattern, const std::vector<std::string>& args) {
 
 // The port number of a COM or LPT device: "1" to "9", or the superscript digits one, two and
 // three, which Windows takes for devices too. They arrive as the ANSI bytes of code page 1252
-// (what OEM 0xFB and 0xFD become) or, from names kept in UTF-8, as their two-byte sequences.
+// (what OEM bytes such as 0xFD of code page 437 become) or, from names kept in UTF-8, as their
+// two-byte sequences.
 // Other code pages put other letters at 0xB2, 0xB3 and 0xB9: such names are refused too, which
 // costs nothing but an odd file name.
 bool IsDeviceDigit(const std::string& digit) {
