@@ -33,6 +33,34 @@ def archive(entries, compression=zipfile.ZIP_DEFLATED, comment=b"", zip64=False)
     return out.getvalue()
 
 
+VOLUME_MARK = b"\n--volume--\n"
+
+
+def split(whole, volume_size):
+    """A single-file archive cut into volumes of `volume_size` bytes, as a split archive: the
+    split signature in front, every offset taken on the volume it falls in; the end record stays
+    whole in the last volume. Returns the volumes."""
+    import struct
+    end = whole.rindex(b"PK\x05\x06")
+    count, cd_size, cd_offset = struct.unpack_from("<HII", whole, end + 10)
+    logical = bytearray(b"PK\x07\x08" + whole)
+    place = lambda offset: divmod(offset + 4, volume_size)
+    at = cd_offset + 4
+    for _ in range(count):
+        local = struct.unpack_from("<I", logical, at + 42)[0]
+        disk, offset = place(local)
+        struct.pack_into("<H", logical, at + 34, disk)
+        struct.pack_into("<I", logical, at + 42, offset)
+        n, m, k = struct.unpack_from("<HHH", logical, at + 28)
+        at += 46 + n + m + k
+    cuts = list(range(volume_size, end + 4, volume_size))
+    last = len(cuts)
+    cd_disk, cd_at = place(cd_offset)
+    struct.pack_into("<HHHHII", logical, end + 4 + 4, last, cd_disk, count, count, cd_size, cd_at)
+    bounds = [0] + cuts + [len(logical)]
+    return [bytes(logical[a:b]) for a, b in zip(bounds, bounds[1:])]
+
+
 def main(folder):
     os.makedirs(folder, exist_ok=True)
     text = b"The quick brown fox jumps over the lazy dog.\n" * 20
@@ -45,6 +73,12 @@ def main(folder):
         "stub-in-front.zip": b"MZ" + bytes(200) + archive([("a.txt", text)]),
         "empty.zip": archive([]),
     }
+    # Multi-volume inputs: the volumes joined by the mark, then the option byte (4: volumes;
+    # 8 more: the second volume missing).
+    spread = archive([("a.txt", text), ("dir/", b""), ("dir/b.bin", bytes(range(256)) * 2)], zipfile.ZIP_STORED)
+    seeds["split-stored-entries-across-volumes"] = VOLUME_MARK.join(split(spread, 300)) + b"\x04"
+    seeds["split-deflated-directory-on-last-volume"] = VOLUME_MARK.join(split(archive([("a.txt", text * 4)]), 128)) + b"\x04"
+    seeds["split-second-volume-missing"] = VOLUME_MARK.join(split(spread, 300)) + b"\x0c"
     raw = Unseekable()
     with zipfile.ZipFile(raw, "w", zipfile.ZIP_DEFLATED) as z:
         with z.open("described.txt", "w") as f:

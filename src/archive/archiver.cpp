@@ -63,7 +63,58 @@ std::string Format(const char* pattern, const std::vector<std::string>& args) {
     return out;
 }
 
+// The port number of a COM or LPT device: "1" to "9", or the superscript digits one, two and
+// three, which Windows takes for devices too. They arrive as the ANSI bytes of code page 1252
+// (what OEM bytes such as 0xFD of code page 437 become) or, from names kept in UTF-8, as their
+// two-byte sequences.
+// Other code pages put other letters at 0xB2, 0xB3 and 0xB9: such names are refused too, which
+// costs nothing but an odd file name.
+bool IsDeviceDigit(const std::string& digit) {
+    if (digit.size() == 1) {
+        const unsigned char c = static_cast<unsigned char>(digit[0]);
+        return (c >= '1' && c <= '9') || c == 0xB2 || c == 0xB3 || c == 0xB9;
+    }
+    return digit == "\xC2\xB2" || digit == "\xC2\xB3" || digit == "\xC2\xB9";
+}
+
+std::string WithBackslashes(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+// The disk that holds the end record, counted from 0: its own field, or the Zip64 locator's
+// count of disks when that field overflowed.
+uint32_t LastDiskOf(Stream& stream, int64_t endRecordPosition, const TEndRecord& record) {
+    if (record.DiskNumber != 0xFFFF || endRecordPosition < static_cast<int64_t>(kZip64LocatorSize))
+        return record.DiskNumber;
+    unsigned char locator[kZip64LocatorSize];
+    stream.Seek(endRecordPosition - static_cast<int64_t>(kZip64LocatorSize));
+    if (stream.Read(locator, sizeof(locator)) != sizeof(locator) || Get32(locator) != kZip64LocatorSignature)
+        return record.DiskNumber;
+    const uint32_t disks = Get32(locator + 16);
+    return disks > 0 ? disks - 1 : 0;
+}
+
 }  // namespace
+
+uint32_t FileAttributesOf(const TCentralHeader& header) {
+    // The attribute bits SetFileAttributes takes: read-only, hidden, system, archive, normal,
+    // temporary, offline and not-content-indexed. Folder and the rest are the file system's.
+    constexpr uint32_t kSettable = 0x0001 | 0x0002 | 0x0004 | 0x0020 | 0x0080 | 0x0100 | 0x1000 | 0x2000;
+    constexpr unsigned kUnixHost = 3;
+    const uint32_t external = header.ExternalAttributes;
+    if ((header.VersionMadeBy >> 8) != kUnixHost) return external & kSettable;
+    // Made on Unix: the high half is the file's mode, the low byte what the tool made of it for
+    // DOS (often nothing). Write permission for the owner decides read-only.
+    uint32_t attributes = external & (os::kAttrReadOnly | os::kAttrHidden | os::kAttrSystem | os::kAttrArchive);
+    const uint32_t mode = external >> 16;
+    if (mode != 0) {
+        constexpr uint32_t kOwnerWrite = 0200;
+        attributes &= ~os::kAttrReadOnly;
+        if (!(mode & kOwnerWrite)) attributes |= os::kAttrReadOnly;
+    }
+    return attributes;
+}
 
 bool IsSafeEntryName(const std::string& name) {
     if (name.empty()) return true;
@@ -87,8 +138,8 @@ bool IsSafeEntryName(const std::string& name) {
         for (char& c : base) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         for (const char* device : kDevices)
             if (base == device) return false;
-        if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-            base[3] >= '1' && base[3] <= '9')
+        if (base.size() >= 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+            IsDeviceDigit(base.substr(3)))
             return false;
     }
     return true;
@@ -107,6 +158,19 @@ int64_t TZASpanningOptions::VolumeSizeBytes() const {
     }
     return 0;
 }
+
+// Where the volume stream gets the volumes: files beside the last one, or what the volume
+// events and prompts name.
+class TZABaseArchiver::Volumes final : public VolumeSource {
+public:
+    explicit Volumes(TZABaseArchiver& owner) : owner_(owner) {}
+    std::unique_ptr<Stream> OpenVolume(uint32_t disk, uint32_t lastDisk) override {
+        return owner_.OpenVolume(disk, lastDisk);
+    }
+
+private:
+    TZABaseArchiver& owner_;
+};
 
 // Decoding's view of the archiver: its options, password, skip flag and progress events.
 class TZABaseArchiver::Context final : public DecodeContext {
@@ -194,42 +258,112 @@ void TZABaseArchiver::OpenArchiveFile(uint16_t mode) {
         directory_ = std::make_unique<TZADirManager>(*stream_);
     } else {
         spanningMode_ = smNone;
+        cancel_ = false;
+        declined_.clear();
         const bool writable = (mode & 0x3) != fmOpenRead;
         const os::Share share = (mode & 0xF0) == fmShareDenyWrite || (mode & 0xF0) == fmShareExclusive
                                     ? os::Share::DenyWrite
                                     : os::Share::DenyNone;
         auto file = os::OpenFile(FileName, writable ? os::OpenAccess::ReadWrite : os::OpenAccess::Read, share);
         if (!file) throw EZAException(33, Name, {FileName});
-        stream_ = std::make_unique<FileStream>(std::move(file));
+        auto stream = std::make_unique<FileStream>(std::move(file));
+        VolumeStream* volumes = nullptr;
         try {
             int64_t position = 0;
             TEndRecord record;
             std::string comment;
-            const bool found = FindEndRecord(*stream_, kEndRecordSignature, position, record, comment);
+            const bool found = FindEndRecord(*stream, kEndRecordSignature, position, record, comment);
             if (!found && !OpenCorruptedArchives) throw EZAException(48, Name);
-            if (!found || record.DiskNumber != 0) {
-                // The end record belongs to a later volume, or there is none here: a split
-                // archive when its first volume is beside it.
-                const std::string base = FileName.substr(0, FileName.size() - FileNamePart(FileName, '.').size());
-                const bool split = found || os::FileExists(base + "z01") || os::FileExists(base + "001");
-                if (split) {
-                    spanningMode_ = os::FileExists(base + "z01") || os::FileExists(base + "001") ? smSplitting
-                                                                                                 : smSpanning;
-                    // Multi-volume archives are not read by this component.
-                    throw EZAException(44, std::string());
+            const uint32_t lastDisk = found ? LastDiskOf(*stream, position, record) : 0;
+            if (!found || lastDisk != 0) {
+                // The end record belongs to a later volume, or there is none here: split when the
+                // first volume is beside this file, spanned (the same name on every disk) when not.
+                zipNaming_ = SpanningOptions.AdvancedNaming;
+                bool split = os::FileExists(SplitVolumeName(0, lastDisk + 1, zipNaming_));
+                if (!split && os::FileExists(SplitVolumeName(0, lastDisk + 1, !zipNaming_))) {
+                    zipNaming_ = !zipNaming_;
+                    split = true;
                 }
+                if (split || found) spanningMode_ = split ? smSplitting : smSpanning;
+                // Without its end record a multi-volume archive cannot be read.
+                if (split && !found) throw EZAException(44, std::string());
             }
-            directory_ = std::make_unique<TZADirManager>(*stream_);
+            if (spanningMode_ != smNone) {
+                if (lastDisk >= VolumeStream::kMaxDisks) throw EZAException(44, std::string());
+                volumeSource_ = std::make_unique<Volumes>(*this);
+                auto joined = std::make_unique<VolumeStream>(*volumeSource_, lastDisk, std::move(stream));
+                volumes = joined.get();
+                stream_ = std::move(joined);
+                directory_ = std::make_unique<TZADirManager>(*volumes);
+            } else {
+                stream_ = std::move(stream);
+                directory_ = std::make_unique<TZADirManager>(*stream_);
+            }
             directory_->ReadDirectory(OpenCorruptedArchives);
+        } catch (const EReadError&) {
+            const bool missing = volumes && volumes->VolumeMissing();
+            directory_.reset();
+            stream_.reset();
+            volumeSource_.reset();
+            spanningMode_ = smNone;
+            // A volume the directory needs could not be had: the opening was aborted.
+            if (missing) throw EZAException(44, std::string());
+            throw;
         } catch (...) {
             directory_.reset();
             stream_.reset();
+            volumeSource_.reset();
             spanningMode_ = smNone;
             throw;
         }
     }
     active_ = true;
     if (AfterOpen) AfterOpen(this);
+}
+
+std::string TZABaseArchiver::SplitVolumeName(uint32_t disk, uint32_t lastDisk, bool zipNaming) const {
+    if (disk == lastDisk) return FileName;
+    const std::string extension = FileNamePart(FileName, '.');
+    const bool hasExtension = extension.size() < FileName.size() && extension.find_first_of("\\/") == std::string::npos;
+    const std::string base = hasExtension ? FileName.substr(0, FileName.size() - extension.size()) : FileName + ".";
+    std::string number = std::to_string(disk + 1);
+    const size_t digits = zipNaming ? 2 : 3;
+    if (number.size() < digits) number.insert(0, digits - number.size(), '0');
+    return base + (zipNaming ? "z" : "") + number;
+}
+
+std::unique_ptr<Stream> TZABaseArchiver::OpenVolume(uint32_t disk, uint32_t lastDisk) {
+    // A split archive's volumes are files beside the last one; a spanned archive's volumes all
+    // have the archive's name, on disks the user inserts when asked.
+    // A volume declined once in an operation is not asked for again in it.
+    if (declined_.count(disk)) return nullptr;
+    std::string name = spanningMode_ == smSplitting ? SplitVolumeName(disk, lastDisk, zipNaming_) : FileName;
+    bool ask = spanningMode_ == smSpanning;
+    // An answer of OK that still names nothing readable is asked again, but not for ever.
+    for (int attempts = 0; attempts < 10; ++attempts) {
+        if (!ask) {
+            if (auto file = os::OpenFile(name, os::OpenAccess::Read, os::Share::DenyNone))
+                return std::make_unique<FileStream>(std::move(file));
+        }
+        ask = false;
+        const std::string shown = WithBackslashes(name);
+        std::string requested = shown;
+        if (disk == 0 && OnRequestFirstVolume) {
+            OnRequestFirstVolume(this, requested, cancel_);
+        } else if (disk == lastDisk && disk != 0 && OnRequestLastVolume) {
+            OnRequestLastVolume(this, requested, cancel_);
+        } else if (disk != 0 && disk != lastDisk && OnRequestMiddleVolume) {
+            OnRequestMiddleVolume(this, static_cast<int>(disk + 1), requested, cancel_);
+        } else {
+            const std::string text = Format("Insert volume %s of %s (\"%s\") and press OK",
+                                            {std::to_string(disk + 1), std::to_string(lastDisk + 1), shown});
+            cancel_ = !os::CurrentPrompts().RequestVolume(text, "Confirm");
+        }
+        if (cancel_) break;
+        if (requested != shown) name = requested;
+    }
+    declined_.insert(disk);
+    return nullptr;
 }
 
 void TZABaseArchiver::CloseArchiveFile() {
@@ -247,6 +381,7 @@ void TZABaseArchiver::CloseArchiveFile() {
     active_ = false;
     directory_.reset();
     stream_.reset();
+    volumeSource_.reset();
 }
 
 std::string TZABaseArchiver::DestinationFolder() const {
@@ -300,6 +435,7 @@ void TZABaseArchiver::ExtractMatching(const std::string& fileMask, uint16_t sear
     os::ProcessLockGuard lock;
     processed_ = 0;
     cancel_ = false;
+    declined_.clear();
     skip_ = false;
     selected_ = 0;
     for (int i = 0; i < directory_->Items.Count(); ++i)
@@ -390,7 +526,7 @@ void TZABaseArchiver::WriteEntry(const TDirItem& item, const std::string& folder
         auto finish = [&] {
             FinishFile(out->File(), item);
             out.reset();
-            if (Options.SetAttributes) os::SetAttributes(target, item.Header.ExternalAttributes);
+            if (Options.SetAttributes) os::SetAttributes(target, FileAttributesOf(item.Header));
             if (skip_) os::RemoveFile(target);
         };
         try {
@@ -425,7 +561,7 @@ void TZABaseArchiver::WriteEntry(const TDirItem& item, const std::string& folder
     }
     FinishFile(out->File(), item);
     out.reset();
-    if (Options.SetAttributes) os::SetAttributes(written, item.Header.ExternalAttributes);
+    if (Options.SetAttributes) os::SetAttributes(written, FileAttributesOf(item.Header));
     if (!replacing) return;
     os::SetAttributes(target, 0);
     if (!os::MoveOver(written, target)) {
@@ -438,7 +574,16 @@ void TZABaseArchiver::WriteEntry(const TDirItem& item, const std::string& folder
 
 void TZABaseArchiver::DecodeInto(int index, Stream& out) {
     Context context(*this);
-    DecodeEntry(context, *directory_, index, out);
+    VolumeStream* volumes = spanningMode_ != smNone ? static_cast<VolumeStream*>(stream_.get()) : nullptr;
+    if (volumes) volumes->ClearFailure();
+    try {
+        DecodeEntry(context, *directory_, index, out);
+    } catch (const EZAException&) {
+        if (volumes && volumes->VolumeMissing()) throw EZAException(45, Name);
+        throw;
+    }
+    // Also when damaged files are accepted: a volume that was not there is no damage.
+    if (volumes && volumes->VolumeMissing()) throw EZAException(45, Name);
 }
 
 void TZABaseArchiver::FinishFile(os::File& file, const TDirItem& item) {

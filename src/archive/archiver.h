@@ -5,12 +5,14 @@
 // archiver's, with writing outside this module's reach.
 #include "archive/errors.h"
 #include "archive/streams.h"
+#include "archive/volumes.h"
 #include "archive/zip_decode.h"
 #include "archive/zip_directory.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -69,6 +71,11 @@ public:
 
 class TZASpanningOptions : public TPersistent {
 public:
+    // How the volumes of a split archive are named, for an archive "name.zip" of n volumes:
+    // True: name.z01, name.z02, ..., name.zip (as Info-ZIP's zip -s writes them; z100 after z99);
+    // False: name.001, name.002, ..., name.zip (three digits at least).
+    // The last volume always keeps the archive's own name. Reading tries the other naming when
+    // the chosen one finds no first volume.
     bool AdvancedNaming = true;
     int64_t FirstVolumeSize = 0;  // 0: the same as the others
     TZAVolumeSize VolumeSize = vsAutoDetect;
@@ -173,6 +180,7 @@ protected:
 
 private:
     class Context;
+    class Volumes;
     struct SearchState {
         std::string mask;       // drive dropped, slashes, at most 259 characters
         std::string maskFolder;  // the folder part of the mask, with its trailing slash
@@ -194,6 +202,9 @@ private:
     bool RaiseOverallProgress(double progress, TZAProgressPhase phase);
     bool RequestPassword(const std::string& entryName);
     std::string DestinationFolder() const;
+    // The file of volume `disk` (0-based) of a split archive, by the naming in force.
+    std::string SplitVolumeName(uint32_t disk, uint32_t lastDisk, bool zipNaming) const;
+    std::unique_ptr<Stream> OpenVolume(uint32_t disk, uint32_t lastDisk);
 
     TZACompressionLevel compressionLevel_ = clFastest;
     int compressionMode_ = 1;
@@ -201,6 +212,9 @@ private:
     bool standardZip_ = false;
     bool active_ = false;
     uint16_t openMode_ = fmCreate;
+    std::unique_ptr<Volumes> volumeSource_;
+    bool zipNaming_ = true;  // the split naming found when opening
+    std::set<uint32_t> declined_;  // volumes that could not be had in this operation
     std::unique_ptr<Stream> stream_;
     bool ownsStream_ = false;
     std::unique_ptr<TZADirManager> directory_;
@@ -228,5 +242,9 @@ protected:
 // absolute, no drive, UNC or leading separator, no ".." (or what Windows trims to it), no
 // reserved device name.
 bool IsSafeEntryName(const std::string& name);
+
+// The attributes an extracted file gets from its entry: only the bits Windows lets a program
+// set; for archives made on Unix, read-only follows the owner's write permission in the mode.
+uint32_t FileAttributesOf(const TCentralHeader& header);
 
 }  // namespace archive

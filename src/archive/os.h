@@ -61,6 +61,9 @@ bool ChangeDirectory(const std::string& path);
 
 // OEM code page to the ANSI code page (on POSIX: 437 to 1252).
 std::string OemToAnsiText(const std::string& text);
+// UTF-8 to the ANSI code page, every character the code page lacks (and every byte that is not
+// UTF-8) becoming "_", never a look-alike. On POSIX, where names stay UTF-8, the text as it is.
+std::string Utf8ToAnsiText(const std::string& text);
 
 // The user's locale identifier (1055 is Turkish). The POSIX side answers what SetLocaleId chose
 // (1033 by default), so tests can pick the locale; on Windows a chosen locale overrides the user's.
@@ -90,7 +93,8 @@ enum class OverwriteAnswer { Yes, No, NoToAll, YesToAll };
 enum class FailureAnswer { Abort, Retry, Ignore };
 
 // The prompts shown when the archiver's events are unassigned. Windows shows modal boxes
-// through the system-services interface; POSIX has no desktop and answers No, Ignore and Cancel.
+// through the system-services interface; POSIX has no desktop and answers No, Ignore and Cancel
+// (volumes included).
 // Tests install their own answers with SetPrompts.
 class Prompts {
 public:
@@ -99,6 +103,8 @@ public:
     virtual FailureAnswer ProcessFailure(const std::string& text, const std::string& caption) = 0;
     // True with `value` set when the user pressed OK.
     virtual bool InputPassword(const std::string& caption, const std::string& prompt, std::string& value) = 0;
+    // Asks for a volume of a multi-volume archive; true when the user pressed OK.
+    virtual bool RequestVolume(const std::string& text, const std::string& caption) = 0;
 };
 Prompts& CurrentPrompts();
 void SetPrompts(Prompts* prompts);  // nullptr: back to the system's

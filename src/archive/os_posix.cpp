@@ -150,6 +150,10 @@ public:
         return FailureAnswer::Ignore;
     }
     bool InputPassword(const std::string&, const std::string&, std::string&) override { return false; }
+    bool RequestVolume(const std::string& text, const std::string&) override {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return false;
+    }
 };
 
 Prompts* gPrompts = nullptr;
@@ -243,6 +247,8 @@ std::string OemToAnsiText(const std::string& text) {
     for (char& c : out) c = static_cast<char>(OemToAnsiChar(static_cast<unsigned char>(c)));
     return out;
 }
+
+std::string Utf8ToAnsiText(const std::string& text) { return text; }
 
 unsigned char OemToAnsiChar(unsigned char c) { return c < 0x80 ? c : kOemToAnsi[c - 0x80]; }
 unsigned char AnsiToOemChar(unsigned char c) { return c < 0x80 ? c : kAnsiToOem[c - 0x80]; }

@@ -212,6 +212,10 @@ public:
         }
     }
 
+    bool RequestVolume(const std::string& text, const std::string& caption) override {
+        return common::Services().MessageBoxA(GetActiveWindow(), text, caption, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+    }
+
     bool InputPassword(const std::string& caption, const std::string& prompt, std::string& value) override {
         DialogTemplate t(caption, 180, 63, 4);
         t.Item(kIdText, kStaticClass, SS_LEFT | SS_NOPREFIX, 4, 8, 172, 10, prompt);
@@ -311,6 +315,59 @@ std::string OemToAnsiText(const std::string& text) {
     std::vector<char> buffer(text.size() + 1);
     ::OemToCharBuffA(text.data(), buffer.data(), static_cast<DWORD>(text.size()));
     return std::string(buffer.data(), text.size());
+}
+
+namespace {
+
+// Strict UTF-8 to UTF-16: an overlong form, a surrogate, a value past U+10FFFF or a broken
+// sequence becomes one "_" per offending byte.
+std::wstring Utf8ToWide(const std::string& text) {
+    std::wstring out;
+    size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        size_t extra = 0;
+        uint32_t code = lead, least = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) extra = 1, code = lead & 0x1F, least = 0x80;
+        else if (lead >= 0xE0 && lead <= 0xEF) extra = 2, code = lead & 0x0F, least = 0x800;
+        else if (lead >= 0xF0 && lead <= 0xF4) extra = 3, code = lead & 0x07, least = 0x10000;
+        bool valid = lead < 0x80 || extra > 0;
+        for (size_t k = 1; valid && k <= extra; ++k) {
+            const unsigned char c = i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0;
+            if ((c & 0xC0) != 0x80) valid = false;
+            code = (code << 6) | (c & 0x3F);
+        }
+        if (valid && (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))) valid = false;
+        if (!valid) {
+            out += L'_';
+            ++i;
+            continue;
+        }
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            out += static_cast<wchar_t>(0xD800 + (code >> 10));
+            out += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
+        } else {
+            out += static_cast<wchar_t>(code);
+        }
+        i += 1 + extra;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string Utf8ToAnsiText(const std::string& text) {
+    const std::wstring wide = Utf8ToWide(text);
+    if (wide.empty()) return std::string();
+    // No best fit: a full-width full stop or solidus must not turn into "." or "\".
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                                      nullptr, 0, "_", nullptr);
+    if (n <= 0) return std::string(wide.size(), '_');
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), out.data(), n, "_",
+                        nullptr);
+    return out;
 }
 
 unsigned char OemToAnsiChar(unsigned char c) {

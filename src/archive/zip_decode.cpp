@@ -69,8 +69,8 @@ struct Buffer {
 // One entry's decoding run: counts, CRC and the cap on output.
 class EntryDecoder {
 public:
-    EntryDecoder(DecodeContext& context, Stream& in, const TDirItem& item, Stream& out)
-        : context_(context), in_(in), item_(item), out_(out), limit_(item.UncompressedSize()) {}
+    EntryDecoder(DecodeContext& context, Stream& in, const TDirItem& item, uint64_t position, Stream& out)
+        : context_(context), in_(in), item_(item), position_(position), out_(out), limit_(item.UncompressedSize()) {}
 
     // Decodes the data; false when it failed (the checks then fail too).
     bool Run();
@@ -91,6 +91,7 @@ private:
     DecodeContext& context_;
     Stream& in_;
     const TDirItem& item_;
+    const uint64_t position_;  // of the local header in `in_`
     Stream& out_;
     const uint64_t limit_;
     uint64_t compressed_ = 0;
@@ -115,7 +116,7 @@ bool EntryDecoder::Emit(const unsigned char* data, size_t size) {
 bool EntryDecoder::Run() {
     context_.SkipFlag() = false;
     const int64_t streamSize = in_.Size();
-    const uint64_t offset = item_.LocalHeaderOffset();
+    const uint64_t offset = position_;
     if (offset > static_cast<uint64_t>(streamSize) || streamSize - static_cast<int64_t>(offset) < 30) return false;
     unsigned char local[kLocalHeaderSize];
     in_.Seek(static_cast<int64_t>(offset));
@@ -299,7 +300,7 @@ bool EntryDecoder::DecompressOwnBlock(uint32_t length, unsigned char compressor,
 bool DecodeEntry(DecodeContext& context, TZADirManager& directory, int index, Stream& output) {
     if (index < 0 || index >= directory.Items.Count()) throw EZAException(16, context.ArchiverName());
     const TDirItem& item = directory.Items[index];
-    EntryDecoder decoder(context, directory.ArchiveStream(), item, output);
+    EntryDecoder decoder(context, directory.ArchiveStream(), item, directory.EntryPosition(item), output);
     const bool decoded = decoder.Run();
     const bool passed = decoded && decoder.Written() == item.UncompressedSize() && decoder.Crc() == item.Header.Crc32;
     if (!passed && !context.ExtractCorruptedFiles() && !context.SkipFlag())

@@ -2,9 +2,11 @@
 
 #include "archive/errors.h"
 #include "archive/os.h"
+#include "archive/volumes.h"
 
 #include <algorithm>
 #include <cstring>
+#include <climits>
 #include <functional>
 
 namespace archive {
@@ -110,14 +112,14 @@ void TDirItem::MoveLocalHeader(uint64_t by) {
     }
 }
 
-std::string ReadEntryName(Stream& stream, size_t length) {
+std::string ReadEntryName(Stream& stream, size_t length, bool utf8) {
     if (static_cast<uint64_t>(stream.Remaining()) < length) throw EReadError();
     std::string raw(length, '\0');
     stream.ReadBuffer(raw.data(), length);
     const size_t zero = raw.find('\0');
     if (zero != std::string::npos) raw.resize(zero);
     if (raw.size() > kMaxNameLength) raw.resize(kMaxNameLength);
-    std::string name = os::OemToAnsiText(raw);
+    std::string name = utf8 ? os::Utf8ToAnsiText(raw) : os::OemToAnsiText(raw);
     std::replace(name.begin(), name.end(), '\\', '/');
     return name;
 }
@@ -146,12 +148,45 @@ bool FindEndRecord(Stream& stream, uint32_t signature, int64_t& position, TEndRe
     return false;
 }
 
+TZADirManager::TZADirManager(VolumeStream& volumes) : stream_(&volumes), volumes_(&volumes) {}
+
+uint64_t TZADirManager::EntryPosition(const TDirItem& item) const {
+    if (!volumes_) return item.LocalHeaderOffset();
+    const uint32_t disk = item.Header.StartDisk == 0xFFFF ? item.Zip64StartDisk : item.Header.StartDisk;
+    return static_cast<uint64_t>(volumes_->Address(disk, item.LocalHeaderOffset()));
+}
+
+void TZADirManager::ReadZip64EndRecord(int64_t position) {
+    unsigned char record[kZip64EndRecordSize] = {};
+    bool found = false;
+    if (position >= 0 && position <= stream_->Size()) {
+        stream_->Seek(position);
+        found = stream_->Read(record, sizeof(record)) == sizeof(record) && Get32(record) == kZip64EndRecordSignature;
+    }
+    if (!found) throw EZAException(40, std::string());
+    Zip64 = true;
+    Zip64EndRecord.Signature = Get32(record);
+    Zip64EndRecord.RecordSize = Get64(record + 4);
+    Zip64EndRecord.VersionMadeBy = Get16(record + 12);
+    Zip64EndRecord.VersionNeeded = Get16(record + 14);
+    Zip64EndRecord.DiskNumber = Get32(record + 16);
+    Zip64EndRecord.DirectoryDisk = Get32(record + 20);
+    Zip64EndRecord.EntriesOnDisk = Get64(record + 24);
+    Zip64EndRecord.TotalEntries = Get64(record + 32);
+    Zip64EndRecord.DirectorySize = Get64(record + 40);
+    Zip64EndRecord.DirectoryOffset = Get64(record + 48);
+}
+
 void TZADirManager::ReadDirectory(bool recoverCorrupted) {
     Items.Clear();
     Displacement = 0;
     Zip64 = false;
     Zip64EndRecord = TZip64EndRecord();
     Comment.clear();
+    if (volumes_) {
+        ReadMultiVolumeDirectory();
+        return;
+    }
     if (!FindEndRecord(*stream_, kEndRecordSignature, EndRecordPosition, EndRecord, Comment)) {
         EndRecordPosition = -1;
         if (!recoverCorrupted) throw EReadError();
@@ -168,25 +203,7 @@ void TZADirManager::ReadDirectory(bool recoverCorrupted) {
         stream_->ReadBuffer(locator, sizeof(locator));
         if (Get32(locator) == kZip64LocatorSignature) {
             const uint64_t at = Get64(locator + 8);
-            unsigned char record[kZip64EndRecordSize] = {};
-            bool found = false;
-            if (at <= static_cast<uint64_t>(stream_->Size())) {
-                stream_->Seek(static_cast<int64_t>(at));
-                found = stream_->Read(record, sizeof(record)) == sizeof(record) &&
-                        Get32(record) == kZip64EndRecordSignature;
-            }
-            if (!found) throw EZAException(40, std::string());
-            Zip64 = true;
-            Zip64EndRecord.Signature = Get32(record);
-            Zip64EndRecord.RecordSize = Get64(record + 4);
-            Zip64EndRecord.VersionMadeBy = Get16(record + 12);
-            Zip64EndRecord.VersionNeeded = Get16(record + 14);
-            Zip64EndRecord.DiskNumber = Get32(record + 16);
-            Zip64EndRecord.DirectoryDisk = Get32(record + 20);
-            Zip64EndRecord.EntriesOnDisk = Get64(record + 24);
-            Zip64EndRecord.TotalEntries = Get64(record + 32);
-            Zip64EndRecord.DirectorySize = Get64(record + 40);
-            Zip64EndRecord.DirectoryOffset = Get64(record + 48);
+            ReadZip64EndRecord(at > static_cast<uint64_t>(INT64_MAX) ? -1 : static_cast<int64_t>(at));
             directoryEnd = static_cast<int64_t>(at);
             directorySize = Zip64EndRecord.DirectorySize;
             count = Zip64EndRecord.TotalEntries;
@@ -199,6 +216,31 @@ void TZADirManager::ReadDirectory(bool recoverCorrupted) {
     ComputeDisplacement();
 }
 
+void TZADirManager::ReadMultiVolumeDirectory() {
+    // Volumes are numbered, so offsets are exact: the directory starts where the end record
+    // says, on the disk it names, and there is nothing in front of the first volume to allow for.
+    const uint32_t last = volumes_->LastDisk();
+    Stream* lastVolume = volumes_->Volume(last);
+    int64_t at = -1;
+    if (!lastVolume || !FindEndRecord(*lastVolume, kEndRecordSignature, at, EndRecord, Comment)) throw EReadError();
+    EndRecordPosition = volumes_->Address(last, static_cast<uint64_t>(at));
+    uint64_t directoryDisk = EndRecord.DirectoryDisk;
+    uint64_t directoryOffset = EndRecord.DirectoryOffset;
+    uint64_t count = EndRecord.TotalEntries;
+    if (at >= static_cast<int64_t>(kZip64LocatorSize)) {
+        unsigned char locator[kZip64LocatorSize];
+        stream_->Seek(volumes_->Address(last, static_cast<uint64_t>(at) - kZip64LocatorSize));
+        stream_->ReadBuffer(locator, sizeof(locator));
+        if (Get32(locator) == kZip64LocatorSignature) {
+            ReadZip64EndRecord(volumes_->Address(Get32(locator + 4), Get64(locator + 8)));
+            directoryDisk = Zip64EndRecord.DirectoryDisk;
+            directoryOffset = Zip64EndRecord.DirectoryOffset;
+            count = Zip64EndRecord.TotalEntries;
+        }
+    }
+    ReadEntries(volumes_->Address(directoryDisk, directoryOffset), count);
+}
+
 void TZADirManager::ReadEntries(int64_t position, uint64_t count) {
     stream_->Seek(position);
     unsigned char raw[kCentralHeaderSize];
@@ -208,7 +250,9 @@ void TZADirManager::ReadEntries(int64_t position, uint64_t count) {
         stream_->ReadBuffer(raw, sizeof(raw));
         TDirItem item;
         item.Header = TCentralHeader::Parse(raw);
-        item.Name = ReadEntryName(*stream_, item.Header.NameLength);
+        // A start disk kept in a Zip64 block that is missing: a disk no archive has.
+        if (item.Header.StartDisk == 0xFFFF) item.Zip64StartDisk = 0xFFFFFFFFu;
+        item.Name = ReadEntryName(*stream_, item.Header.NameLength, (item.Header.Flags & kUtf8NameFlag) != 0);
 
         if (static_cast<uint64_t>(stream_->Remaining()) < item.Header.ExtraLength) throw EReadError();
         std::vector<unsigned char> extra(item.Header.ExtraLength);
@@ -299,7 +343,7 @@ void TZADirManager::RecoverFromLocalHeaders() {
         h.LocalHeaderOffset = static_cast<uint32_t>(std::min<int64_t>(at, 0xFFFFFFFF));
         if (at >= 0xFFFFFFFF) item.Zip64LocalHeaderOffset = static_cast<uint64_t>(at);
         if (stream_->Remaining() < h.NameLength) return false;
-        item.Name = ReadEntryName(*stream_, h.NameLength);
+        item.Name = ReadEntryName(*stream_, h.NameLength, (h.Flags & kUtf8NameFlag) != 0);
         Items.Add(std::move(item));
         return false;
     });

@@ -135,10 +135,14 @@ private:
 // reaches exactly to the end of the stream. Sets `position`, `record` and `comment` when found.
 bool FindEndRecord(Stream& stream, uint32_t signature, int64_t& position, TEndRecord& record, std::string& comment);
 
+class VolumeStream;
+
 class TZADirManager {
 public:
     // The stream is not owned and must outlive the manager.
     explicit TZADirManager(Stream& stream) : stream_(&stream) {}
+    // A multi-volume archive: offsets in the directory are taken on the disks it names.
+    explicit TZADirManager(VolumeStream& volumes);
 
     // Loads the directory. Without an end record, `recoverCorrupted` rebuilds the items from the
     // local headers; otherwise the reader throws. Throws EReadError for a directory cut short and
@@ -146,6 +150,9 @@ public:
     void ReadDirectory(bool recoverCorrupted);
 
     Stream& ArchiveStream() { return *stream_; }
+    bool MultiVolume() const { return volumes_ != nullptr; }
+    // Where the entry's local header starts in ArchiveStream().
+    uint64_t EntryPosition(const TDirItem& item) const;
     TZADirArray Items;     // the entries as read
     TZADirArray NewItems;  // entries being written
     TEndRecord EndRecord;
@@ -157,15 +164,21 @@ public:
 
 private:
     void ReadEntries(int64_t position, uint64_t count);
+    void ReadMultiVolumeDirectory();
+    void ReadZip64EndRecord(int64_t position);
     void ComputeDisplacement();
     void RecoverFromLocalHeaders();
 
     Stream* stream_;
+    VolumeStream* volumes_ = nullptr;
 };
 
+// General-purpose flag bit 11: the name and comment are UTF-8.
+constexpr uint16_t kUtf8NameFlag = 0x0800;
+
 // Reads a name of `length` bytes at the stream's position: kept up to its first zero byte and
-// its first kMaxNameLength bytes, converted from the OEM code page, backslashes made slashes.
-// Throws EReadError when the stream holds fewer bytes.
-std::string ReadEntryName(Stream& stream, size_t length);
+// its first kMaxNameLength bytes, converted from the OEM code page (from UTF-8 when `utf8`,
+// flag bit 11), backslashes made slashes. Throws EReadError when the stream holds fewer bytes.
+std::string ReadEntryName(Stream& stream, size_t length, bool utf8);
 
 }  // namespace archive

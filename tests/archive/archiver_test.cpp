@@ -55,6 +55,10 @@ public:
         value = "typed";
         return false;
     }
+    bool RequestVolume(const std::string& text, const std::string& caption) override {
+        shown.emplace_back(text, caption);
+        return false;
+    }
 };
 
 // An archiver named like Fetchwell's, extracting into out/ of a scratch folder; failures are
@@ -288,6 +292,42 @@ TEST(Extract, DateAndAttributesAreRestored) {
     EXPECT_FALSE(os::GetAttributes(h.Out("plain.txt")) & os::kAttrReadOnly);
 }
 
+TEST(Extract, OnlyWindowsAttributeBitsAndReadOnlyFromTheUnixMode) {
+    constexpr uint16_t kMadeOnUnix = 0x031E, kMadeOnDos = 0x0014;
+    const struct {
+        const char* name;
+        uint16_t madeBy;
+        uint32_t external;
+        bool readOnly;
+    } rows[] = {
+        {"unix-rw.txt", kMadeOnUnix, 0100644u << 16, false},
+        {"unix-ro.txt", kMadeOnUnix, 0100444u << 16, true},
+        {"unix-ro-bit-but-writable.txt", kMadeOnUnix, (0100644u << 16) | 0x01, false},
+        {"unix-no-mode-ro-bit.txt", kMadeOnUnix, 0x21, true},
+        {"dos-mode-bits-ignored.txt", kMadeOnDos, 0x81A40021u, true},
+    };
+    std::vector<ZipEntry> entries;
+    for (const auto& r : rows) {
+        ZipEntry e{r.name, "x"};
+        e.versionMadeBy = r.madeBy;
+        e.externalAttributes = r.external;
+        entries.push_back(e);
+    }
+    Harness h;
+    h.Open(BuildZip(entries));
+    h.Extract();
+    EXPECT_TRUE(h.failures.empty());
+    for (const auto& r : rows) {
+        const uint32_t got = os::GetAttributes(h.Out(r.name));
+        ASSERT_NE(got, os::kNoAttributes) << r.name;
+        EXPECT_EQ((got & os::kAttrReadOnly) != 0, r.readOnly) << r.name;
+#ifdef _WIN32
+        // Nothing from the Unix mode may reach Windows: no folder, device or cloud-file bits.
+        EXPECT_EQ(got & ~static_cast<uint32_t>(0x01 | 0x20 | 0x80), 0u) << r.name << " " << std::hex << got;
+#endif
+    }
+}
+
 TEST(Extract, WrongCrcKeepsTheOldTargetAndGoesOn) {
     Harness h;
     fs::create_directories(h.Out());
@@ -353,6 +393,30 @@ TEST(Extract, NamesThatWouldLeaveTheDestination) {
         // Nothing beside the destination either.
         EXPECT_EQ(Tree(h.scratch.Path()), (std::set<std::string>{"a.zip", "out/", "out/ok.txt"})) << attack;
     }
+    // Superscript port numbers are devices too: stored in the OEM code page (0xFD is the
+    // superscript two) or flagged UTF-8, however they arrive.
+    const struct {
+        ZipEntry entry;
+        const char* shown;
+    } superscripts[] = {{{"COM\xFD", "evil"}, "COM\xB2"},
+#ifdef _WIN32
+                        {{"sub/lpt\xC2\xB9.txt", "evil", 0, {}, kUtf8NameFlag}, "sub\\lpt\xB9.txt"},
+                        {{"COM\xC2\xB3.log", "evil", 0, {}, kUtf8NameFlag}, "COM\xB3.log"},
+#else
+                        {{"sub/lpt\xC2\xB9.txt", "evil", 0, {}, kUtf8NameFlag}, "sub\\lpt\xC2\xB9.txt"},
+                        {{"COM\xC2\xB3.log", "evil", 0, {}, kUtf8NameFlag}, "COM\xC2\xB3.log"},
+#endif
+    };
+    for (const auto& s : superscripts) {
+        Harness h;
+        h.Open(BuildZip({s.entry, {"ok.txt", "fine"}}));
+        h.Extract();
+        ASSERT_EQ(h.failures.size(), 1u) << s.shown;
+        EXPECT_EQ(h.failures[0].native, 19) << s.shown;
+        EXPECT_EQ(h.failures[0].name, s.shown);
+        EXPECT_EQ(h.OutTree(), (std::set<std::string>{"ok.txt"})) << s.shown;
+    }
+    EXPECT_TRUE(IsSafeEntryName("COM\xB4"));  // an acute accent is no digit
     EXPECT_TRUE(IsSafeEntryName("dir\\file.txt"));
     EXPECT_TRUE(IsSafeEntryName(".\\file..txt"));
     EXPECT_TRUE(IsSafeEntryName("console.txt"));

@@ -1,5 +1,6 @@
-// The default prompts on Windows: the failure prompt goes through the system-services message
-// box; the overwrite and password prompts are dialogs of our own, driven here by window messages.
+// The default prompts on Windows: the failure and volume prompts go through the system-services
+// message box; the overwrite and password prompts are dialogs of our own, driven here by window
+// messages.
 #include "archive/archiver.h"
 #include "archive/os.h"
 #include "support/scripted_services.h"
@@ -88,6 +89,14 @@ TEST(WindowsPrompts, FailurePromptGoesThroughSystemServices) {
     EXPECT_EQ(services.messages[0].caption, "Confirm");
     EXPECT_EQ(services.messages[0].text, "text");
     EXPECT_EQ(services.messages[0].type, static_cast<UINT>(MB_ABORTRETRYIGNORE | MB_ICONQUESTION));
+
+    // So does the volume prompt: OK goes on, anything else cancels.
+    services.messageAnswers = {IDOK, IDCANCEL};
+    EXPECT_TRUE(archive::os::CurrentPrompts().RequestVolume("Insert volume 2 of 3", "Confirm"));
+    EXPECT_FALSE(archive::os::CurrentPrompts().RequestVolume("Insert volume 2 of 3", "Confirm"));
+    ASSERT_EQ(services.messages.size(), 6u);
+    EXPECT_EQ(services.messages[4].text, "Insert volume 2 of 3");
+    EXPECT_EQ(services.messages[4].type, static_cast<UINT>(MB_OKCANCEL | MB_ICONQUESTION));
 }
 
 }  // namespace
