@@ -17,14 +17,14 @@ inline std::string Sign(const std::string& data, const std::string& privateKeyBl
     if (CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
         // The imported pair becomes the context's key of its kind (exchange or signature).
         const auto* blob = reinterpret_cast<const BYTE*>(privateKeyBlob.data());
-        const DWORD spec = reinterpret_cast<const BLOBHEADER*>(blob)->aiKeyAlg == CALG_RSA_SIGN ? AT_SIGNATURE : AT_KEYEXCHANGE;
+        const DWORD keySpec = reinterpret_cast<const BLOBHEADER*>(blob)->aiKeyAlg == CALG_RSA_SIGN ? AT_SIGNATURE : AT_KEYEXCHANGE;
         DWORD size = 0;
         if (CryptImportKey(provider, blob, static_cast<DWORD>(privateKeyBlob.size()), 0, 0, &key) &&
             CryptCreateHash(provider, CALG_SHA_256, 0, 0, &hash) &&
             CryptHashData(hash, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()), 0) &&
-            CryptSignHashA(hash, spec, nullptr, 0, nullptr, &size)) {
+            CryptSignHashA(hash, keySpec, nullptr, 0, nullptr, &size)) {
             signature.resize(size);
-            if (!CryptSignHashA(hash, spec, nullptr, 0, reinterpret_cast<BYTE*>(signature.data()), &size)) signature.clear();
+            if (!CryptSignHashA(hash, keySpec, nullptr, 0, reinterpret_cast<BYTE*>(signature.data()), &size)) signature.clear();
         }
     }
     if (hash) CryptDestroyHash(hash);
