@@ -29,3 +29,15 @@ build_bench() {
     clang++ -std=c++17 -O2 -I"$ROOT/src" "$ROOT/bench/decode_bench.cpp" "$lib" -lz -lbz2 -o "$BENCH_BUILD/decode_bench"
     clang++ -std=c++17 -O2 "$ROOT/bench/ref_extract.cpp" -lz -o "$BENCH_BUILD/ref_extract"
 }
+
+# quorvex_program_dir DIR EXE: a program directory for Quorvex (and the manual) whose profile for the
+# Wine user holds the desktop's own mode: no wizard, and "Apply settings" keeps the screen as it is.
+# Needs a running Wine session.
+quorvex_program_dir() {
+    local user
+    user=$(wine cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r' | tr 'a-z' 'A-Z')
+    mkdir -p "$1/Users"
+    cp "$2" "$1/Quorvex.exe"
+    [ -f "$BUILD/dist/readme.txt" ] && cp "$BUILD/dist/readme.txt" "$1/"
+    printf '[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\nX=1024\r\nY=768\r\nDepth=32\r\n' > "$1/Users/$user"
+}

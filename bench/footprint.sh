@@ -27,10 +27,7 @@ i686-w64-mingw32-g++-win32 -O2 -std=c++17 -static -static-libgcc -static-libstdc
 lock_prefix
 start_xvfb
 start_wine
-user=$(wine cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r' | tr 'a-z' 'A-Z')
-mkdir -p "$work/p/Users"
-cp "$exe" "$work/p/Quorvex.exe"
-printf '[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\nX=1024\r\nY=768\r\nDepth=32\r\n' > "$work/p/Users/$user"
+quorvex_program_dir "$work/p" "$exe"
 (cd "$work/p" && wine "$work/p/Quorvex.exe" >/dev/null 2>&1 &)
 (cd "$work" && wine "$work/TrayMinimal.exe" >/dev/null 2>&1 &)
 # Start-up, the splash's 3.5 s, and a moment for the memory to settle.

@@ -43,13 +43,7 @@ i686-w64-mingw32-g++-win32 -O2 -std=c++17 -static -o "$work/soak_driver.exe" "$h
 lock_prefix
 start_xvfb
 start_wine
-user=$(wine cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r' | tr 'a-z' 'A-Z')
-# A program directory whose profile holds the desktop's own mode: no wizard, and "Apply settings"
-# keeps the screen as it is.
-mkdir -p "$work/p/Users"
-cp "$exe" "$work/p/Quorvex.exe"
-[ -f "$BUILD/dist/readme.txt" ] && cp "$BUILD/dist/readme.txt" "$work/p/"
-printf '[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\nX=1024\r\nY=768\r\nDepth=32\r\n' > "$work/p/Users/$user"
+quorvex_program_dir "$work/p" "$exe"
 
 csv="$out/$label.csv"
 start=$(date +%s)

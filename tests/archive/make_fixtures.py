@@ -10,18 +10,23 @@ import sys
 import zipfile
 
 
-def make_tree(root):
-    rnd = random.Random(20250101)
+def make_text_part(root, lines):
+    """The folders and text files both trees share: a readme of `lines` lines, a chapter, an empty file."""
     os.makedirs(os.path.join(root, "docs", "guide"))
     os.makedirs(os.path.join(root, "empty", "nested"))
     os.makedirs(os.path.join(root, "bin"))
-    text = "".join("line %d of the readme, with some words to compress\n" % i for i in range(2000))
+    text = "".join("line %d of the readme, with some words to compress\n" % i for i in range(lines))
     with open(os.path.join(root, "readme.txt"), "w") as f:
         f.write(text)
     with open(os.path.join(root, "docs", "guide", "chapter1.txt"), "w") as f:
         f.write(text[:5000])
     with open(os.path.join(root, "docs", "zero.txt"), "w"):
         pass
+
+
+def make_tree(root):
+    rnd = random.Random(20250101)
+    make_text_part(root, 2000)
     # Random data: its Deflate stream is larger than one 1 MiB block.
     with open(os.path.join(root, "bin", "random.bin"), "wb") as f:
         f.write(bytes(rnd.getrandbits(8) for _ in range(1_500_000)))
@@ -76,16 +81,7 @@ def utf8_fixtures(out, archives):
 def make_split_tree(root):
     """Text that compresses and random data that does not, about 420 KB: seven 64 KiB volumes."""
     rnd = random.Random(20250102)
-    os.makedirs(os.path.join(root, "docs", "guide"))
-    os.makedirs(os.path.join(root, "empty", "nested"))
-    os.makedirs(os.path.join(root, "bin"))
-    text = "".join("line %d of the readme, with some words to compress\n" % i for i in range(4000))
-    with open(os.path.join(root, "readme.txt"), "w") as f:
-        f.write(text)
-    with open(os.path.join(root, "docs", "guide", "chapter1.txt"), "w") as f:
-        f.write(text[:5000])
-    with open(os.path.join(root, "docs", "zero.txt"), "w"):
-        pass
+    make_text_part(root, 4000)
     for name, size in (("random.bin", 300_000), ("small.bin", 70_000)):
         with open(os.path.join(root, "bin", name), "wb") as f:
             f.write(bytes(rnd.getrandbits(8) for _ in range(size)))
