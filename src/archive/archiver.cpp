@@ -77,6 +77,18 @@ bool IsDeviceDigit(const std::string& digit) {
     return digit == "\xC2\xB2" || digit == "\xC2\xB3" || digit == "\xC2\xB9";
 }
 
+// A possible self-extractor: the file's extension contains ".exe", in any case.
+bool IsSelfExtractorName(const std::string& path) {
+    const size_t folder = path.find_last_of("\\/:");
+    const std::string name = folder == std::string::npos ? path : path.substr(folder + 1);
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return false;
+    std::string extension = name.substr(dot);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension.find(".exe") != std::string::npos;
+}
+
 std::string WithBackslashes(std::string path) {
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
@@ -260,6 +272,8 @@ void TZABaseArchiver::OpenArchiveFile(uint16_t mode) {
         spanningMode_ = smNone;
         cancel_ = false;
         declined_.clear();
+        volumeBase_ = lastVolumeName_ = FileName;
+        selfExtractor_.clear();
         const bool writable = (mode & 0x3) != fmOpenRead;
         const os::Share share = (mode & 0xF0) == fmShareDenyWrite || (mode & 0xF0) == fmShareExclusive
                                     ? os::Share::DenyWrite
@@ -272,18 +286,32 @@ void TZABaseArchiver::OpenArchiveFile(uint16_t mode) {
             int64_t position = 0;
             TEndRecord record;
             std::string comment;
-            const bool found = FindEndRecord(*stream, kEndRecordSignature, position, record, comment);
+            auto findEnd = [&](Stream& in) { return FindEndRecord(in, kEndRecordSignature, position, record, comment); };
+            bool found = findEnd(*stream);
+            if (!found && IsSelfExtractorName(FileName)) {
+                // A self-extractor holds a whole archive, or stands for the first volume of a
+                // split one whose last volume holds the end record.
+                if (auto last = RequestSelfExtractorsLastVolume()) {
+                    if (findEnd(*last)) {
+                        found = true;
+                        selfExtractor_ = FileName;
+                        stream = std::move(last);
+                    } else {
+                        volumeBase_ = lastVolumeName_ = FileName;
+                    }
+                }
+            }
+            uint32_t lastDisk = 0;
+            if (!found && FirstSplitVolumeBeside(VolumeStream::kMaxDisks)) {
+                // A split archive whose end record is on an earlier volume than this file.
+                found = FindEndInEarlierVolume(stream, lastDisk) && findEnd(*stream);
+            }
             if (!found && !OpenCorruptedArchives) throw EZAException(48, Name);
-            const uint32_t lastDisk = found ? LastDiskOf(*stream, position, record) : 0;
+            if (found && lastDisk == 0) lastDisk = LastDiskOf(*stream, position, record);
             if (!found || lastDisk != 0) {
                 // The end record belongs to a later volume, or there is none here: split when the
                 // first volume is beside this file, spanned (the same name on every disk) when not.
-                zipNaming_ = SpanningOptions.AdvancedNaming;
-                bool split = os::FileExists(SplitVolumeName(0, lastDisk + 1, zipNaming_));
-                if (!split && os::FileExists(SplitVolumeName(0, lastDisk + 1, !zipNaming_))) {
-                    zipNaming_ = !zipNaming_;
-                    split = true;
-                }
+                const bool split = FirstSplitVolumeBeside(lastDisk + 1);
                 if (split || found) spanningMode_ = split ? smSplitting : smSpanning;
                 // Without its end record a multi-volume archive cannot be read.
                 if (split && !found) throw EZAException(44, std::string());
@@ -322,23 +350,74 @@ void TZABaseArchiver::OpenArchiveFile(uint16_t mode) {
 }
 
 std::string TZABaseArchiver::SplitVolumeName(uint32_t disk, uint32_t lastDisk, bool zipNaming) const {
-    if (disk == lastDisk) return FileName;
-    const std::string extension = FileNamePart(FileName, '.');
-    const bool hasExtension = extension.size() < FileName.size() && extension.find_first_of("\\/") == std::string::npos;
-    const std::string base = hasExtension ? FileName.substr(0, FileName.size() - extension.size()) : FileName + ".";
+    if (disk == lastDisk) return lastVolumeName_;
+    const std::string extension = FileNamePart(volumeBase_, '.');
+    const bool hasExtension =
+        extension.size() < volumeBase_.size() && extension.find_first_of("\\/") == std::string::npos;
+    const std::string base =
+        hasExtension ? volumeBase_.substr(0, volumeBase_.size() - extension.size()) : volumeBase_ + ".";
     std::string number = std::to_string(disk + 1);
     const size_t digits = zipNaming ? 2 : 3;
     if (number.size() < digits) number.insert(0, digits - number.size(), '0');
-    return base + (zipNaming ? "z" : "") + number;
+    const std::string name = base + (zipNaming ? "z" : "") + number;
+    // A self-extractor is the first volume of its split archive when no such file is beside it.
+    if (disk == 0 && !selfExtractor_.empty() && !os::FileExists(name)) return selfExtractor_;
+    return name;
 }
 
-std::unique_ptr<Stream> TZABaseArchiver::OpenVolume(uint32_t disk, uint32_t lastDisk) {
-    // A split archive's volumes are files beside the last one; a spanned archive's volumes all
-    // have the archive's name, on disks the user inserts when asked.
-    // A volume declined once in an operation is not asked for again in it.
-    if (declined_.count(disk)) return nullptr;
-    std::string name = spanningMode_ == smSplitting ? SplitVolumeName(disk, lastDisk, zipNaming_) : FileName;
-    bool ask = spanningMode_ == smSpanning;
+bool TZABaseArchiver::FirstSplitVolumeBeside(uint32_t lastDisk) {
+    // The naming AdvancedNaming picks first, then the other one.
+    zipNaming_ = SpanningOptions.AdvancedNaming;
+    if (os::FileExists(SplitVolumeName(0, lastDisk, zipNaming_))) return true;
+    if (!os::FileExists(SplitVolumeName(0, lastDisk, !zipNaming_))) return false;
+    zipNaming_ = !zipNaming_;
+    return true;
+}
+
+bool TZABaseArchiver::FindEndInEarlierVolume(std::unique_ptr<FileStream>& stream, uint32_t& lastDisk) {
+    // This file follows every volume beside it. A writer that filled a volume to the byte may
+    // have started one it then had nothing to put on, so look back one volume at a time.
+    uint32_t beside = 0;
+    while (beside + 1 < VolumeStream::kMaxDisks && os::FileExists(SplitVolumeName(beside, VolumeStream::kMaxDisks, zipNaming_)))
+        ++beside;
+    for (uint32_t disk = beside; disk-- > 0;) {
+        const std::string name = SplitVolumeName(disk, VolumeStream::kMaxDisks, zipNaming_);
+        auto file = os::OpenFile(name, os::OpenAccess::Read, os::Share::DenyNone);
+        if (!file) return false;
+        auto volume = std::make_unique<FileStream>(std::move(file));
+        int64_t position = 0;
+        TEndRecord record;
+        std::string comment;
+        if (!FindEndRecord(*volume, kEndRecordSignature, position, record, comment)) continue;
+        // Only the end record of the volume it says it is on ends the archive.
+        if (LastDiskOf(*volume, position, record) != disk) return false;
+        stream = std::move(volume);
+        lastDisk = disk;
+        lastVolumeName_ = name;
+        return true;
+    }
+    return false;
+}
+
+std::unique_ptr<FileStream> TZABaseArchiver::RequestSelfExtractorsLastVolume() {
+    // The last volume keeps the archive's name: the self-extractor's with ".zip" for ".exe".
+    const std::string extension = FileNamePart(FileName, '.');
+    std::string name = FileName.substr(0, FileName.size() - extension.size()) + "zip";
+    auto last = RequestVolumeFile(name, false, [&](std::string& requested) {
+        if (OnRequestLastVolume) {
+            OnRequestLastVolume(this, requested, cancel_);
+        } else {
+            const std::string text = Format("Insert the last volume (\"%s\") and press OK", {requested});
+            cancel_ = !os::CurrentPrompts().RequestVolume(text, "Confirm");
+        }
+    });
+    // Its volumes are named after it.
+    if (last) volumeBase_ = lastVolumeName_ = name;
+    return last;
+}
+
+std::unique_ptr<FileStream> TZABaseArchiver::RequestVolumeFile(std::string& name, bool ask,
+                                                               const std::function<void(std::string&)>& request) {
     // An answer of OK that still names nothing readable is asked again, but not for ever.
     for (int attempts = 0; attempts < 10; ++attempts) {
         if (!ask) {
@@ -348,6 +427,20 @@ std::unique_ptr<Stream> TZABaseArchiver::OpenVolume(uint32_t disk, uint32_t last
         ask = false;
         const std::string shown = WithBackslashes(name);
         std::string requested = shown;
+        request(requested);
+        if (cancel_) break;
+        if (requested != shown) name = requested;
+    }
+    return nullptr;
+}
+
+std::unique_ptr<Stream> TZABaseArchiver::OpenVolume(uint32_t disk, uint32_t lastDisk) {
+    // A split archive's volumes are files beside the last one; a spanned archive's volumes all
+    // have the archive's name, on disks the user inserts when asked.
+    // A volume declined once in an operation is not asked for again in it.
+    if (declined_.count(disk)) return nullptr;
+    std::string name = spanningMode_ == smSplitting ? SplitVolumeName(disk, lastDisk, zipNaming_) : FileName;
+    auto volume = RequestVolumeFile(name, spanningMode_ == smSpanning, [&](std::string& requested) {
         if (disk == 0 && OnRequestFirstVolume) {
             OnRequestFirstVolume(this, requested, cancel_);
         } else if (disk == lastDisk && disk != 0 && OnRequestLastVolume) {
@@ -356,14 +449,12 @@ std::unique_ptr<Stream> TZABaseArchiver::OpenVolume(uint32_t disk, uint32_t last
             OnRequestMiddleVolume(this, static_cast<int>(disk + 1), requested, cancel_);
         } else {
             const std::string text = Format("Insert volume %s of %s (\"%s\") and press OK",
-                                            {std::to_string(disk + 1), std::to_string(lastDisk + 1), shown});
+                                            {std::to_string(disk + 1), std::to_string(lastDisk + 1), requested});
             cancel_ = !os::CurrentPrompts().RequestVolume(text, "Confirm");
         }
-        if (cancel_) break;
-        if (requested != shown) name = requested;
-    }
-    declined_.insert(disk);
-    return nullptr;
+    });
+    if (!volume) declined_.insert(disk);
+    return volume;
 }
 
 void TZABaseArchiver::CloseArchiveFile() {

@@ -205,6 +205,19 @@ private:
     // The file of volume `disk` (0-based) of a split archive, by the naming in force.
     std::string SplitVolumeName(uint32_t disk, uint32_t lastDisk, bool zipNaming) const;
     std::unique_ptr<Stream> OpenVolume(uint32_t disk, uint32_t lastDisk);
+    // Opens the volume file `name`, straight away unless `ask`; when it cannot be opened,
+    // `request` (an event or the default prompt) may name another, until the user cancels.
+    // `name` ends as the file opened.
+    std::unique_ptr<FileStream> RequestVolumeFile(std::string& name, bool ask,
+                                                  const std::function<void(std::string&)>& request);
+    // The last volume of the split archive a self-extractor begins, beside it or asked for.
+    std::unique_ptr<FileStream> RequestSelfExtractorsLastVolume();
+    // Whether the first volume of a split archive is beside the file, in either naming (the
+    // one found becomes the naming in force).
+    bool FirstSplitVolumeBeside(uint32_t lastDisk);
+    // Looks for the end record on the volumes before this file, the nearest first; on success
+    // `stream` is that volume and `lastDisk` its number.
+    bool FindEndInEarlierVolume(std::unique_ptr<FileStream>& stream, uint32_t& lastDisk);
 
     TZACompressionLevel compressionLevel_ = clFastest;
     int compressionMode_ = 1;
@@ -214,6 +227,9 @@ private:
     uint16_t openMode_ = fmCreate;
     std::unique_ptr<Volumes> volumeSource_;
     bool zipNaming_ = true;  // the split naming found when opening
+    std::string volumeBase_;      // the name split volume names are made from
+    std::string lastVolumeName_;  // the file that holds the end record
+    std::string selfExtractor_;   // a self-extractor that stands for its split archive's first volume
     std::set<uint32_t> declined_;  // volumes that could not be had in this operation
     std::unique_ptr<Stream> stream_;
     bool ownsStream_ = false;

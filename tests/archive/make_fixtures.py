@@ -120,6 +120,18 @@ def split_fixtures(out):
     missing = os.path.join(out, "split-missing")
     shutil.copytree(volumes, missing)
     os.remove(os.path.join(missing, "archive.z02"))
+    # A self-extractor standing for the first volume, the end record on the last.
+    sfx = os.path.join(out, "split-sfx")
+    shutil.copytree(volumes, sfx)
+    os.rename(os.path.join(sfx, "archive.z01"), os.path.join(sfx, "archive.exe"))
+    made.append("split-sfx/archive.exe")
+    # A writer that started a volume it had nothing to put on: the named file is empty and the
+    # end record is on the volume before it.
+    extra = os.path.join(out, "split-extra-volume")
+    shutil.copytree(volumes, extra)
+    os.rename(os.path.join(extra, "archive.zip"), os.path.join(extra, "archive.z%02d" % (len(names) + 1)))
+    open(os.path.join(extra, "archive.zip"), "wb").close()
+    made.append("split-extra-volume/archive.zip")
     # 7z reads split archives; its tree is a second opinion beside the source tree.
     if shutil.which("7z"):
         run(["7z", "x", "-y", "-bd", "-o" + os.path.join(out, "expected-7z-split"), os.path.join(volumes, "archive.zip")],

@@ -126,6 +126,8 @@ TEST(ToolArchives, MultiVolumeArchives) {
         {"split-zip64/archive.zip", true, smSplitting, false},
         {"spanned/disk%d/archive.zip", true, smSpanning, false},
         {"split-missing/archive.zip", true, smSplitting, true},
+        {"split-sfx/archive.exe", true, smSplitting, false},
+        {"split-extra-volume/archive.zip", true, smSplitting, false},
     };
     for (const auto& row : rows) {
         char path[256];
