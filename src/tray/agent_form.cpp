@@ -19,6 +19,9 @@ const ui::FormSpec Tagent::kForm = {
     .color = ui::SysColor(COLOR_BTNFACE),
     .font = {"Tahoma", -11, false, ui::Rgb(50, 49, 79)},
     .alpha = 220,
+    // Shown without taking the keyboard; what its first activation does happens on that show.
+    .showActivates = false,
+    .onShow = ui::Do(&Tagent::FormActivate),
     .onActivate = ui::Do(&Tagent::FormActivate),
 };
 

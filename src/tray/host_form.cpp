@@ -48,6 +48,7 @@ const ui::FormSpec Tresolution::kForm = {
     .alpha = 220,
     .transparentColor = ui::Rgb(0, 0, 0),  // the black margin and any pure black are see-through
     .visible = true,
+    .showActivates = false,  // the splash leaves the keyboard where the user has it
     .onCreate = ui::Do(&Tresolution::FormCreate),
     .onClose = ui::Do(&Tresolution::FormClose),
 };

@@ -113,7 +113,8 @@ void Application::AdoptForm(std::unique_ptr<Form> form) {
 
 void Application::Run() {
     Initialize();
-    if (ShowMainForm && mainForm_ && !terminated_) mainForm_->Show();
+    // The main form is made visible; one already on screen stays where it is in the z-order.
+    if (ShowMainForm && mainForm_ && !terminated_ && !mainForm_->Visible()) mainForm_->Show();
     while (!terminated_) {
         try {
             HandleMessage();

@@ -297,12 +297,26 @@ HBITMAP LoadPicture(const char* resource) {
     if (!packed || size < 4) return nullptr;
     const uint32_t length = packed[0] | packed[1] << 8 | packed[2] << 16 | static_cast<uint32_t>(packed[3]) << 24;
     if (length < sizeof(BITMAPINFOHEADER) || length > (64u << 20)) return nullptr;
-    std::vector<unsigned char> dib(length);
-    uLongf unpacked = length;
-    if (uncompress(dib.data(), &unpacked, packed + 4, size - 4) != Z_OK || unpacked != length) return nullptr;
 
+    // The header and palette are unpacked first, the pixels straight into the bitmap: no copy
+    // of the whole picture is left behind in the heap.
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK) return nullptr;
+    struct Finish {
+        z_stream& stream;
+        ~Finish() { inflateEnd(&stream); }
+    } finish{stream};
+    stream.next_in = const_cast<Bytef*>(packed + 4);
+    stream.avail_in = size - 4;
+    auto unpack = [&stream](void* out, size_t count) {
+        if (count == 0) return true;
+        stream.next_out = static_cast<Bytef*>(out);
+        stream.avail_out = static_cast<uInt>(count);
+        const int result = inflate(&stream, Z_SYNC_FLUSH);
+        return stream.avail_out == 0 && (result == Z_OK || result == Z_STREAM_END);
+    };
     BITMAPINFOHEADER header;
-    std::memcpy(&header, dib.data(), sizeof(header));
+    if (!unpack(&header, sizeof(header))) return nullptr;
     if (header.biSize < sizeof(header) || header.biSize > length || header.biCompression != BI_RGB ||
         header.biWidth <= 0 || header.biHeight == 0 || header.biWidth > 16384 || std::abs(header.biHeight) > 16384)
         return nullptr;
@@ -311,11 +325,17 @@ HBITMAP LoadPicture(const char* resource) {
     const size_t stride = (static_cast<size_t>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
     const size_t bitsSize = stride * static_cast<size_t>(std::abs(header.biHeight));
     if (colours > 256 || offset + bitsSize > length) return nullptr;
+    std::vector<unsigned char> info(offset);
+    std::memcpy(info.data(), &header, sizeof(header));
+    if (!unpack(info.data() + sizeof(header), offset - sizeof(header))) return nullptr;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(dib.data()), DIB_RGB_COLORS, &bits,
+    HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS, &bits,
                                       nullptr, 0);
     if (!bitmap) return nullptr;
-    std::memcpy(bits, dib.data() + offset, bitsSize);
+    if (!unpack(bits, bitsSize)) {
+        DeleteObject(bitmap);
+        return nullptr;
+    }
     return bitmap;
 }
 

@@ -672,7 +672,8 @@ void Form::Show() {
     }
     shownOnce_ = true;
     App().UpdateTaskbarButton(true);
-    ShowWindow(window_.Get(), SW_SHOW);
+    ShowWindow(window_.Get(), spec_.showActivates ? SW_SHOW : SW_SHOWNA);
+    RunHandler(spec_.onShow);
 }
 
 void Form::Hide() {

@@ -189,7 +189,11 @@ struct FormSpec {
     int snapBuffer = 0;   // snaps to the screen edges within this many pixels; 0: off
     bool topmost = false;  // stays above the windows that are not topmost
     bool visible = false;
+    // Whether showing the form makes it the active window. A splash or a notification is shown
+    // without taking the keyboard from the window the user is working in.
+    bool showActivates = true;
     Handler onCreate = nullptr;
+    Handler onShow = nullptr;  // after the form has been shown
     Handler onActivate = nullptr;
     Handler onDeactivate = nullptr;
     CloseHandler onClose = nullptr;

@@ -96,6 +96,10 @@ TEST_F(HostFormTest, ALaterStartAppliesTheStoredModeAndNamesDifferingInCaseShare
     EXPECT_EQ(services.displayCalls[1].mode.dmPelsHeight, 600u);
     EXPECT_EQ(host->NaturalX, 1280);  // not seeded again
     EXPECT_EQ(host->UserLabel(), "JOHN");
+    // Neither the splash nor the popup takes the keyboard from the window the user works in.
+    ASSERT_EQ(Popups().size(), 1u);
+    EXPECT_NE(GetActiveWindow(), host->Handle());
+    EXPECT_NE(GetActiveWindow(), FindWindowA("Tagent", nullptr));
 }
 
 TEST_F(HostFormTest, NonAsciiLettersOfTheUserNameStayAsTheyAre) {
