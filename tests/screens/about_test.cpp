@@ -1,6 +1,10 @@
 // The About screen: the version copied from the host form at every activation, and "I agree".
 #include "control_center_fixture.h"
 
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
 namespace screenstest {
 namespace {
 
@@ -52,6 +56,35 @@ TEST_F(AboutTest, ItHasNoCloseBoxAndIAgreeHidesThatWindow) {
     ui::App().ProcessMessages();
     EXPECT_FALSE(IsWindow(secondWindow));
     EXPECT_EQ(tray::forms.about, nullptr);
+}
+
+// The pictures are stored packed: unpacked, every one has exactly the pixels of its BMP file.
+TEST(Pictures, UnpackToTheirDesignedPixels) {
+    const struct {
+        const char* resource;
+        const char* file;
+    } pictures[] = {{"SPLASH", "splash.bmp"}, {"AGENT", "agent.bmp"}, {"MAINBG", "main.bmp"}, {"ABOUTBG", "about.bmp"}};
+    for (const auto& picture : pictures) {
+        std::ifstream file(std::string(QV_RES_DIR) + picture.file, std::ios::binary);
+        const std::string bmp((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        ASSERT_GT(bmp.size(), 54u) << picture.file;
+        uint32_t pixelsAt;
+        std::memcpy(&pixelsAt, bmp.data() + 10, sizeof(pixelsAt));
+        // Read back in the file's own format: its header and palette.
+        std::string info(bmp.data() + 14, pixelsAt - 14);
+        auto* header = reinterpret_cast<BITMAPINFO*>(info.data());
+        const int height = std::abs(header->bmiHeader.biHeight);
+        const size_t stride = (header->bmiHeader.biWidth * header->bmiHeader.biBitCount + 31) / 32 * 4;
+        ASSERT_GE(bmp.size(), pixelsAt + stride * height) << picture.file;
+        std::string pixels(stride * height, '\0');
+        HBITMAP bitmap = ui::LoadPicture(picture.resource);
+        ASSERT_NE(bitmap, nullptr) << picture.resource;
+        HDC screen = GetDC(nullptr);
+        EXPECT_EQ(GetDIBits(screen, bitmap, 0, height, pixels.data(), header, DIB_RGB_COLORS), height);
+        ReleaseDC(nullptr, screen);
+        DeleteObject(bitmap);
+        EXPECT_TRUE(pixels == bmp.substr(pixelsAt, pixels.size())) << picture.resource << ": the pixels differ";
+    }
 }
 
 }  // namespace
