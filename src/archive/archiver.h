@@ -154,6 +154,12 @@ public:
     TZADiskFullEvent OnDiskFull;
 
     // Operations.
+    // Opening finds the end record in FileName. When it is not there: a self-extractor (".exe"
+    // in the extension) may begin a split archive, whose last volume, the same name with ".zip",
+    // is taken from beside it or asked for (OnRequestLastVolume); the self-extractor then stands
+    // for the first volume when no such file is beside it. A split archive's named file may
+    // also follow the volume that ends the archive (an empty volume a writer started): the
+    // volumes before it are searched, the nearest first.
     void OpenArchiveFile();
     void OpenArchiveFile(uint16_t mode);
     void ExtractMatching(const std::string& fileMask, uint16_t searchAttr, const std::string& exclusionMask);
