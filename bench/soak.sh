@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Soak run of the real Quorvex.exe under Wine, driven from outside (soak_driver.cpp): 500 Control
 # Center open/close cycles, 200 About cycles, 300 notification popups (at most three on screen at
-# once), 50 display-mode changes and 20 "TaskbarCreated" broadcasts, sampling windows, GDI/USER
+# once), 50 display-mode changes, 20 "TaskbarCreated" broadcasts and 100 tray-menu opens that each
+# show the balloon ("What is this program for?"), sampling windows, GDI/USER
 # objects and memory after every cycle. Reports the growth after the first 20 cycles and plots it.
 #
 # Usage: bench/soak.sh [--quick] [--exe PATH] [--label NAME]
@@ -70,7 +71,7 @@ show("private bytes (Windows)", 6, " KiB")
 show("resident (Linux)", 7, " KiB")
 show("anonymous resident (Linux)", 8, " KiB")
 # Within each phase, from its 20th cycle (its first uses behind it) to its last.
-for phase in ("control-center", "about", "popup", "display-mode", "taskbar"):
+for phase in ("control-center", "about", "popup", "display-mode", "taskbar", "menu-balloon"):
     ph = [r for r in rows if r[1] == phase]
     if ph:
         first = ph[min(19, len(ph) - 1)]
@@ -83,7 +84,7 @@ set terminal png size 1100,700
 set output "$plots/$label.png"
 set datafile separator ","
 set title "Quorvex soak ($label): windows and memory per sample"
-set xlabel "sample (500 Control Centers, 200 About, 300 popups, 50 mode changes, 20 taskbars)"
+set xlabel "sample (500 Control Centers, 200 About, 300 popups, 50 mode changes, 20 taskbars, 100 menus and balloons)"
 set ylabel "KiB"
 set y2label "windows / objects"
 set y2tics

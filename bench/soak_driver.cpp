@@ -7,7 +7,8 @@
 //
 // Phases: Control Center open/close through the tray icon's double click, About opened from a
 // Control Center and closed with "I agree", notification popups through "Apply settings",
-// display-mode changes (WM_DISPLAYCHANGE), "TaskbarCreated" broadcasts. Writes one CSV line per
+// display-mode changes (WM_DISPLAYCHANGE), "TaskbarCreated" broadcasts, the tray menu opened with
+// a right click and "What is this program for?" chosen from it (a balloon). Writes one CSV line per
 // sample: sample,phase,cycle,windows,gdi,user,private_kib,rss_kib,rss_anon_kib.
 // Built and run by soak.sh under Wine.
 #include <windows.h>
@@ -216,6 +217,16 @@ void CloseAndWait(HWND window, const char* caption) {
 }
 
 
+// A right click on the icon opens the tray menu; the keyboard then picks its fourth line, "What is
+// this program for?" (the separators are passed over), which shows the balloon.
+void MenuAndBalloon() {
+    for (HWND window : utilityWindows) PostMessageA(window, kTrayCallbackMessage, 0, WM_RBUTTONUP);
+    HWND menu = nullptr;
+    if (!WaitFor([&] { return (menu = Top("#32768")) != nullptr; })) Fail("the tray menu did not open");
+    for (WPARAM key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageA(menu, WM_KEYDOWN, key, 0);
+    if (!WaitFor([] { return Top("#32768") == nullptr; })) Fail("the tray menu did not close");
+}
+
 int Scaled(int full, int scale) { return full * scale / 100 > 0 ? full * scale / 100 : 1; }
 
 }  // namespace
@@ -252,7 +263,7 @@ int main(int argc, char** argv) {
     Sample("start", 0);
 
     const int centers = Scaled(500, scale), abouts = Scaled(200, scale), popups = Scaled(300, scale);
-    const int modes = Scaled(50, scale), taskbars = Scaled(20, scale);
+    const int modes = Scaled(50, scale), taskbars = Scaled(20, scale), menus = Scaled(100, scale);
 
     for (int i = 1; i <= centers; ++i) {
         CloseAndWait(OpenControlCenter(), "Close Control Center");
@@ -300,6 +311,11 @@ int main(int argc, char** argv) {
     for (int i = 1; i <= taskbars; ++i) {
         for (HWND window : utilityWindows) SendMessageTimeoutA(window, taskbarCreated, 0, 0, SMTO_NORMAL, 5000, nullptr);
         Sample("taskbar", i);
+    }
+
+    for (int i = 1; i <= menus; ++i) {
+        MenuAndBalloon();
+        Sample("menu-balloon", i);
     }
     Sleep(3000);
     Sample("end", 0);
