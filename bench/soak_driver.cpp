@@ -29,51 +29,36 @@ FILE* out = stdout;
 std::string linuxStatus;
 int sample = 0;
 
-struct Found {
+struct ClassSearch {
     const char* cls;
-    HWND window = nullptr;
-    bool visibleOnly = true;
+    bool visibleOnly;
+    std::vector<HWND> windows;
 };
 
-BOOL CALLBACK FindTop(HWND window, LPARAM param) {
-    auto* found = reinterpret_cast<Found*>(param);
+BOOL CALLBACK CollectOfClass(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<ClassSearch*>(param);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     char cls[64] = {};
     GetClassNameA(window, cls, sizeof(cls));
-    if (owner == pid && std::strcmp(cls, found->cls) == 0 && (!found->visibleOnly || IsWindowVisible(window))) {
-        found->window = window;
-        return FALSE;
-    }
+    if (owner == pid && std::strcmp(cls, search->cls) == 0 && (!search->visibleOnly || IsWindowVisible(window)))
+        search->windows.push_back(window);
     return TRUE;
 }
 
-struct Counted {
-    const char* cls;
-    int count = 0;
-};
-
-BOOL CALLBACK CountOf(HWND window, LPARAM param) {
-    auto* counted = reinterpret_cast<Counted*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char cls[64] = {};
-    GetClassNameA(window, cls, sizeof(cls));
-    if (owner == pid && std::strcmp(cls, counted->cls) == 0) ++counted->count;
-    return TRUE;
+// The process's top-level windows of a class, topmost in the z-order first.
+std::vector<HWND> OfClass(const char* cls, bool visibleOnly) {
+    ClassSearch search{cls, visibleOnly, {}};
+    EnumWindows(CollectOfClass, reinterpret_cast<LPARAM>(&search));
+    return search.windows;
 }
 
 // The windows of a class the process has, shown or not.
-int Count(const char* cls) {
-    Counted counted{cls};
-    EnumWindows(CountOf, reinterpret_cast<LPARAM>(&counted));
-    return counted.count;
-}
+int Count(const char* cls) { return static_cast<int>(OfClass(cls, false).size()); }
 
 HWND Top(const char* cls, bool visibleOnly = true) {
-    Found found{cls, nullptr, visibleOnly};
-    EnumWindows(FindTop, reinterpret_cast<LPARAM>(&found));
-    return found.window;
+    const std::vector<HWND> windows = OfClass(cls, visibleOnly);
+    return windows.empty() ? nullptr : windows.front();
 }
 
 template <class F>
