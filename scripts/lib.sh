@@ -4,15 +4,44 @@ DEPS="$ROOT/.deps"
 # Builds land in build/ unless QV_BUILD_DIR names another folder (for working trees built side by side).
 BUILD="${QV_BUILD_DIR:-$ROOT/build}"
 
-# Configures the Windows and the native tree (the same settings as CMakePresets.json).
+# The programs are 32-bit, and so is the Wine that tests them. A machine whose kernel runs no 32-bit
+# Linux programs (some hypervisors have no 32-bit user space) has no 32-bit Wine: there the Windows
+# tree that the tests run is built for x86_64 from the same sources (build/win64, program directory
+# build/dist64) and tested under 64-bit Wine in a 64-bit prefix of its own (.wine64). The 32-bit
+# programs in build/dist are built on every machine. QV_WINE_BITS=32 or 64 overrides the choice.
+# Called again once setup has installed the 32-bit loader it asks.
+select_wine() {
+    local bits=${QV_WINE_BITS:-32}
+    if [ -z "${QV_WINE_BITS:-}" ] && [ -e /lib/ld-linux.so.2 ] && ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+        bits=64
+    fi
+    WINE_BITS=$bits
+    if [ "$bits" = 64 ]; then
+        TEST_TREE=win64
+        TEST_DIST="$BUILD/dist64"
+        export WINEPREFIX="$ROOT/.wine64" WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
+        # Debian's `wine` starts the 32-bit loader whenever it is installed: this one starts the 64-bit one.
+        case ":$PATH:" in *":$ROOT/scripts/wine64:"*) ;; *) export PATH="$ROOT/scripts/wine64:$PATH" ;; esac
+    else
+        TEST_TREE=win
+        TEST_DIST="$BUILD/dist"
+        export WINEPREFIX="$ROOT/.wine" WINEARCH=win32
+    fi
+}
+select_wine
+
+# Configures the Windows and the native tree (the same settings as CMakePresets.json), and the
+# x86_64 Windows tree where the tests need it.
 configure_trees() {
     cmake -S "$ROOT" -B "$BUILD/win" -G Ninja --toolchain "$ROOT/cmake/mingw-i686.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DQV_DIST_DIR="$BUILD/dist" >/dev/null
+    if [ "$TEST_TREE" = win64 ]; then
+        cmake -S "$ROOT" -B "$BUILD/win64" -G Ninja --toolchain "$ROOT/cmake/mingw-x86_64.cmake" \
+            -DCMAKE_BUILD_TYPE=Release -DQV_DIST_DIR="$TEST_DIST" >/dev/null
+    fi
     cmake -S "$ROOT" -B "$BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
         -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 }
-export WINEPREFIX="$ROOT/.wine"
-export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
