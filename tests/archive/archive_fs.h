@@ -5,6 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -37,14 +43,21 @@ inline std::set<std::string> Tree(const std::string& root) {
     return out;
 }
 
-// A fresh folder for one test, removed afterwards; paths end in a separator.
+// A fresh folder for one test, removed afterwards; paths end in a separator. Named after the test and
+// this process: the same test may run at the same time in another build or checkout.
 class Scratch {
 public:
     Scratch() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         const fs::path base = fs::temp_directory_path() / "qv-archive-tests";
         static int made = 0;
-        root_ = base / (std::string(info->test_suite_name()) + "." + info->name() + "." + std::to_string(++made));
+#ifdef _WIN32
+        const unsigned long process = GetCurrentProcessId();
+#else
+        const unsigned long process = static_cast<unsigned long>(getpid());
+#endif
+        root_ = base / (std::string(info->test_suite_name()) + "." + info->name() + "." + std::to_string(process) +
+                        "." + std::to_string(++made));
         std::error_code ec;
         fs::remove_all(root_, ec);
         fs::create_directories(root_);

@@ -4,6 +4,7 @@
 #include "archive/archiver.h"
 #include "archive/os.h"
 #include "support/scripted_services.h"
+#include "support/ui_test_support.h"
 
 #include <windows.h>
 
@@ -24,7 +25,7 @@ struct Click {
 DWORD WINAPI ClickWhenShown(void* param) {
     auto* click = static_cast<Click*>(param);
     for (int i = 0; i < 500; ++i) {
-        HWND dialog = FindWindowA("#32770", click->caption);
+        HWND dialog = uitest::FindOwnWindow("#32770", click->caption);
         HWND button = dialog ? FindWindowExA(dialog, nullptr, "Button", click->button) : nullptr;
         if (button) {
             GetDlgItemTextA(dialog, 101, click->seen, sizeof(click->seen));

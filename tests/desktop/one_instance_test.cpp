@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "desktop/one_instance.h"
 #include "desktop_test_support.h"
+#include "support/ui_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -13,11 +14,16 @@ namespace {
 
 using desktop::TdskOneInstance;
 
+// The mutexes are named after the title, and the other test programs running now have mutexes of
+// their own: each program's title is its own.
+const std::string kTitle = uitest::UniqueName("QvGuardTest");
+const std::string kDefault = kTitle + ".OneInstance.Default";
+
 class OneInstanceTest : public DesktopTest {
 protected:
     void SetUp() override {
         DesktopTest::SetUp();
-        ui::App().SetTitle("QvGuardTest");
+        ui::App().SetTitle(kTitle);
     }
     void TearDown() override {
         desktop::ReleaseInstanceMutex();
@@ -27,9 +33,9 @@ protected:
 
 TEST_F(OneInstanceTest, MutexNamesFollowTitleIdentifierOrExecutablePath) {
     TdskOneInstance once(*form, "once");
-    EXPECT_EQ(once.MutexBaseName(), "QvGuardTest.OneInstance.");
+    EXPECT_EQ(once.MutexBaseName(), kTitle + ".OneInstance.");
     once.Identifier = "Beta\\2";
-    EXPECT_EQ(once.MutexBaseName(), "QvGuardTestBeta/2.OneInstance.");
+    EXPECT_EQ(once.MutexBaseName(), kTitle + "Beta/2.OneInstance.");
     once.Identifier.clear();
     once.ExeNameAsIdentifier = true;
     std::string path = common::AsciiUpper(desktop::ExecutablePath());
@@ -45,20 +51,20 @@ TEST_F(OneInstanceTest, AnotherCopyIsSeenOnlyWhileItHoldsTheMutexOfTheSameTitle)
     TdskOneInstance once(*form, "once");
     struct Case {
         const char* what;
-        const char* held;  // the mutex another copy holds, if any
+        std::string held;  // the mutex another copy holds, if any
         bool abandoned;    // that copy ended without releasing it
         bool another;
     };
     const Case cases[] = {
-        {"alone", nullptr, false, false},
-        {"a running copy", "QvGuardTest.OneInstance.Default", false, true},
-        {"a copy under another title", "Other.OneInstance.Default", false, false},
-        {"a copy that died holding the mutex", "QvGuardTest.OneInstance.Default", true, false},
-        {"a copy inside its own check", "QvGuardTest.OneInstance.CriticalSection", false, true},
+        {"alone", "", false, false},
+        {"a running copy", kDefault, false, true},
+        {"a copy under another title", uitest::UniqueName("Other") + ".OneInstance.Default", false, false},
+        {"a copy that died holding the mutex", kDefault, true, false},
+        {"a copy inside its own check", kTitle + ".OneInstance.CriticalSection", false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        MutexHolder holder(c.held ? c.held : "QvGuardTest.Unused");
+        MutexHolder holder(c.held.empty() ? kTitle + ".Unused" : c.held);
         if (c.abandoned) holder.Stop(false);
         EXPECT_EQ(once.IsAnotherInstanceRunning(), c.another);
         holder.Stop();
@@ -88,25 +94,25 @@ DWORD TryFromAnotherThread(const char* name) {
 TEST_F(OneInstanceTest, TheFirstCopyKeepsTheMutexUntilItEnds) {
     TdskOneInstance once(*form, "once");
     ASSERT_FALSE(once.IsAnotherInstanceRunning());
-    EXPECT_EQ(TryFromAnotherThread("QvGuardTest.OneInstance.Default"), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(TryFromAnotherThread(kDefault.c_str()), static_cast<DWORD>(WAIT_TIMEOUT));
     // The check lock exists only during a check.
-    EXPECT_EQ(OpenMutexA(SYNCHRONIZE, FALSE, "QvGuardTest.OneInstance.CriticalSection"), nullptr);
+    EXPECT_EQ(OpenMutexA(SYNCHRONIZE, FALSE, (kTitle + ".OneInstance.CriticalSection").c_str()), nullptr);
     // Checking again in the same copy does not make it its own second copy.
     EXPECT_FALSE(once.IsAnotherInstanceRunning());
 
     desktop::ReleaseInstanceMutex();
-    EXPECT_EQ(TryFromAnotherThread("QvGuardTest.OneInstance.Default"), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(TryFromAnotherThread(kDefault.c_str()), static_cast<DWORD>(WAIT_OBJECT_0));
 }
 
 TEST_F(OneInstanceTest, ASecondCopyShowsItsMessageAndTerminates) {
-    MutexHolder first("QvGuardTest.OneInstance.Default");
+    MutexHolder first(kDefault);
     TdskOneInstance once(*form, "once");
     once.ShowMessage = true;
     once.ActivatePrevInstance = false;
     once.CheckInstance();
     ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0].text, "Application \"QvGuardTest\" is already running.");
-    EXPECT_EQ(services.messages[0].caption, "QvGuardTest");
+    EXPECT_EQ(services.messages[0].text, "Application \"" + kTitle + "\" is already running.");
+    EXPECT_EQ(services.messages[0].caption, kTitle);
     EXPECT_EQ(services.messages[0].type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
     EXPECT_EQ(services.messages[0].owner, ui::App().Handle());
     EXPECT_TRUE(ui::App().Terminated());
@@ -114,7 +120,7 @@ TEST_F(OneInstanceTest, ASecondCopyShowsItsMessageAndTerminates) {
 }
 
 TEST_F(OneInstanceTest, AMessageHandlerMayLetTheSecondCopyRun) {
-    MutexHolder first("QvGuardTest.OneInstance.Default");
+    MutexHolder first(kDefault);
     TdskOneInstance once(*form, "once");
     once.ShowMessage = true;
     int asked = 0;
@@ -140,13 +146,13 @@ TEST_F(OneInstanceTest, AMessageHandlerMayLetTheSecondCopyRun) {
 
 TEST_F(OneInstanceTest, TheFirstCopysApplicationWindowIsRestored) {
     // The first copy's application window: same class, same title, another window.
-    HWND previous = CreateWindowExA(0, ui::Application::kWindowClass, "QvGuardTest",
+    HWND previous = CreateWindowExA(0, ui::Application::kWindowClass, kTitle.c_str(),
                                     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 100, 100, 200, 50, nullptr,
                                     nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(previous, nullptr);
     ShowWindow(previous, SW_SHOWMINNOACTIVE);
     ASSERT_TRUE(IsIconic(previous));
-    MutexHolder first("QvGuardTest.OneInstance.Default");
+    MutexHolder first(kDefault);
     TdskOneInstance once(*form, "once");
     once.CheckInstance();
     EXPECT_FALSE(IsIconic(previous));

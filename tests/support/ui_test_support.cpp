@@ -17,10 +17,21 @@ bool PumpUntil(const std::function<bool()>& done, int ms) {
     return true;
 }
 
+HWND FindOwnWindow(const char* cls, const char* title, bool visible) {
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, cls, title));) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == GetCurrentProcessId() && (!visible || IsWindowVisible(window))) return window;
+    }
+    return nullptr;
+}
+
+std::string UniqueName(const std::string& base) { return base + std::to_string(GetCurrentProcessId()); }
+
 bool CloseMessageBoxLater(const std::string& caption, int delayMs, int ms) {
     const DWORD start = GetTickCount();
     HWND box = nullptr;
-    while (!(box = FindWindowA("#32770", caption.c_str()))) {
+    while (!(box = FindOwnWindow("#32770", caption.c_str()))) {
         if (GetTickCount() - start > static_cast<DWORD>(ms)) return false;
         Sleep(10);
     }

@@ -10,7 +10,14 @@ namespace uitest {
 // Handles messages (without idle) until `done` answers true or `ms` pass; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done, int ms = 3000);
 
-// From another thread: waits for a message box captioned `caption`, then presses its OK button
+// The first top-level window of this process with the class and (unless nullptr) the title, visible
+// ones only when `visible`. Test programs run side by side in one desktop: a plain FindWindow could
+// answer another program's menu, box or popup.
+HWND FindOwnWindow(const char* cls, const char* title = nullptr, bool visible = false);
+// A name no other test program running now uses: `base` and this process's id.
+std::string UniqueName(const std::string& base);
+
+// From another thread: waits for a message box of this process captioned `caption`, then presses its OK button
 // after `delayMs`. Returns false when no box appeared within `ms`.
 bool CloseMessageBoxLater(const std::string& caption, int delayMs, int ms = 5000);
 

@@ -3,6 +3,7 @@
 #include "tray_test_support.h"
 
 #include "common/display_mode.h"
+#include "support/ui_test_support.h"
 
 #include <windows.h>
 
@@ -99,7 +100,7 @@ TEST_F(HostFormTest, ALaterStartAppliesTheStoredModeAndNamesDifferingInCaseShare
     // Neither the splash nor the popup takes the keyboard from the window the user works in.
     ASSERT_EQ(Popups().size(), 1u);
     EXPECT_NE(GetActiveWindow(), host->Handle());
-    EXPECT_NE(GetActiveWindow(), FindWindowA("Tagent", nullptr));
+    EXPECT_NE(GetActiveWindow(), uitest::FindOwnWindow("Tagent"));
 }
 
 TEST_F(HostFormTest, NonAsciiLettersOfTheUserNameStayAsTheyAre) {

@@ -243,7 +243,7 @@ TEST_F(FormRuntime, PopupMenuHasItsDefaultItemAndRunsTheChosenOne) {
     // Choose the first item with the keyboard while the menu is open.
     HANDLE chooser = uitest::RunInThread([] {
         for (int i = 0; i < 300; ++i, Sleep(10))
-            if (HWND popup = FindWindowA("#32768", nullptr); popup && IsWindowVisible(popup)) {
+            if (HWND popup = uitest::FindOwnWindow("#32768", nullptr, true)) {
                 Sleep(100);
                 PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
                 PostMessageA(popup, WM_KEYDOWN, VK_RETURN, 0);
@@ -327,10 +327,13 @@ public:
 
 protected:
     void Execute() override {
-        Sleep(200);
+        for (DWORD start = GetTickCount(); !uitest::FindOwnWindow("#32770", "Demo title", true);) {
+            if (GetTickCount() - start > 5000) return;
+            Sleep(10);
+        }
         Synchronize([this] {
             ranOn = GetCurrentThreadId();
-            boxWasOpen = FindWindowA("#32770", "Demo title") != nullptr;
+            boxWasOpen = uitest::FindOwnWindow("#32770", "Demo title") != nullptr;
         });
         uitest::CloseMessageBoxLater("Demo title", 0);
     }
