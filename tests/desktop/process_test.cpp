@@ -164,16 +164,6 @@ std::string Xdotool(POINT at, const std::string& then) {
     return "/usr/bin/xdotool mousemove " + std::to_string(at.x) + " " + std::to_string(at.y) + " " + then;
 }
 
-// A visible balloon that the shell shows.
-bool ShellBalloonShown(DWORD pid) {
-    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, TOOLTIPS_CLASSA, nullptr));) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner != pid && IsWindowVisible(window) && (GetWindowLongA(window, GWL_STYLE) & TTS_BALLOON)) return true;
-    }
-    return false;
-}
-
 TEST_F(QuorvexProcesses, TheTrayIconMenuBalloonDoubleClickAndControlCenterHints) {
     const std::string dir = e2e::NewProgramDirectory("program");
     Install(dir);
@@ -203,14 +193,14 @@ TEST_F(QuorvexProcesses, TheTrayIconMenuBalloonDoubleClickAndControlCenterHints)
     EXPECT_GE(shown.right, icon.x - 1);
 
     // "What is this program for?": the balloon over the icon.
-    EXPECT_FALSE(ShellBalloonShown(quorvex.Id()));
+    EXPECT_FALSE(e2e::ShellBalloonShown(quorvex.Id()));
     for (int key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) {
         PostMessageA(menu, WM_KEYDOWN, key, 0);
         Sleep(50);
     }
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }, 3000));
     RunCommand("/usr/bin/xdotool mousemove 700 500");  // the icon's own tip would cover the balloon
-    EXPECT_TRUE(WaitFor([&] { return ShellBalloonShown(quorvex.Id()); }, 6000)) << "no balloon";
+    EXPECT_TRUE(WaitFor([&] { return e2e::ShellBalloonShown(quorvex.Id()); }, 6000)) << "no balloon";
     Sleep(300);
     uitest::SaveScreenshot(GetDesktopWindow(), "tray-balloon");
 

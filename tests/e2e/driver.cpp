@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "support/ui_test_support.h"
 
+#include <commctrl.h>
 
 namespace e2e {
 
@@ -164,6 +165,15 @@ void Mouse(DWORD flags) {
     SendInput(1, &input, sizeof(input));
 }
 }  // namespace
+
+bool ShellBalloonShown(DWORD pid) {
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, TOOLTIPS_CLASSA, nullptr));) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != pid && IsWindowVisible(window) && (GetWindowLongA(window, GWL_STYLE) & TTS_BALLOON)) return true;
+    }
+    return false;
+}
 
 HWND OpenTrayMenu() {
     HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);

@@ -64,6 +64,8 @@ HWND OpenTrayMenu();
 bool ChooseFromTrayMenu(int position);
 // Windows of a class belonging to a process (visible or not).
 std::vector<HWND> WindowsOf(const char* cls, DWORD pid);
+// A visible balloon that the shell shows, not the program `pid` itself.
+bool ShellBalloonShown(DWORD pid);
 // Waits for a window of class `cls` (any process) and ends that window's process; false when
 // none came within `ms`.
 bool EndProcessOfWindow(const char* cls, int ms = 15000);

@@ -225,7 +225,7 @@ TEST(Journey, TheBalloonAndExitRestoreTheNaturalMode) {
     Settled s = StartSettled("balloon", "X=800\r\nY=600\r\nDepth=16\r\n");
     EXPECT_EQ(ScreenWidth(), 800);
     ASSERT_TRUE(ChooseFromTrayMenu(3));  // What is this program for?
-    Sleep(2500);  // the shell shows the balloon a moment later
+    EXPECT_TRUE(WaitFor([&] { return ShellBalloonShown(s.quorvex.Id()); }, 6000)) << "no balloon";
     Screenshot("journey4/balloon");
     ASSERT_TRUE(ChooseFromTrayMenu(5));  // Exit
     EXPECT_GE(s.quorvex.WaitExit(10000), 0);
