@@ -2,13 +2,13 @@
 // (silently, in a throw-away copy of the prefix): what it leaves on the machine, an upgrade to a
 // higher build over a running Quorvex, the refusal of a lower build, and the removal.
 #include "driver.h"
+#include "install_checks.h"
 
 #include <windows.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -18,33 +18,9 @@ namespace {
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-std::string Folder(int csidl) {
-    char path[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, csidl, nullptr, 0, path);
-    return path;
-}
 // Wine's installer puts ProgramMenuFolder in the user's Start menu even for a per-machine install
 // (ALLUSERS=1); Windows Installer puts it in the common one.
 bool UnderWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string Value(HKEY root, const std::string& key, const char* name) {
-    HKEY opened;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return "(none)";
-    BYTE data[1024] = {};
-    DWORD size = sizeof(data) - 1, type = 0;
-    const LONG result = RegQueryValueExA(opened, name, nullptr, &type, data, &size);
-    RegCloseKey(opened);
-    return result == ERROR_SUCCESS ? reinterpret_cast<char*>(data) : "(none)";
-}
-
-void SetValue(HKEY root, const char* key, const char* name, const std::string& data) {
-    HKEY opened;
-    RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr);
-    RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                   static_cast<DWORD>(data.size() + 1));
-    RegCloseKey(opened);
-}
 
 // The Add/Remove Programs entries named Quorvex: "version, publisher" of each.
 std::vector<std::string> ProgramsEntries() {
@@ -60,25 +36,6 @@ std::vector<std::string> ProgramsEntries() {
     }
     RegCloseKey(uninstall);
     return entries;
-}
-
-std::vector<std::string> Listing(const std::string& dir, const std::string& prefix = "") {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((dir + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        names.push_back(prefix + name);
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            const auto inner = Listing(dir + name + "\\", prefix + name + "\\");
-            names.insert(names.end(), inner.begin(), inner.end());
-        }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 long Msiexec(const std::string& arguments) {
