@@ -1,11 +1,18 @@
 ; The setup program of Quorvex: a per-machine install into Program Files\Quorvex (the 32-bit one on
 ; 64-bit Windows), with its Start-menu folder, its autorun value, its Add/Remove Programs entry and
 ; an uninstaller. Built by scripts/package:
-;   makensis -DDIST=<program directory of the build> -DOUTFILE=<setup.exe> installer/quorvex.nsi
+;   makensis -DDIST=<program directory of the build> -DOUTFILE=<setup.exe> -DPICTURES=<folder>
+;            [-DSIGN=<command>] [-DTARGET64] installer/quorvex.nsi
+; PICTURES holds welcome.bmp and header.bmp (installer/art/make-setup-pictures.sh). SIGN, when
+; given, is run on the uninstaller before it is packed ("SIGN file" signs the file in place).
+; TARGET64 makes a setup program for 64-bit programs (the test tree of a 64-bit-only machine).
 ; "setup.exe /S" installs silently; "uninstall.exe /S" uninstalls silently and keeps the profiles.
 
 !ifndef DIST
   !error "DIST (the folder with Quorvex.exe, Fetchwell.exe and readme.txt) is not defined"
+!endif
+!ifndef PICTURES
+  !error "PICTURES (the folder with welcome.bmp and header.bmp) is not defined"
 !endif
 !ifndef OUTFILE
   !define OUTFILE "Quorvex-2.0-setup.exe"
@@ -18,8 +25,17 @@
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define RUN_VALUE "Quorvex.exe"
 
+!ifdef TARGET64
+  Unicode true
+  Target amd64-unicode
+!endif
+!ifdef SIGN
+  !uninstfinalize '"${SIGN}" "%1"' = 0
+!endif
+
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
+; A 64-bit setup program sees the 64-bit Program Files and registry.
 InstallDir "$PROGRAMFILES\Quorvex"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel admin
@@ -42,6 +58,11 @@ VIAddVersionKey "LegalCopyright" "Copyright (c) 2004-2026 ${PUBLISHER}"
 !define MUI_ICON "${__FILEDIR__}\..\res\quorvex.ico"
 !define MUI_UNICON "${__FILEDIR__}\..\res\quorvex.ico"
 !define MUI_ABORTWARNING
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${PICTURES}\welcome.bmp"
+!define MUI_HEADERIMAGE
+!define MUI_HEADERIMAGE_RIGHT
+!define MUI_HEADERIMAGE_BITMAP "${PICTURES}\header.bmp"
+!define MUI_HEADERIMAGE_UNBITMAP "${PICTURES}\header.bmp"
 !define MUI_FINISHPAGE_NOAUTOCLOSE
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Start Quorvex now"
@@ -134,19 +155,20 @@ FunctionEnd
 ; Lets every local user (the Users group, S-1-5-32-545, named by SID so any language works) change
 ; the program directory: each account writes its own Users\<NAME> profile, version.txt and
 ; updates there, without being redirected into its VirtualStore. Windows XP has no icacls; there
-; cacls takes the group's name, looked up from the SID.
+; cacls takes the group's name, looked up from the SID (the System plugin calls the A or W
+; function that matches the setup program's character set).
 Function GrantUsersModify
   nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR" /grant *S-1-5-32-545:(OI)(CI)M'
   Pop $0
   ${If} $0 == "0"
     Return
   ${EndIf}
-  System::Call 'advapi32::ConvertStringSidToSidA(t "S-1-5-32-545", *p .r1) i .r0'
+  System::Call 'advapi32::ConvertStringSidToSid(t "S-1-5-32-545", *p .r1) i .r0'
   ${If} $0 = 0
     DetailPrint "Could not give the Users group write access to $INSTDIR"
     Return
   ${EndIf}
-  System::Call 'advapi32::LookupAccountSidA(p 0, p r1, t .r2, *i ${NSIS_MAX_STRLEN}, t .r3, *i ${NSIS_MAX_STRLEN}, *i .r4) i .r0'
+  System::Call 'advapi32::LookupAccountSid(p 0, p r1, t .r2, *i ${NSIS_MAX_STRLEN}, t .r3, *i ${NSIS_MAX_STRLEN}, *i .r4) i .r0'
   System::Call 'kernel32::LocalFree(p r1)'
   ${If} $0 = 0
     DetailPrint "Could not give the Users group write access to $INSTDIR"

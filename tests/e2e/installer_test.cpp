@@ -3,13 +3,13 @@
 // started from the installed folder, a reinstall over a running Quorvex, the uninstall; and the
 // pages of both, saved as screenshots.
 #include "driver.h"
+#include "install_checks.h"
 
 #include <windows.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -20,55 +20,8 @@ namespace {
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvex";
 
-std::string Folder(int csidl) {
-    char path[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, csidl, nullptr, 0, path);
-    return path;
-}
 std::string InstallDir() { return Folder(CSIDL_PROGRAM_FILES) + "\\Quorvex\\"; }
 std::string MenuDir() { return Folder(CSIDL_COMMON_PROGRAMS) + "\\Quorvex\\"; }
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// The value as text ("(none)" when it or its key is missing); DWORDs in decimal.
-std::string Value(HKEY root, const char* key, const char* name) {
-    HKEY opened;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return "(none)";
-    BYTE data[1024] = {};
-    DWORD size = sizeof(data) - 1, type = 0;
-    const LONG result = RegQueryValueExA(opened, name, nullptr, &type, data, &size);
-    RegCloseKey(opened);
-    if (result != ERROR_SUCCESS) return "(none)";
-    if (type == REG_DWORD) return std::to_string(*reinterpret_cast<DWORD*>(data));
-    return reinterpret_cast<char*>(data);
-}
-
-void SetValue(HKEY root, const char* key, const char* name, const std::string& data) {
-    HKEY opened;
-    RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr);
-    RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                   static_cast<DWORD>(data.size() + 1));
-    RegCloseKey(opened);
-}
-
-// Every file and folder below `dir`, relative, sorted.
-std::vector<std::string> Listing(const std::string& dir, const std::string& prefix = "") {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((dir + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        names.push_back(prefix + name);
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            const auto inner = Listing(dir + name + "\\", prefix + name + "\\");
-            names.insert(names.end(), inner.begin(), inner.end());
-        }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 long RunToEnd(const std::string& exe, const std::string& arguments, int ms = 60000) {
     Process process(exe, Folder(CSIDL_WINDOWS), {}, arguments);
