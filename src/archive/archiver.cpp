@@ -220,7 +220,7 @@ void TZABaseArchiver::SetCompressionLevel(TZACompressionLevel level) {
 }
 
 void TZABaseArchiver::SetCompressionMode(int mode) {
-    if (mode < 0 || mode > 9) throw EZAException(5, Name);
+    if (mode < 0 || mode > 9) throw EZAException(neInvalidCompressionMode, Name);
     compressionMode_ = mode;
     compressionLevel_ = mode == 0 ? clNone : mode <= 3 ? clFastest : mode <= 6 ? clNormal : clMax;
     UpdateCompressionMethod();
@@ -238,7 +238,7 @@ void TZABaseArchiver::EndUpdate() {
 }
 
 void TZABaseArchiver::OpenArchiveFile() {
-    if (!InMemory && BlankFileName(FileName)) throw EZAException(9, Name);
+    if (!InMemory && BlankFileName(FileName)) throw EZAException(neBlankFileName, Name);
     uint16_t mode = fmCreate;
     if (!InMemory && os::FileExists(FileName)) {
         if (os::OpenFile(FileName, os::OpenAccess::ReadWrite, os::Share::DenyWrite))
@@ -250,10 +250,10 @@ void TZABaseArchiver::OpenArchiveFile() {
 }
 
 void TZABaseArchiver::OpenArchiveFile(uint16_t mode) {
-    if (!InMemory && BlankFileName(FileName)) throw EZAException(10, Name);
+    if (!InMemory && BlankFileName(FileName)) throw EZAException(neBlankFileNameForMode, Name);
     if (mode != fmCreate) {
-        if (!os::FileExists(FileName)) throw EZAException(12, Name, {FileName});
-        if (InMemory) throw EZAException(28, Name);
+        if (!os::FileExists(FileName)) throw EZAException(neFileNotFound, Name, {FileName});
+        if (InMemory) throw EZAException(neInMemoryCreateOnly, Name);
     }
     CloseArchiveFile();
     ownsStream_ = true;
@@ -264,7 +264,7 @@ void TZABaseArchiver::OpenArchiveFile(uint16_t mode) {
             stream_ = std::make_unique<MemoryStream>();
         } else {
             auto file = os::CreateNewFile(FileName);
-            if (!file) throw EZAException(19, Name, {FileName});
+            if (!file) throw EZAException(neCannotCreateFile, Name, {FileName});
             stream_ = std::make_unique<FileStream>(std::move(file));
         }
         directory_ = std::make_unique<TZADirManager>(*stream_);
@@ -279,7 +279,7 @@ void TZABaseArchiver::OpenArchiveFile(uint16_t mode) {
                                     ? os::Share::DenyWrite
                                     : os::Share::DenyNone;
         auto file = os::OpenFile(FileName, writable ? os::OpenAccess::ReadWrite : os::OpenAccess::Read, share);
-        if (!file) throw EZAException(33, Name, {FileName});
+        if (!file) throw EZAException(neCannotOpenFile, Name, {FileName});
         auto stream = std::make_unique<FileStream>(std::move(file));
         VolumeStream* volumes = nullptr;
         try {
@@ -306,7 +306,7 @@ void TZABaseArchiver::OpenArchiveFile(uint16_t mode) {
                 // A split archive whose end record is on an earlier volume than this file.
                 found = FindEndInEarlierVolume(stream, lastDisk) && findEnd(*stream);
             }
-            if (!found && !OpenCorruptedArchives) throw EZAException(48, Name);
+            if (!found && !OpenCorruptedArchives) throw EZAException(neArchiveDamaged, Name);
             if (found && lastDisk == 0) lastDisk = LastDiskOf(*stream, position, record);
             if (!found || lastDisk != 0) {
                 // The end record belongs to a later volume, or there is none here: split when the
@@ -314,10 +314,10 @@ void TZABaseArchiver::OpenArchiveFile(uint16_t mode) {
                 const bool split = FirstSplitVolumeBeside(lastDisk + 1);
                 if (split || found) spanningMode_ = split ? smSplitting : smSpanning;
                 // Without its end record a multi-volume archive cannot be read.
-                if (split && !found) throw EZAException(44, std::string());
+                if (split && !found) throw EZAException(neOpeningAborted, std::string());
             }
             if (spanningMode_ != smNone) {
-                if (lastDisk >= VolumeStream::kMaxDisks) throw EZAException(44, std::string());
+                if (lastDisk >= VolumeStream::kMaxDisks) throw EZAException(neOpeningAborted, std::string());
                 volumeSource_ = std::make_unique<Volumes>(*this);
                 auto joined = std::make_unique<VolumeStream>(*volumeSource_, lastDisk, std::move(stream));
                 volumes = joined.get();
@@ -335,7 +335,7 @@ void TZABaseArchiver::OpenArchiveFile(uint16_t mode) {
             volumeSource_.reset();
             spanningMode_ = smNone;
             // A volume the directory needs could not be had: the opening was aborted.
-            if (missing) throw EZAException(44, std::string());
+            if (missing) throw EZAException(neOpeningAborted, std::string());
             throw;
         } catch (...) {
             directory_.reset();
@@ -519,8 +519,8 @@ bool TZABaseArchiver::MatchesSearch(const SearchState& search, const TDirItem& i
 }
 
 void TZABaseArchiver::ExtractMatching(const std::string& fileMask, uint16_t searchAttr, const std::string& exclusionMask) {
-    if (!active_) throw EZAException(13, Name);
-    if (updateCount_ > 0) throw EZAException(26, Name);
+    if (!active_) throw EZAException(neArchiveNotOpen, Name);
+    if (updateCount_ > 0) throw EZAException(neUpdateNotEnded, Name);
     SelectMatching(fileMask, searchAttr, exclusionMask);
 
     os::ProcessLockGuard lock;
@@ -572,10 +572,10 @@ void TZABaseArchiver::ExtractItem(int index) {
 
 void TZABaseArchiver::WriteEntry(const TDirItem& item, const std::string& folder, std::string name, int index) {
     // Names that would land outside the destination are never written anywhere.
-    if (!IsSafeEntryName(name)) throw EZAException(19, Name, {name});
+    if (!IsSafeEntryName(name)) throw EZAException(neCannotCreateFile, Name, {name});
     if (Options.CreateDirs) {
         const std::string dirs = folder + FolderPart(name, '\\');
-        if (!ForceDirectories(dirs)) throw EZAException(20, Name, {dirs});
+        if (!ForceDirectories(dirs)) throw EZAException(neCannotCreateDirectory, Name, {dirs});
     } else {
         name = FileNamePart(name, '\\');
     }
@@ -600,8 +600,8 @@ void TZABaseArchiver::WriteEntry(const TDirItem& item, const std::string& folder
                 break;
         }
     }
-    if (!target.empty() && IsSeparator(target.back())) throw EZAException(19, Name, {target});
-    if (existing != os::kNoAttributes && (existing & os::kAttrDirectory)) throw EZAException(19, Name, {target});
+    if (!target.empty() && IsSeparator(target.back())) throw EZAException(neCannotCreateFile, Name, {target});
+    if (existing != os::kNoAttributes && (existing & os::kAttrDirectory)) throw EZAException(neCannotCreateFile, Name, {target});
 
     if (ExtractCorruptedFiles) {
         // Damaged data is wanted: decode straight into the target and keep whatever arrives.
@@ -610,7 +610,7 @@ void TZABaseArchiver::WriteEntry(const TDirItem& item, const std::string& folder
             os::RemoveFile(target);
         }
         auto file = os::CreateNewFile(target);
-        if (!file) throw EZAException(19, Name, {target});
+        if (!file) throw EZAException(neCannotCreateFile, Name, {target});
         auto out = std::make_unique<FileStream>(std::move(file));
         // Date, flush and close come first, also after a failure: attributes may make the file
         // read-only.
@@ -636,7 +636,7 @@ void TZABaseArchiver::WriteEntry(const TDirItem& item, const std::string& folder
     const bool replacing = existing != os::kNoAttributes;
     std::string written = target;
     auto file = replacing ? os::CreateTempFileIn(FolderPart(target, '\\'), written) : os::CreateNewFile(target);
-    if (!file) throw EZAException(19, Name, {target});
+    if (!file) throw EZAException(neCannotCreateFile, Name, {target});
     auto out = std::make_unique<FileStream>(std::move(file));
     try {
         DecodeInto(index, *out);
@@ -659,7 +659,7 @@ void TZABaseArchiver::WriteEntry(const TDirItem& item, const std::string& folder
         os::SetAttributes(target, existing);
         os::SetAttributes(written, 0);
         os::RemoveFile(written);
-        throw EZAException(19, Name, {target});
+        throw EZAException(neCannotCreateFile, Name, {target});
     }
 }
 
@@ -670,11 +670,11 @@ void TZABaseArchiver::DecodeInto(int index, Stream& out) {
     try {
         DecodeEntry(context, *directory_, index, out);
     } catch (const EZAException&) {
-        if (volumes && volumes->VolumeMissing()) throw EZAException(45, Name);
+        if (volumes && volumes->VolumeMissing()) throw EZAException(neVolumeAborted, Name);
         throw;
     }
     // Also when damaged files are accepted: a volume that was not there is no damage.
-    if (volumes && volumes->VolumeMissing()) throw EZAException(45, Name);
+    if (volumes && volumes->VolumeMissing()) throw EZAException(neVolumeAborted, Name);
 }
 
 void TZABaseArchiver::FinishFile(os::File& file, const TDirItem& item) {
