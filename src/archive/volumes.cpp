@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
 namespace archive {
 namespace {
@@ -42,17 +43,13 @@ uint32_t LastDiskOf(Stream& stream, int64_t endRecordPosition, const TEndRecord&
     return disks > 0 ? disks - 1 : 0;
 }
 
-// The end record of `stream` and the disk it says it is on.
-struct EndRecord {
-    bool found = false;
-    uint32_t disk = 0;
-};
-EndRecord FindEndOf(Stream& stream) {
+// The disk the end record of `stream` says it is on; nothing when there is no end record.
+std::optional<uint32_t> EndRecordDisk(Stream& stream) {
     int64_t position = 0;
     TEndRecord record;
     std::string comment;
-    if (!FindEndRecord(stream, kEndRecordSignature, position, record, comment)) return {};
-    return {true, LastDiskOf(stream, position, record)};
+    if (!FindEndRecord(stream, kEndRecordSignature, position, record, comment)) return std::nullopt;
+    return LastDiskOf(stream, position, record);
 }
 
 std::unique_ptr<FileStream> OpenForReading(const std::string& name) {
@@ -125,29 +122,26 @@ void SplitVolumeFinder::Start(const std::string& fileName, bool zipNaming) {
 
 bool SplitVolumeFinder::FindEnd(std::unique_ptr<FileStream>& stream, uint32_t& lastDisk,
                                 const LastVolumeRequest& requestLast) {
-    EndRecord end = FindEndOf(*stream);
-    if (!end.found && IsSelfExtractorName(fileName_)) {
+    std::optional<uint32_t> end = EndRecordDisk(*stream);
+    if (!end && IsSelfExtractorName(fileName_)) {
         // A self-extractor holds a whole archive, or stands for the first volume of a split one
         // whose last volume, the same name with ".zip" for ".exe", holds the end record.
         std::string name = fileName_.substr(0, fileName_.size() - PartAfter(fileName_, '.').size()) + "zip";
-        if (auto last = requestLast(name)) {
-            end = FindEndOf(*last);
-            if (end.found) {
-                // Its volumes are named after it.
-                selfExtractor_ = fileName_;
-                base_ = lastVolumeName_ = name;
-                stream = std::move(last);
-            }
+        std::unique_ptr<FileStream> last = requestLast(name);
+        if (last && (end = EndRecordDisk(*last))) {
+            selfExtractor_ = fileName_;
+            base_ = lastVolumeName_ = name;  // its volumes are named after it
+            stream = std::move(last);
         }
     }
     lastDisk = 0;
-    if (!end.found && FirstVolumeBeside(VolumeStream::kMaxDisks)) {
+    if (!end && FirstVolumeBeside(VolumeStream::kMaxDisks)) {
         // A split archive whose end record is on an earlier volume than this file.
         if (!FindEndInEarlierVolume(stream, lastDisk)) return false;
-        end = FindEndOf(*stream);
+        end = EndRecordDisk(*stream);
     }
-    if (end.found && lastDisk == 0) lastDisk = end.disk;
-    return end.found;
+    if (end && lastDisk == 0) lastDisk = *end;
+    return end.has_value();
 }
 
 SplitVolumeFinder::Layout SplitVolumeFinder::LayoutOf(bool found, uint32_t lastDisk) {
@@ -186,10 +180,10 @@ bool SplitVolumeFinder::FindEndInEarlierVolume(std::unique_ptr<FileStream>& stre
         const std::string name = VolumeName(disk, kUnknown, zipNaming_);
         auto volume = OpenForReading(name);
         if (!volume) return false;
-        const EndRecord end = FindEndOf(*volume);
-        if (!end.found) continue;
+        const std::optional<uint32_t> end = EndRecordDisk(*volume);
+        if (!end) continue;
         // Only the end record of the volume it says it is on ends the archive.
-        if (end.disk != disk) return false;
+        if (*end != disk) return false;
         stream = std::move(volume);
         lastDisk = disk;
         lastVolumeName_ = name;

@@ -48,76 +48,43 @@ private:
     [[no_unique_address]] Traits traits_;
 };
 
-// Kernel objects: events, mutexes, threads, processes.
-struct KernelHandleTraits {
-    static HANDLE Invalid() { return nullptr; }
-    static void Close(HANDLE h) { CloseHandle(h); }
+// Most kinds of handle hold 0 (null) for "nothing".
+template <class T>
+struct NullInvalid {
+    static T Invalid() { return T(); }
 };
-// Files, whose functions answer INVALID_HANDLE_VALUE, not null, when they fail.
-struct FileTraits {
-    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(HANDLE h) { CloseHandle(h); }
-};
-struct FindTraits {
-    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(HANDLE h) { FindClose(h); }
-};
-struct RegKeyTraits {
-    static HKEY Invalid() { return nullptr; }
-    static void Close(HKEY h) { RegCloseKey(h); }
-};
-struct InternetTraits {
-    static HINTERNET Invalid() { return nullptr; }
-    static void Close(HINTERNET h) { InternetCloseHandle(h); }
-};
-struct CryptProviderTraits {
-    static HCRYPTPROV Invalid() { return 0; }
-    static void Close(HCRYPTPROV h) { CryptReleaseContext(h, 0); }
-};
-struct CryptKeyTraits {
-    static HCRYPTKEY Invalid() { return 0; }
-    static void Close(HCRYPTKEY h) { CryptDestroyKey(h); }
-};
-struct CryptHashTraits {
-    static HCRYPTHASH Invalid() { return 0; }
-    static void Close(HCRYPTHASH h) { CryptDestroyHash(h); }
-};
-struct GdiTraits {
-    static HGDIOBJ Invalid() { return nullptr; }
-    static void Close(HGDIOBJ h) { DeleteObject(h); }
-};
-// A window's DC (GetDC) goes back to the window it came from.
+// Kernel objects (events, mutexes, threads, processes); files and find handles, whose functions
+// answer INVALID_HANDLE_VALUE, not null, when they fail; registry keys; WinInet; CryptoAPI.
+struct KernelHandleTraits : NullInvalid<HANDLE> { static void Close(HANDLE h) { CloseHandle(h); } };
+struct FileTraits : KernelHandleTraits { static HANDLE Invalid() { return INVALID_HANDLE_VALUE; } };
+struct FindTraits : FileTraits { static void Close(HANDLE h) { FindClose(h); } };
+struct RegKeyTraits : NullInvalid<HKEY> { static void Close(HKEY h) { RegCloseKey(h); } };
+struct InternetTraits : NullInvalid<HINTERNET> { static void Close(HINTERNET h) { InternetCloseHandle(h); } };
+struct CryptProviderTraits : NullInvalid<HCRYPTPROV> { static void Close(HCRYPTPROV h) { CryptReleaseContext(h, 0); } };
+struct CryptKeyTraits : NullInvalid<HCRYPTKEY> { static void Close(HCRYPTKEY h) { CryptDestroyKey(h); } };
+struct CryptHashTraits : NullInvalid<HCRYPTHASH> { static void Close(HCRYPTHASH h) { CryptDestroyHash(h); } };
+// GDI and USER objects. A window's DC (GetDC) goes back to the window it came from; a DC made by
+// CreateCompatibleDC is deleted. A selection holds the object it replaced and selects it back, so
+// the selected object is free again to be deleted or selected elsewhere.
+struct GdiTraits : NullInvalid<HGDIOBJ> { static void Close(HGDIOBJ h) { DeleteObject(h); } };
 struct WindowDcTraits {
     HWND window = nullptr;
     static HDC Invalid() { return nullptr; }
     void Close(HDC dc) const { ReleaseDC(window, dc); }
 };
-// A DC made by CreateCompatibleDC.
-struct MemoryDcTraits {
-    static HDC Invalid() { return nullptr; }
-    static void Close(HDC dc) { DeleteDC(dc); }
-};
-// Holds the object a selection replaced; closing selects it back into the DC, so the selected
-// object is free again to be deleted or selected elsewhere.
+struct MemoryDcTraits : NullInvalid<HDC> { static void Close(HDC dc) { DeleteDC(dc); } };
 struct SelectionTraits {
     HDC dc = nullptr;
     static HGDIOBJ Invalid() { return nullptr; }
     void Close(HGDIOBJ previous) const { SelectObject(dc, previous); }
 };
-struct MenuTraits {
-    static HMENU Invalid() { return nullptr; }
-    static void Close(HMENU h) { DestroyMenu(h); }
-};
-struct WindowTraits {
-    static HWND Invalid() { return nullptr; }
+struct MenuTraits : NullInvalid<HMENU> { static void Close(HMENU h) { DestroyMenu(h); } };
+struct WindowTraits : NullInvalid<HWND> {
     static void Close(HWND h) {
         if (IsWindow(h)) DestroyWindow(h);
     }
 };
-struct IconTraits {
-    static HICON Invalid() { return nullptr; }
-    static void Close(HICON h) { DestroyIcon(h); }
-};
+struct IconTraits : NullInvalid<HICON> { static void Close(HICON h) { DestroyIcon(h); } };
 
 using Handle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using File = UniqueHandle<HANDLE, FileTraits>;
