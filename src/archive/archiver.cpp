@@ -77,34 +77,9 @@ bool IsDeviceDigit(const std::string& digit) {
     return digit == "\xC2\xB2" || digit == "\xC2\xB3" || digit == "\xC2\xB9";
 }
 
-// A possible self-extractor: the file's extension contains ".exe", in any case.
-bool IsSelfExtractorName(const std::string& path) {
-    const size_t folder = path.find_last_of("\\/:");
-    const std::string name = folder == std::string::npos ? path : path.substr(folder + 1);
-    const size_t dot = name.rfind('.');
-    if (dot == std::string::npos) return false;
-    std::string extension = name.substr(dot);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension.find(".exe") != std::string::npos;
-}
-
 std::string WithBackslashes(std::string path) {
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
-}
-
-// The disk that holds the end record, counted from 0: its own field, or the Zip64 locator's
-// count of disks when that field overflowed.
-uint32_t LastDiskOf(Stream& stream, int64_t endRecordPosition, const TEndRecord& record) {
-    if (record.DiskNumber != 0xFFFF || endRecordPosition < static_cast<int64_t>(kZip64LocatorSize))
-        return record.DiskNumber;
-    unsigned char locator[kZip64LocatorSize];
-    stream.Seek(endRecordPosition - static_cast<int64_t>(kZip64LocatorSize));
-    if (stream.Read(locator, sizeof(locator)) != sizeof(locator) || Get32(locator) != kZip64LocatorSignature)
-        return record.DiskNumber;
-    const uint32_t disks = Get32(locator + 16);
-    return disks > 0 ? disks - 1 : 0;
 }
 
 }  // namespace
@@ -220,7 +195,7 @@ void TZABaseArchiver::SetCompressionLevel(TZACompressionLevel level) {
 }
 
 void TZABaseArchiver::SetCompressionMode(int mode) {
-    if (mode < 0 || mode > 9) throw EZAException(5, Name);
+    if (mode < 0 || mode > 9) throw EZAException(neInvalidCompressionMode, Name);
     compressionMode_ = mode;
     compressionLevel_ = mode == 0 ? clNone : mode <= 3 ? clFastest : mode <= 6 ? clNormal : clMax;
     UpdateCompressionMethod();
@@ -238,7 +213,7 @@ void TZABaseArchiver::EndUpdate() {
 }
 
 void TZABaseArchiver::OpenArchiveFile() {
-    if (!InMemory && BlankFileName(FileName)) throw EZAException(9, Name);
+    if (!InMemory && BlankFileName(FileName)) throw EZAException(neBlankFileName, Name);
     uint16_t mode = fmCreate;
     if (!InMemory && os::FileExists(FileName)) {
         if (os::OpenFile(FileName, os::OpenAccess::ReadWrite, os::Share::DenyWrite))
@@ -250,160 +225,97 @@ void TZABaseArchiver::OpenArchiveFile() {
 }
 
 void TZABaseArchiver::OpenArchiveFile(uint16_t mode) {
-    if (!InMemory && BlankFileName(FileName)) throw EZAException(10, Name);
+    if (!InMemory && BlankFileName(FileName)) throw EZAException(neBlankFileNameForMode, Name);
     if (mode != fmCreate) {
-        if (!os::FileExists(FileName)) throw EZAException(12, Name, {FileName});
-        if (InMemory) throw EZAException(28, Name);
+        if (!os::FileExists(FileName)) throw EZAException(neFileNotFound, Name, {FileName});
+        if (InMemory) throw EZAException(neInMemoryCreateOnly, Name);
     }
     CloseArchiveFile();
     ownsStream_ = true;
     openMode_ = mode;
-
-    if (mode == fmCreate || InMemory) {
-        if (InMemory) {
-            stream_ = std::make_unique<MemoryStream>();
-        } else {
-            auto file = os::CreateNewFile(FileName);
-            if (!file) throw EZAException(19, Name, {FileName});
-            stream_ = std::make_unique<FileStream>(std::move(file));
-        }
-        directory_ = std::make_unique<TZADirManager>(*stream_);
-    } else {
-        spanningMode_ = smNone;
-        cancel_ = false;
-        declined_.clear();
-        volumeBase_ = lastVolumeName_ = FileName;
-        selfExtractor_.clear();
-        const bool writable = (mode & 0x3) != fmOpenRead;
-        const os::Share share = (mode & 0xF0) == fmShareDenyWrite || (mode & 0xF0) == fmShareExclusive
-                                    ? os::Share::DenyWrite
-                                    : os::Share::DenyNone;
-        auto file = os::OpenFile(FileName, writable ? os::OpenAccess::ReadWrite : os::OpenAccess::Read, share);
-        if (!file) throw EZAException(33, Name, {FileName});
-        auto stream = std::make_unique<FileStream>(std::move(file));
-        VolumeStream* volumes = nullptr;
-        try {
-            int64_t position = 0;
-            TEndRecord record;
-            std::string comment;
-            auto findEnd = [&](Stream& in) { return FindEndRecord(in, kEndRecordSignature, position, record, comment); };
-            bool found = findEnd(*stream);
-            if (!found && IsSelfExtractorName(FileName)) {
-                // A self-extractor holds a whole archive, or stands for the first volume of a
-                // split one whose last volume holds the end record.
-                if (auto last = RequestSelfExtractorsLastVolume()) {
-                    if (findEnd(*last)) {
-                        found = true;
-                        selfExtractor_ = FileName;
-                        stream = std::move(last);
-                    } else {
-                        volumeBase_ = lastVolumeName_ = FileName;
-                    }
-                }
-            }
-            uint32_t lastDisk = 0;
-            if (!found && FirstSplitVolumeBeside(VolumeStream::kMaxDisks)) {
-                // A split archive whose end record is on an earlier volume than this file.
-                found = FindEndInEarlierVolume(stream, lastDisk) && findEnd(*stream);
-            }
-            if (!found && !OpenCorruptedArchives) throw EZAException(48, Name);
-            if (found && lastDisk == 0) lastDisk = LastDiskOf(*stream, position, record);
-            if (!found || lastDisk != 0) {
-                // The end record belongs to a later volume, or there is none here: split when the
-                // first volume is beside this file, spanned (the same name on every disk) when not.
-                const bool split = FirstSplitVolumeBeside(lastDisk + 1);
-                if (split || found) spanningMode_ = split ? smSplitting : smSpanning;
-                // Without its end record a multi-volume archive cannot be read.
-                if (split && !found) throw EZAException(44, std::string());
-            }
-            if (spanningMode_ != smNone) {
-                if (lastDisk >= VolumeStream::kMaxDisks) throw EZAException(44, std::string());
-                volumeSource_ = std::make_unique<Volumes>(*this);
-                auto joined = std::make_unique<VolumeStream>(*volumeSource_, lastDisk, std::move(stream));
-                volumes = joined.get();
-                stream_ = std::move(joined);
-                directory_ = std::make_unique<TZADirManager>(*volumes);
-            } else {
-                stream_ = std::move(stream);
-                directory_ = std::make_unique<TZADirManager>(*stream_);
-            }
-            directory_->ReadDirectory(OpenCorruptedArchives);
-        } catch (const EReadError&) {
-            const bool missing = volumes && volumes->VolumeMissing();
-            directory_.reset();
-            stream_.reset();
-            volumeSource_.reset();
-            spanningMode_ = smNone;
-            // A volume the directory needs could not be had: the opening was aborted.
-            if (missing) throw EZAException(44, std::string());
-            throw;
-        } catch (...) {
-            directory_.reset();
-            stream_.reset();
-            volumeSource_.reset();
-            spanningMode_ = smNone;
-            throw;
-        }
-    }
+    if (mode == fmCreate || InMemory)
+        CreateArchive();
+    else
+        OpenExistingArchive(mode);
     active_ = true;
     if (AfterOpen) AfterOpen(this);
 }
 
-std::string TZABaseArchiver::SplitVolumeName(uint32_t disk, uint32_t lastDisk, bool zipNaming) const {
-    if (disk == lastDisk) return lastVolumeName_;
-    const std::string extension = FileNamePart(volumeBase_, '.');
-    const bool hasExtension =
-        extension.size() < volumeBase_.size() && extension.find_first_of("\\/") == std::string::npos;
-    const std::string base =
-        hasExtension ? volumeBase_.substr(0, volumeBase_.size() - extension.size()) : volumeBase_ + ".";
-    std::string number = std::to_string(disk + 1);
-    const size_t digits = zipNaming ? 2 : 3;
-    if (number.size() < digits) number.insert(0, digits - number.size(), '0');
-    const std::string name = base + (zipNaming ? "z" : "") + number;
-    // A self-extractor is the first volume of its split archive when no such file is beside it.
-    if (disk == 0 && !selfExtractor_.empty() && !os::FileExists(name)) return selfExtractor_;
-    return name;
-}
-
-bool TZABaseArchiver::FirstSplitVolumeBeside(uint32_t lastDisk) {
-    // The naming AdvancedNaming picks first, then the other one.
-    zipNaming_ = SpanningOptions.AdvancedNaming;
-    if (os::FileExists(SplitVolumeName(0, lastDisk, zipNaming_))) return true;
-    if (!os::FileExists(SplitVolumeName(0, lastDisk, !zipNaming_))) return false;
-    zipNaming_ = !zipNaming_;
-    return true;
-}
-
-bool TZABaseArchiver::FindEndInEarlierVolume(std::unique_ptr<FileStream>& stream, uint32_t& lastDisk) {
-    // This file follows every volume beside it. A writer that filled a volume to the byte may
-    // have started one it then had nothing to put on, so look back one volume at a time.
-    uint32_t beside = 0;
-    while (beside + 1 < VolumeStream::kMaxDisks && os::FileExists(SplitVolumeName(beside, VolumeStream::kMaxDisks, zipNaming_)))
-        ++beside;
-    for (uint32_t disk = beside; disk-- > 0;) {
-        const std::string name = SplitVolumeName(disk, VolumeStream::kMaxDisks, zipNaming_);
-        auto file = os::OpenFile(name, os::OpenAccess::Read, os::Share::DenyNone);
-        if (!file) return false;
-        auto volume = std::make_unique<FileStream>(std::move(file));
-        int64_t position = 0;
-        TEndRecord record;
-        std::string comment;
-        if (!FindEndRecord(*volume, kEndRecordSignature, position, record, comment)) continue;
-        // Only the end record of the volume it says it is on ends the archive.
-        if (LastDiskOf(*volume, position, record) != disk) return false;
-        stream = std::move(volume);
-        lastDisk = disk;
-        lastVolumeName_ = name;
-        return true;
+void TZABaseArchiver::CreateArchive() {
+    if (InMemory) {
+        stream_ = std::make_unique<MemoryStream>();
+    } else {
+        auto file = os::CreateNewFile(FileName);
+        if (!file) throw EZAException(neCannotCreateFile, Name, {FileName});
+        stream_ = std::make_unique<FileStream>(std::move(file));
     }
-    return false;
+    directory_ = std::make_unique<TZADirManager>(*stream_);
 }
 
-std::unique_ptr<FileStream> TZABaseArchiver::RequestSelfExtractorsLastVolume() {
-    // The last volume keeps the archive's name: the self-extractor's with ".zip" for ".exe".
-    const std::string extension = FileNamePart(FileName, '.');
-    std::string name = FileName.substr(0, FileName.size() - extension.size()) + "zip";
-    auto last = RequestVolumeFile(name, false, [&](std::string& requested) {
+void TZABaseArchiver::OpenExistingArchive(uint16_t mode) {
+    spanningMode_ = smNone;
+    cancel_ = false;
+    declined_.clear();
+    splitVolumes_.Start(FileName, SpanningOptions.AdvancedNaming);
+    const bool writable = (mode & 0x3) != fmOpenRead;
+    const os::Share share = (mode & 0xF0) == fmShareDenyWrite || (mode & 0xF0) == fmShareExclusive
+                                ? os::Share::DenyWrite
+                                : os::Share::DenyNone;
+    auto file = os::OpenFile(FileName, writable ? os::OpenAccess::ReadWrite : os::OpenAccess::Read, share);
+    if (!file) throw EZAException(neCannotOpenFile, Name, {FileName});
+    auto stream = std::make_unique<FileStream>(std::move(file));
+    VolumeStream* volumes = nullptr;
+    try {
+        uint32_t lastDisk = 0;
+        const bool found = splitVolumes_.FindEnd(stream, lastDisk, [this](std::string& name) {
+            return RequestSelfExtractorsLastVolume(name);
+        });
+        if (!found && !OpenCorruptedArchives) throw EZAException(neArchiveDamaged, Name);
+        switch (splitVolumes_.LayoutOf(found, lastDisk)) {
+            case SplitVolumeFinder::Layout::Single: break;
+            case SplitVolumeFinder::Layout::Split: spanningMode_ = smSplitting; break;
+            case SplitVolumeFinder::Layout::Spanned: spanningMode_ = smSpanning; break;
+        }
+        // Without its end record a multi-volume archive cannot be read.
+        if (spanningMode_ != smNone && !found) throw EZAException(neOpeningAborted, std::string());
+        volumes = AttachStream(std::move(stream), lastDisk);
+        directory_->ReadDirectory(OpenCorruptedArchives);
+    } catch (const EReadError&) {
+        const bool missing = volumes && volumes->VolumeMissing();
+        DropArchive();
+        // A volume the directory needs could not be had: the opening was aborted.
+        if (missing) throw EZAException(neOpeningAborted, std::string());
+        throw;
+    } catch (...) {
+        DropArchive();
+        throw;
+    }
+}
+
+VolumeStream* TZABaseArchiver::AttachStream(std::unique_ptr<FileStream> stream, uint32_t lastDisk) {
+    if (spanningMode_ == smNone) {
+        stream_ = std::move(stream);
+        directory_ = std::make_unique<TZADirManager>(*stream_);
+        return nullptr;
+    }
+    if (lastDisk >= VolumeStream::kMaxDisks) throw EZAException(neOpeningAborted, std::string());
+    volumeSource_ = std::make_unique<Volumes>(*this);
+    auto joined = std::make_unique<VolumeStream>(*volumeSource_, lastDisk, std::move(stream));
+    VolumeStream* volumes = joined.get();
+    stream_ = std::move(joined);
+    directory_ = std::make_unique<TZADirManager>(*volumes);
+    return volumes;
+}
+
+void TZABaseArchiver::DropArchive() {
+    directory_.reset();
+    stream_.reset();
+    volumeSource_.reset();
+    spanningMode_ = smNone;
+}
+
+std::unique_ptr<FileStream> TZABaseArchiver::RequestSelfExtractorsLastVolume(std::string& name) {
+    return RequestVolumeFile(name, false, [&](std::string& requested) {
         if (OnRequestLastVolume) {
             OnRequestLastVolume(this, requested, cancel_);
         } else {
@@ -411,9 +323,6 @@ std::unique_ptr<FileStream> TZABaseArchiver::RequestSelfExtractorsLastVolume() {
             cancel_ = !os::CurrentPrompts().RequestVolume(text, "Confirm");
         }
     });
-    // Its volumes are named after it.
-    if (last) volumeBase_ = lastVolumeName_ = name;
-    return last;
 }
 
 std::unique_ptr<FileStream> TZABaseArchiver::RequestVolumeFile(std::string& name, bool ask,
@@ -439,7 +348,7 @@ std::unique_ptr<Stream> TZABaseArchiver::OpenVolume(uint32_t disk, uint32_t last
     // have the archive's name, on disks the user inserts when asked.
     // A volume declined once in an operation is not asked for again in it.
     if (declined_.count(disk)) return nullptr;
-    std::string name = spanningMode_ == smSplitting ? SplitVolumeName(disk, lastDisk, zipNaming_) : FileName;
+    std::string name = spanningMode_ == smSplitting ? splitVolumes_.VolumeName(disk, lastDisk) : FileName;
     auto volume = RequestVolumeFile(name, spanningMode_ == smSpanning, [&](std::string& requested) {
         if (disk == 0 && OnRequestFirstVolume) {
             OnRequestFirstVolume(this, requested, cancel_);
@@ -519,8 +428,8 @@ bool TZABaseArchiver::MatchesSearch(const SearchState& search, const TDirItem& i
 }
 
 void TZABaseArchiver::ExtractMatching(const std::string& fileMask, uint16_t searchAttr, const std::string& exclusionMask) {
-    if (!active_) throw EZAException(13, Name);
-    if (updateCount_ > 0) throw EZAException(26, Name);
+    if (!active_) throw EZAException(neArchiveNotOpen, Name);
+    if (updateCount_ > 0) throw EZAException(neUpdateNotEnded, Name);
     SelectMatching(fileMask, searchAttr, exclusionMask);
 
     os::ProcessLockGuard lock;
@@ -571,72 +480,86 @@ void TZABaseArchiver::ExtractItem(int index) {
 }
 
 void TZABaseArchiver::WriteEntry(const TDirItem& item, const std::string& folder, std::string name, int index) {
+    std::string target;
+    uint32_t existing = os::kNoAttributes;
+    if (!ChooseTarget(item, folder, std::move(name), target, existing)) return;
+    if (ExtractCorruptedFiles)
+        WriteInPlace(item, index, target, existing);
+    else
+        WriteChecked(item, index, target, existing);
+}
+
+bool TZABaseArchiver::ChooseTarget(const TDirItem& item, const std::string& folder, std::string name,
+                                   std::string& target, uint32_t& existing) {
     // Names that would land outside the destination are never written anywhere.
-    if (!IsSafeEntryName(name)) throw EZAException(19, Name, {name});
+    if (!IsSafeEntryName(name)) throw EZAException(neCannotCreateFile, Name, {name});
     if (Options.CreateDirs) {
         const std::string dirs = folder + FolderPart(name, '\\');
-        if (!ForceDirectories(dirs)) throw EZAException(20, Name, {dirs});
+        if (!ForceDirectories(dirs)) throw EZAException(neCannotCreateDirectory, Name, {dirs});
     } else {
         name = FileNamePart(name, '\\');
     }
-    if (item.IsFolder()) return;
+    if (item.IsFolder()) return false;
 
-    std::string target = folder + name;
-    uint32_t existing = os::GetAttributes(target);
+    target = folder + name;
+    existing = os::GetAttributes(target);
     if (existing != os::kNoAttributes) {
-        if (!Options.ReplaceReadOnly && (existing & os::kAttrReadOnly)) return;
+        if (!Options.ReplaceReadOnly && (existing & os::kAttrReadOnly)) return false;
         switch (Options.OverwriteMode) {
             case omAlways: break;
-            case omNever: return;
+            case omNever: return false;
             case omPrompt:
-                if (!ConfirmOverwrite(name, target)) return;
+                if (!ConfirmOverwrite(name, target)) return false;
                 existing = os::GetAttributes(target);
                 break;
             case omIfNewer:
-                if (os::FileDosDateTime(target) >= static_cast<int32_t>(item.DosDateTime())) return;
+                if (os::FileDosDateTime(target) >= static_cast<int32_t>(item.DosDateTime())) return false;
                 break;
             case omIfOlder:
-                if (os::FileDosDateTime(target) <= static_cast<int32_t>(item.DosDateTime())) return;
+                if (os::FileDosDateTime(target) <= static_cast<int32_t>(item.DosDateTime())) return false;
                 break;
         }
     }
-    if (!target.empty() && IsSeparator(target.back())) throw EZAException(19, Name, {target});
-    if (existing != os::kNoAttributes && (existing & os::kAttrDirectory)) throw EZAException(19, Name, {target});
+    if (!target.empty() && IsSeparator(target.back())) throw EZAException(neCannotCreateFile, Name, {target});
+    if (existing != os::kNoAttributes && (existing & os::kAttrDirectory))
+        throw EZAException(neCannotCreateFile, Name, {target});
+    return true;
+}
 
-    if (ExtractCorruptedFiles) {
-        // Damaged data is wanted: decode straight into the target and keep whatever arrives.
-        if (existing != os::kNoAttributes) {
-            os::SetAttributes(target, 0);
-            os::RemoveFile(target);
-        }
-        auto file = os::CreateNewFile(target);
-        if (!file) throw EZAException(19, Name, {target});
-        auto out = std::make_unique<FileStream>(std::move(file));
-        // Date, flush and close come first, also after a failure: attributes may make the file
-        // read-only.
-        auto finish = [&] {
-            FinishFile(out->File(), item);
-            out.reset();
-            if (Options.SetAttributes) os::SetAttributes(target, FileAttributesOf(item.Header));
-            if (skip_) os::RemoveFile(target);
-        };
-        try {
-            DecodeInto(index, *out);
-        } catch (...) {
-            finish();
-            throw;
-        }
-        finish();
-        return;
+void TZABaseArchiver::WriteInPlace(const TDirItem& item, int index, const std::string& target, uint32_t existing) {
+    // Damaged data is wanted: decode straight into the target and keep whatever arrives.
+    if (existing != os::kNoAttributes) {
+        os::SetAttributes(target, 0);
+        os::RemoveFile(target);
     }
+    auto file = os::CreateNewFile(target);
+    if (!file) throw EZAException(neCannotCreateFile, Name, {target});
+    auto out = std::make_unique<FileStream>(std::move(file));
+    // Date, flush and close come first, also after a failure: attributes may make the file
+    // read-only.
+    auto finish = [&] {
+        FinishFile(out->File(), item);
+        out.reset();
+        if (Options.SetAttributes) os::SetAttributes(target, FileAttributesOf(item.Header));
+        if (skip_) os::RemoveFile(target);
+    };
+    try {
+        DecodeInto(index, *out);
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+}
 
+void TZABaseArchiver::WriteChecked(const TDirItem& item, int index, const std::string& target, uint32_t existing) {
     // Decode beside an existing target and replace it only once the entry passed its checks, so
     // a damaged entry never destroys a good file. A new target is written in place: on a failed
     // check it is removed again, which leaves the folder as it was just the same.
     const bool replacing = existing != os::kNoAttributes;
     std::string written = target;
     auto file = replacing ? os::CreateTempFileIn(FolderPart(target, '\\'), written) : os::CreateNewFile(target);
-    if (!file) throw EZAException(19, Name, {target});
+    if (!file) throw EZAException(neCannotCreateFile, Name, {target});
     auto out = std::make_unique<FileStream>(std::move(file));
     try {
         DecodeInto(index, *out);
@@ -659,7 +582,7 @@ void TZABaseArchiver::WriteEntry(const TDirItem& item, const std::string& folder
         os::SetAttributes(target, existing);
         os::SetAttributes(written, 0);
         os::RemoveFile(written);
-        throw EZAException(19, Name, {target});
+        throw EZAException(neCannotCreateFile, Name, {target});
     }
 }
 
@@ -670,11 +593,11 @@ void TZABaseArchiver::DecodeInto(int index, Stream& out) {
     try {
         DecodeEntry(context, *directory_, index, out);
     } catch (const EZAException&) {
-        if (volumes && volumes->VolumeMissing()) throw EZAException(45, Name);
+        if (volumes && volumes->VolumeMissing()) throw EZAException(neVolumeAborted, Name);
         throw;
     }
     // Also when damaged files are accepted: a volume that was not there is no damage.
-    if (volumes && volumes->VolumeMissing()) throw EZAException(45, Name);
+    if (volumes && volumes->VolumeMissing()) throw EZAException(neVolumeAborted, Name);
 }
 
 void TZABaseArchiver::FinishFile(os::File& file, const TDirItem& item) {

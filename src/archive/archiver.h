@@ -200,6 +200,12 @@ private:
     bool MatchesSearch(const SearchState& search, const TDirItem& item) const;
     void ExtractItem(int index);
     void WriteEntry(const TDirItem& item, const std::string& folder, std::string name, int index);
+    // Where entry `name` goes under `folder` and the attributes of what is there already; false
+    // when nothing is to be written (a folder item, or a target the options keep).
+    bool ChooseTarget(const TDirItem& item, const std::string& folder, std::string name, std::string& target,
+                      uint32_t& existing);
+    void WriteInPlace(const TDirItem& item, int index, const std::string& target, uint32_t existing);
+    void WriteChecked(const TDirItem& item, int index, const std::string& target, uint32_t existing);
     void DecodeInto(int index, Stream& out);
     void FinishFile(os::File& file, const TDirItem& item);
     bool ConfirmOverwrite(const std::string& source, std::string& dest);
@@ -208,22 +214,21 @@ private:
     bool RaiseOverallProgress(double progress, TZAProgressPhase phase);
     bool RequestPassword(const std::string& entryName);
     std::string DestinationFolder() const;
-    // The file of volume `disk` (0-based) of a split archive, by the naming in force.
-    std::string SplitVolumeName(uint32_t disk, uint32_t lastDisk, bool zipNaming) const;
+    void CreateArchive();
+    void OpenExistingArchive(uint16_t mode);
+    // Makes `stream` the archive stream, joined with the other volumes when the archive has them;
+    // the volume stream, or nullptr.
+    VolumeStream* AttachStream(std::unique_ptr<FileStream> stream, uint32_t lastDisk);
+    // What a failed opening leaves: no stream, no directory.
+    void DropArchive();
     std::unique_ptr<Stream> OpenVolume(uint32_t disk, uint32_t lastDisk);
     // Opens the volume file `name`, straight away unless `ask`; when it cannot be opened,
     // `request` (an event or the default prompt) may name another, until the user cancels.
     // `name` ends as the file opened.
     std::unique_ptr<FileStream> RequestVolumeFile(std::string& name, bool ask,
                                                   const std::function<void(std::string&)>& request);
-    // The last volume of the split archive a self-extractor begins, beside it or asked for.
-    std::unique_ptr<FileStream> RequestSelfExtractorsLastVolume();
-    // Whether the first volume of a split archive is beside the file, in either naming (the
-    // one found becomes the naming in force).
-    bool FirstSplitVolumeBeside(uint32_t lastDisk);
-    // Looks for the end record on the volumes before this file, the nearest first; on success
-    // `stream` is that volume and `lastDisk` its number.
-    bool FindEndInEarlierVolume(std::unique_ptr<FileStream>& stream, uint32_t& lastDisk);
+    // The last volume of the split archive a self-extractor begins, at `name` or asked for.
+    std::unique_ptr<FileStream> RequestSelfExtractorsLastVolume(std::string& name);
 
     TZACompressionLevel compressionLevel_ = clFastest;
     int compressionMode_ = 1;
@@ -232,10 +237,7 @@ private:
     bool active_ = false;
     uint16_t openMode_ = fmCreate;
     std::unique_ptr<Volumes> volumeSource_;
-    bool zipNaming_ = true;  // the split naming found when opening
-    std::string volumeBase_;      // the name split volume names are made from
-    std::string lastVolumeName_;  // the file that holds the end record
-    std::string selfExtractor_;   // a self-extractor that stands for its split archive's first volume
+    SplitVolumeFinder splitVolumes_;
     std::set<uint32_t> declined_;  // volumes that could not be had in this operation
     std::unique_ptr<Stream> stream_;
     bool ownsStream_ = false;

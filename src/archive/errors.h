@@ -24,6 +24,29 @@ public:
     EReadError() : Exception("Stream read error") {}
 };
 
+// The native error codes this module raises, named after their text in the error table (the codes
+// that share a text are told apart by where they arise). The numbers are part of what callers and
+// the failure events see: never renumber.
+enum TZANativeError : int32_t {
+    neInvalidCompressionMode = 5,
+    neInvalidSizeOrCheckSum = 8,  // an entry failed its size or CRC check, or its method is unknown
+    neBlankFileName = 9,          // opening without a mode
+    neBlankFileNameForMode = 10,  // opening with an explicit mode
+    neFileNotFound = 12,
+    neArchiveNotOpen = 13,
+    neIndexOutOfBounds = 16,
+    neCannotCreateFile = 19,
+    neCannotCreateDirectory = 20,
+    neUpdateNotEnded = 26,
+    neInMemoryCreateOnly = 28,
+    neCannotOpenFile = 33,
+    neInvalidArchive = 35,
+    neZip64EndRecordMissing = 40,
+    neOpeningAborted = 44,  // a volume the directory needs could not be had
+    neVolumeAborted = 45,   // a volume an entry needs could not be had
+    neArchiveDamaged = 48,
+};
+
 class EZAException : public Exception {
 public:
     // `archiverName`: the raising archiver's Name, or empty when the site names no archiver.

@@ -1,10 +1,10 @@
 // The operating-system layer on Windows (the ANSI functions, Windows XP and later).
 #include "archive/os.h"
 
-#include <windows.h>
-
+#include "common/handles.h"
 #include "common/system_services.h"
 
+#include <utility>
 #include <vector>
 
 namespace archive::os {
@@ -12,17 +12,14 @@ namespace {
 
 class Win32File final : public File {
 public:
-    explicit Win32File(HANDLE handle) : handle_(handle) {}
-    ~Win32File() override { CloseHandle(handle_); }
-    Win32File(const Win32File&) = delete;
-    Win32File& operator=(const Win32File&) = delete;
+    explicit Win32File(common::File file) : file_(std::move(file)) {}
 
     size_t Read(void* buffer, size_t count) override {
         size_t done = 0;
         while (done < count) {
             const DWORD chunk = static_cast<DWORD>(std::min<size_t>(count - done, 1u << 30));
             DWORD got = 0;
-            if (!ReadFile(handle_, static_cast<char*>(buffer) + done, chunk, &got, nullptr) || got == 0) break;
+            if (!ReadFile(file_.Get(), static_cast<char*>(buffer) + done, chunk, &got, nullptr) || got == 0) break;
             done += got;
         }
         return done;
@@ -32,7 +29,7 @@ public:
         while (done < count) {
             const DWORD chunk = static_cast<DWORD>(std::min<size_t>(count - done, 1u << 30));
             DWORD put = 0;
-            if (!WriteFile(handle_, static_cast<const char*>(buffer) + done, chunk, &put, nullptr) || put == 0)
+            if (!WriteFile(file_.Get(), static_cast<const char*>(buffer) + done, chunk, &put, nullptr) || put == 0)
                 break;
             done += put;
         }
@@ -41,33 +38,34 @@ public:
     bool Seek(int64_t position) override {
         LARGE_INTEGER to;
         to.QuadPart = position;
-        return SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN) != 0;
+        return SetFilePointerEx(file_.Get(), to, nullptr, FILE_BEGIN) != 0;
     }
     int64_t Position() override {
         LARGE_INTEGER zero, at;
         zero.QuadPart = 0;
-        if (!SetFilePointerEx(handle_, zero, &at, FILE_CURRENT)) return -1;
+        if (!SetFilePointerEx(file_.Get(), zero, &at, FILE_CURRENT)) return -1;
         return at.QuadPart;
     }
     int64_t Size() override {
         LARGE_INTEGER size;
-        return GetFileSizeEx(handle_, &size) ? size.QuadPart : 0;
+        return GetFileSizeEx(file_.Get(), &size) ? size.QuadPart : 0;
     }
-    bool Flush() override { return FlushFileBuffers(handle_) != 0; }
+    bool Flush() override { return FlushFileBuffers(file_.Get()) != 0; }
     bool SetDosDateTime(uint32_t dos) override {
         FILETIME local, utc;
         if (!DosDateTimeToFileTime(static_cast<WORD>(dos >> 16), static_cast<WORD>(dos & 0xFFFF), &local)) return false;
         if (!LocalFileTimeToFileTime(&local, &utc)) return false;
-        return SetFileTime(handle_, nullptr, nullptr, &utc) != 0;
+        return SetFileTime(file_.Get(), nullptr, nullptr, &utc) != 0;
     }
 
 private:
-    HANDLE handle_;
+    common::File file_;
 };
 
 std::unique_ptr<File> Wrap(HANDLE handle) {
-    if (handle == INVALID_HANDLE_VALUE) return nullptr;
-    return std::make_unique<Win32File>(handle);
+    common::File file(handle);
+    if (!file) return nullptr;
+    return std::make_unique<Win32File>(std::move(file));
 }
 
 CRITICAL_SECTION* ProcessSection() {
@@ -290,9 +288,7 @@ bool MakeDirectory(const std::string& path) { return ::CreateDirectoryA(path.c_s
 
 int32_t FileDosDateTime(const std::string& path) {
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return -1;
-    FindClose(find);
+    if (!common::FindHandle(FindFirstFileA(path.c_str(), &data))) return -1;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
     FILETIME local;
     WORD date, time;

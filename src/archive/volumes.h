@@ -7,6 +7,7 @@
 #include "archive/streams.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -57,6 +58,50 @@ private:
     int64_t currentSize_;
     int64_t position_ = 0;
     bool missing_ = false;
+};
+
+// How opening finds the volumes of an archive named by one file. A split archive's volumes are
+// files beside each other: volume d (0-based) of "name.zip" is "name.z01", "name.z02", ... (zip
+// naming) or "name.001", "name.002", ...; the last one keeps the archive's own name and holds the
+// end record. A spanned archive has the same name on every disk.
+class SplitVolumeFinder {
+public:
+    enum class Layout { Single, Split, Spanned };
+    // Gives the last volume of the split archive a self-extractor begins, opened (beside it or
+    // asked for); `name` is where it is looked for first and ends as the file opened.
+    using LastVolumeRequest = std::function<std::unique_ptr<FileStream>(std::string& name)>;
+
+    // Starts over for the archive file `fileName`; `zipNaming` is the naming tried first.
+    void Start(const std::string& fileName, bool zipNaming);
+
+    // Finds the end record: in `stream` (the file itself); for a self-extractor (".exe" in its
+    // extension, in any case), on the last volume `requestLast` gives; else on the split volumes
+    // before the file, the nearest first (a writer that filled a volume to the byte may have started
+    // one it then had nothing to put on). On success `stream` is the file that holds the end record
+    // and `lastDisk` its volume number.
+    bool FindEnd(std::unique_ptr<FileStream>& stream, uint32_t& lastDisk, const LastVolumeRequest& requestLast);
+
+    // How the volumes of an archive whose end record is on `lastDisk` are had: split when the first
+    // volume lies beside the file, spanned when not. Without an end record (`found` false) it is
+    // split when a first volume lies beside the file, a single file when not.
+    Layout LayoutOf(bool found, uint32_t lastDisk);
+
+    // The file of volume `disk` (0-based) of a split archive of `lastDisk + 1` volumes, by the
+    // naming found. A self-extractor stands for the first volume when no such file is beside it.
+    std::string VolumeName(uint32_t disk, uint32_t lastDisk) const { return VolumeName(disk, lastDisk, zipNaming_); }
+
+private:
+    std::string VolumeName(uint32_t disk, uint32_t lastDisk, bool zipNaming) const;
+    // Whether the first volume is beside the file, in either naming (the one found is kept).
+    bool FirstVolumeBeside(uint32_t lastDisk);
+    bool FindEndInEarlierVolume(std::unique_ptr<FileStream>& stream, uint32_t& lastDisk);
+
+    bool preferZipNaming_ = true;
+    bool zipNaming_ = true;       // the naming found
+    std::string fileName_;        // the file opened
+    std::string base_;            // the name split volume names are made from
+    std::string lastVolumeName_;  // the file that holds the end record
+    std::string selfExtractor_;   // a self-extractor that stands for its split archive's first volume
 };
 
 }  // namespace archive

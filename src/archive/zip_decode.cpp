@@ -298,13 +298,13 @@ bool EntryDecoder::DecompressOwnBlock(uint32_t length, unsigned char compressor,
 }  // namespace
 
 bool DecodeEntry(DecodeContext& context, TZADirManager& directory, int index, Stream& output) {
-    if (index < 0 || index >= directory.Items.Count()) throw EZAException(16, context.ArchiverName());
+    if (index < 0 || index >= directory.Items.Count()) throw EZAException(neIndexOutOfBounds, context.ArchiverName());
     const TDirItem& item = directory.Items[index];
     EntryDecoder decoder(context, directory.ArchiveStream(), item, directory.EntryPosition(item), output);
     const bool decoded = decoder.Run();
     const bool passed = decoded && decoder.Written() == item.UncompressedSize() && decoder.Crc() == item.Header.Crc32;
     if (!passed && !context.ExtractCorruptedFiles() && !context.SkipFlag())
-        throw EZAException(8, context.ArchiverName());
+        throw EZAException(neInvalidSizeOrCheckSum, context.ArchiverName());
     return passed;
 }
 

@@ -163,7 +163,7 @@ void TZADirManager::ReadZip64EndRecord(int64_t position) {
         stream_->Seek(position);
         found = stream_->Read(record, sizeof(record)) == sizeof(record) && Get32(record) == kZip64EndRecordSignature;
     }
-    if (!found) throw EZAException(40, std::string());
+    if (!found) throw EZAException(neZip64EndRecordMissing, std::string());
     Zip64 = true;
     Zip64EndRecord.Signature = Get32(record);
     Zip64EndRecord.RecordSize = Get64(record + 4);
@@ -347,7 +347,7 @@ void TZADirManager::RecoverFromLocalHeaders() {
         Items.Add(std::move(item));
         return false;
     });
-    if (!any) throw EZAException(35, std::string());
+    if (!any) throw EZAException(neInvalidArchive, std::string());
 }
 
 }  // namespace archive

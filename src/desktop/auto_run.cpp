@@ -1,6 +1,7 @@
 #include "desktop/auto_run.h"
 
 #include "common/exception.h"
+#include "common/handles.h"
 
 #include <optional>
 
@@ -20,27 +21,19 @@ bool Skipped(TdskAutoExecKind kind) {
     return (kind == aekServiceRun || kind == aekServiceRunOnce) && nt;
 }
 
-class Key {
-public:
-    ~Key() {
-        if (key_) RegCloseKey(key_);
+// `kind`'s key with full access, created when asked; throws when it cannot be had.
+common::RegKey OpenKey(TdskAutoExecKind kind, bool create) {
+    const std::string path = AutoRunKey(kind);
+    common::RegKey key;
+    const LONG result = create ? RegCreateKeyExA(AutoRunRoot(kind), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                                 KEY_ALL_ACCESS, nullptr, key.Put(), nullptr)
+                               : RegOpenKeyExA(AutoRunRoot(kind), path.c_str(), 0, KEY_ALL_ACCESS, key.Put());
+    if (result != ERROR_SUCCESS) {
+        key.Release();  // not a key: nothing to close
+        throw common::Exception("Unable to open the " + path + " key");
     }
-    // Opens `kind`'s key with full access, creating it when asked; throws when that fails.
-    void Open(TdskAutoExecKind kind, bool create) {
-        const std::string path = AutoRunKey(kind);
-        const LONG result = create ? RegCreateKeyExA(AutoRunRoot(kind), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                                     KEY_ALL_ACCESS, nullptr, &key_, nullptr)
-                                   : RegOpenKeyExA(AutoRunRoot(kind), path.c_str(), 0, KEY_ALL_ACCESS, &key_);
-        if (result != ERROR_SUCCESS) {
-            key_ = nullptr;
-            throw common::Exception("Unable to open the " + path + " key");
-        }
-    }
-    HKEY Get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+    return key;
+}
 
 // The user's own key that stands in for a machine key.
 std::optional<TdskAutoExecKind> UserFallback(TdskAutoExecKind kind) {
@@ -52,8 +45,7 @@ std::optional<TdskAutoExecKind> UserFallback(TdskAutoExecKind kind) {
 // Each of these fails silently: where the account may not look there is nothing to do.
 bool WriteValue(TdskAutoExecKind kind, const std::string& name, const std::string& data, DWORD type) {
     try {
-        Key key;
-        key.Open(kind, true);
+        const common::RegKey key = OpenKey(kind, true);
         return RegSetValueExA(key.Get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
                               static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
     } catch (const common::Exception&) {
@@ -63,8 +55,7 @@ bool WriteValue(TdskAutoExecKind kind, const std::string& name, const std::strin
 
 void DeleteValue(TdskAutoExecKind kind, const std::string& name) {
     try {
-        Key key;
-        key.Open(kind, false);
+        const common::RegKey key = OpenKey(kind, false);
         if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
             RegDeleteValueA(key.Get(), name.c_str());
     } catch (const common::Exception&) {
@@ -73,13 +64,15 @@ void DeleteValue(TdskAutoExecKind kind, const std::string& name) {
 
 // The value's data as text; empty when it cannot be read.
 std::string ReadValue(TdskAutoExecKind kind, const std::string& name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(AutoRunRoot(kind), AutoRunKey(kind).c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    common::RegKey key;
+    if (RegOpenKeyExA(AutoRunRoot(kind), AutoRunKey(kind).c_str(), 0, KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS) {
+        key.Release();
         return {};
+    }
     char data[MAX_PATH + 3] = {};
     DWORD size = sizeof(data) - 1;
-    const LONG result = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(key);
+    const LONG result =
+        RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
     return result == ERROR_SUCCESS ? std::string(data) : std::string();
 }
 

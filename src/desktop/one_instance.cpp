@@ -1,11 +1,12 @@
 #include "desktop/one_instance.h"
 
+#include "common/handles.h"
 #include "common/system_services.h"
 #include "common/text.h"
 #include "ui/application.h"
-#include "ui/handles.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace desktop {
 
@@ -13,7 +14,7 @@ namespace {
 
 // The instance mutex, held by the GUI thread from the check until the program ends.
 struct InstanceMutex {
-    ui::Handle handle;
+    common::Handle handle;
     int owned = 0;  // successful waits, each to be released
     ~InstanceMutex() { Release(); }
     void Release() {
@@ -41,20 +42,16 @@ bool TdskOneInstance::IsAnotherInstanceRunning() {
     // Two copies starting together: the one that comes second to the check lock counts as the
     // second copy, as does a copy that cannot make the lock at all.
     SetLastError(ERROR_SUCCESS);
-    ui::Handle checkLock(CreateMutexA(nullptr, TRUE, (base + "CriticalSection").c_str()));
+    common::Handle checkLock(CreateMutexA(nullptr, TRUE, (base + "CriticalSection").c_str()));
     if (!checkLock || GetLastError() != ERROR_SUCCESS) return true;
 
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, (base + "Default").c_str());
+    common::Handle mutex(CreateMutexA(nullptr, FALSE, (base + "Default").c_str()));
     bool another = true;
     if (mutex) {
-        if (instanceMutex.handle) {
-            CloseHandle(mutex);  // the same mutex, checked again: keep the handle we hold
-            mutex = instanceMutex.handle.Get();
-        } else {
-            instanceMutex.handle.Reset(mutex);
-        }
+        // The same mutex, checked again: the handle we hold stays, the new one is closed.
+        if (!instanceMutex.handle) instanceMutex.handle = std::move(mutex);
         // WAIT_ABANDONED: a copy ended without releasing it; ours now, like WAIT_OBJECT_0.
-        const DWORD result = WaitForSingleObject(mutex, 0);
+        const DWORD result = WaitForSingleObject(instanceMutex.handle.Get(), 0);
         another = result == WAIT_TIMEOUT;
         if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) ++instanceMutex.owned;
     }

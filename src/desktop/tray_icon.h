@@ -118,7 +118,7 @@ private:
     void UpdateCycling();
 
     std::string hint_;
-    ui::Icon icon_;
+    common::Icon icon_;
     bool showHint_ = true;
     bool visible_ = false;
     ui::TPopupMenu* popupMenu_ = nullptr;

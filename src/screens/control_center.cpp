@@ -1,6 +1,7 @@
 #include "screens/control_center.h"
 
 #include "common/display_modes.h"
+#include "common/handles.h"
 #include "common/profile.h"
 #include "common/system_services.h"
 #include "common/text.h"
@@ -157,10 +158,10 @@ void Tmain::ShowCurrentMode() {
     auto& services = common::Services();
     std::optional<common::CurrentMode> mode = common::CurrentDisplayMode();
     if (!mode) {
-        HDC dc = GetDC(Handle());
+        const common::WindowDc windowDc = common::GetWindowDc(Handle());
+        HDC dc = windowDc.Get();
         mode = common::CurrentMode{services.GetSystemMetrics(SM_CXSCREEN), services.GetSystemMetrics(SM_CYSCREEN),
                                    services.GetDeviceCaps(dc, BITSPIXEL) * services.GetDeviceCaps(dc, PLANES)};
-        ReleaseDC(Handle(), dc);
     }
     Find("mainX").SetText(std::to_string(mode->width));
     Find("mainY").SetText(std::to_string(mode->height));

@@ -3,6 +3,7 @@
 
 #include "common/display_mode.h"
 #include "common/display_modes.h"
+#include "common/handles.h"
 #include "common/system_services.h"
 #include "tray/forms.h"
 #include "tray/host_form.h"
@@ -34,9 +35,7 @@ DEVMODEA ScreenModeNow() {
     DEVMODEA mode;
     if (common::CurrentDisplayMode(mode)) return mode;
     auto& services = common::Services();
-    HDC screen = GetDC(nullptr);
-    const int depth = services.GetDeviceCaps(screen, BITSPIXEL);
-    ReleaseDC(nullptr, screen);
+    const int depth = services.GetDeviceCaps(common::GetWindowDc(nullptr).Get(), BITSPIXEL);
     return common::DisplayModeRecord(services.GetSystemMetrics(SM_CXSCREEN), services.GetSystemMetrics(SM_CYSCREEN),
                                      depth);
 }

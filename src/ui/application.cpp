@@ -90,7 +90,7 @@ void Application::SetTitle(const std::string& title) {
 }
 
 void Application::SetIcon(HICON icon) {
-    ui::Icon copy(icon ? CopyIcon(icon) : nullptr);
+    common::Icon copy(icon ? CopyIcon(icon) : nullptr);
     icon_ = copy.Get();
     std::vector<HWND> windows;
     if (window_) windows.push_back(window_.Get());

@@ -1,7 +1,7 @@
 #pragma once
 // The application object: title, icon, the hidden application window that owns the taskbar button,
 // the message loop with idle events, application-wide events, hint settings and the error report.
-#include "ui/handles.h"
+#include "common/handles.h"
 
 #include <exception>
 #include <functional>
@@ -142,10 +142,10 @@ private:
 
     std::string title_;
     HICON icon_ = nullptr;
-    ui::Icon ownIcon_;
+    common::Icon ownIcon_;
     std::vector<std::pair<int, WindowHook>> hooks_;
     int nextHookId_ = 1;
-    Window window_;
+    common::Window window_;
     Form* mainForm_ = nullptr;
     std::vector<std::unique_ptr<Form>> ownedForms_;
     std::vector<Form*> forms_;

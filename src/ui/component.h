@@ -1,6 +1,6 @@
 #pragma once
 // Components: everything a layout row makes. Controls have a window; the rest do not.
-#include "ui/handles.h"
+#include "common/handles.h"
 #include "ui/layout.h"
 
 #include <functional>
@@ -39,7 +39,7 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     MessageHandler handler_;
-    Window window_;
+    common::Window window_;
 };
 
 // One Win32 timer on a hidden window; it runs while enabled, with a non-zero interval and a handler.
@@ -104,7 +104,7 @@ public:
 private:
     void Build();
     std::vector<TMenuItem*> items_;
-    Menu menu_;
+    common::Menu menu_;
 };
 
 // The application's events, as one form listens to them. Several sinks may exist: each event goes to

@@ -112,12 +112,14 @@ void TLabel::AdjustSize() {
     const RECT old = BoundsRect();
     const std::string current = Text();
     const char* text = current.empty() ? " " : current.c_str();  // an empty label keeps a line's height
-    HDC dc = GetDC(window_);
-    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(window_, WM_GETFONT, 0, 0)));
     RECT size{0, 0, spec_.wordWrap ? old.right - old.left : 0, 0};
-    DrawTextA(dc, text, -1, &size, DT_CALCRECT | DT_NOPREFIX | (spec_.wordWrap ? DT_WORDBREAK : DT_SINGLELINE));
-    SelectObject(dc, oldFont);
-    ReleaseDC(window_, dc);
+    {
+        const common::WindowDc dc = common::GetWindowDc(window_);
+        const common::Selection font =
+            common::Select(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageA(window_, WM_GETFONT, 0, 0)));
+        const UINT format = DT_CALCRECT | DT_NOPREFIX | (spec_.wordWrap ? DT_WORDBREAK : DT_SINGLELINE);
+        DrawTextA(dc.Get(), text, -1, &size, format);
+    }
 
     const int width = size.right - size.left;
     const int height = size.bottom - size.top;
@@ -329,14 +331,10 @@ HBITMAP LoadPicture(const char* resource) {
     std::memcpy(info.data(), &header, sizeof(header));
     if (!unpack(info.data() + sizeof(header), offset - sizeof(header))) return nullptr;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS, &bits,
-                                      nullptr, 0);
-    if (!bitmap) return nullptr;
-    if (!unpack(bits, bitsSize)) {
-        DeleteObject(bitmap);
-        return nullptr;
-    }
-    return bitmap;
+    common::GdiObject bitmap(CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS,
+                                              &bits, nullptr, 0));
+    if (!bitmap || !unpack(bits, bitsSize)) return nullptr;
+    return static_cast<HBITMAP>(bitmap.Release());
 }
 
 TImage::TImage(Form& owner, const ControlSpec& row) : Component(owner, row.name), spec_(row) {}
@@ -357,14 +355,12 @@ void TImage::Draw(HDC dc, double scale) const {
         x += (width - info.bmWidth) / 2;
         y += (height - info.bmHeight) / 2;
     }
-    HDC source = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(source, bitmap_.Get());
+    const common::MemoryDc source(CreateCompatibleDC(dc));
+    const common::Selection picture = common::Select(source.Get(), bitmap_.Get());
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, left, top, left + width, top + height);
-    BitBlt(dc, x, y, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+    BitBlt(dc, x, y, info.bmWidth, info.bmHeight, source.Get(), 0, 0, SRCCOPY);
     RestoreDC(dc, saved);
-    SelectObject(source, old);
-    DeleteDC(source);
 }
 
 }  // namespace ui

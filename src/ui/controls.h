@@ -169,7 +169,7 @@ public:
 
 private:
     const ControlSpec& spec_;
-    mutable GdiObject bitmap_;
+    mutable common::GdiObject bitmap_;
 };
 
 }  // namespace ui

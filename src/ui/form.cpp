@@ -160,9 +160,8 @@ void Form::CreateWindowFromSpec() {
         RegisterClassA(&cls);
     }
     if (spec_.scaled) {
-        HDC screen = GetDC(nullptr);
-        scale_ = GetDeviceCaps(screen, LOGPIXELSY) / 96.0;
-        ReleaseDC(nullptr, screen);
+        const common::WindowDc screen = common::GetWindowDc(nullptr);
+        scale_ = GetDeviceCaps(screen.Get(), LOGPIXELSY) / 96.0;
     }
     int width = static_cast<int>(std::lround(spec_.width * scale_));
     int height = static_cast<int>(std::lround(spec_.height * scale_));
@@ -206,7 +205,7 @@ HFONT Form::FontFor(const ControlSpec& row) {
         font.lfCharSet = DEFAULT_CHARSET;
         font.lfQuality = DEFAULT_QUALITY;
         lstrcpynA(font.lfFaceName, name, LF_FACESIZE);
-        it = fonts_.emplace(key, GdiObject(CreateFontIndirectA(&font))).first;
+        it = fonts_.emplace(key, common::GdiObject(CreateFontIndirectA(&font))).first;
     }
     return static_cast<HFONT>(it->second.Get());
 }
@@ -469,17 +468,15 @@ void Form::RebuildBackground() {
         background_.Reset(CreateSolidBrush(spec_.color.Resolve()));
         return;
     }
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    backgroundBitmap_.Reset(CreateCompatibleBitmap(screen, client.right, client.bottom));
-    HGDIOBJ old = SelectObject(memory, backgroundBitmap_.Get());
-    HBRUSH fill = CreateSolidBrush(spec_.color.Resolve());
-    FillRect(memory, &client, fill);
-    DeleteObject(fill);
-    for (const TImage* picture : pictures) picture->Draw(memory, scale_);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    {
+        const common::WindowDc screen = common::GetWindowDc(nullptr);
+        const common::MemoryDc memory(CreateCompatibleDC(screen.Get()));
+        backgroundBitmap_.Reset(CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
+        const common::Selection drawing = common::Select(memory.Get(), backgroundBitmap_.Get());
+        const common::GdiObject fill(CreateSolidBrush(spec_.color.Resolve()));
+        FillRect(memory.Get(), &client, static_cast<HBRUSH>(fill.Get()));
+        for (const TImage* picture : pictures) picture->Draw(memory.Get(), scale_);
+    }
     background_.Reset(CreatePatternBrush(static_cast<HBITMAP>(backgroundBitmap_.Get())));
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The screen: which form and control are active, with change events, and the fonts the system
 // gives hints and icon titles. Also the program's mouse settings.
-#include "ui/handles.h"
+#include "common/handles.h"
 
 #include <functional>
 
@@ -39,7 +39,7 @@ private:
     HWND activeControl_ = nullptr;
     LOGFONTA hintFont_{};
     LOGFONTA iconFont_{};
-    GdiObject hintFontHandle_;
+    common::GdiObject hintFontHandle_;
 };
 
 struct MouseSettings {

@@ -106,7 +106,8 @@ bool Thread::Finished() const { return finished_ != 0; }
 
 unsigned __stdcall Thread::Entry(void* self) {
     auto* thread = static_cast<Thread*>(self);
-    workerEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    common::Handle event(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    workerEvent = event.Get();
     try {
         thread->Execute();
     } catch (const std::exception& error) {
@@ -114,8 +115,8 @@ unsigned __stdcall Thread::Entry(void* self) {
     } catch (...) {
         WorkerFailed(Exception("Unknown error"));
     }
-    if (workerEvent) CloseHandle(workerEvent);
     workerEvent = nullptr;
+    event.Reset();
     InterlockedExchange(&thread->finished_, 1);
     if (thread->FreeOnTerminate) delete thread;
     return 0;
@@ -126,7 +127,7 @@ void Thread::Synchronize(const std::function<void()>& call) {
         call();
         return;
     }
-    ui::Handle ownEvent;
+    common::Handle ownEvent;
     if (!workerEvent) ownEvent.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
     PendingCall pending{&call, workerEvent ? workerEvent : ownEvent.Get(), nullptr};
     Queue().Push(&pending);

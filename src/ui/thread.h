@@ -1,7 +1,7 @@
 #pragma once
 // A worker thread (Win32; the toolchain has no std::thread). It never touches a window: it hands
 // calls to the GUI thread with Synchronize and waits for them.
-#include "ui/handles.h"
+#include "common/handles.h"
 
 #include <functional>
 
@@ -31,7 +31,7 @@ protected:
 
 private:
     static unsigned __stdcall Entry(void* self);
-    ui::Handle handle_;
+    common::Handle handle_;
     DWORD id_ = 0;
     volatile LONG finished_ = 0;
 };

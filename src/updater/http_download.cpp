@@ -1,5 +1,6 @@
 #include "updater/http_download.h"
 
+#include "common/handles.h"
 #include "ui/application.h"
 #include "ui/exception.h"
 
@@ -16,44 +17,12 @@ namespace {
 constexpr DWORD kReadSize = 1025;
 constexpr DWORD kHeaderBufferSize = 1024;
 
-// One WinInet handle; closing order follows from declaration order (last opened, first closed).
-class InternetHandle {
-public:
-    explicit InternetHandle(HINTERNET handle) : handle_(handle) {}
-    ~InternetHandle() {
-        if (handle_) InternetCloseHandle(handle_);
-    }
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-    HINTERNET Get() const { return handle_; }
-
-private:
-    HINTERNET handle_;
-};
-
-// The local file that receives the body, written through as each block arrives.
-class OutputFile {
-public:
-    explicit OutputFile(const std::string& name)
-        : handle_(CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr)),
-          name_(name) {
-        if (handle_ == INVALID_HANDLE_VALUE) throw ui::Exception("Cannot create file " + name, "EFCreateError");
-    }
-    ~OutputFile() { CloseHandle(handle_); }
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
-
-    void Write(const char* data, DWORD size) {
-        DWORD written = 0;
-        if (!WriteFile(handle_, data, size, &written, nullptr) || written != size)
-            throw ui::Exception("Cannot write to file " + name_, "EWriteError");
-    }
-
-private:
-    HANDLE handle_;
-    const std::string& name_;
-};
+// Writes one received block through to the local file.
+void WriteBlock(const common::File& file, const std::string& name, const char* data, DWORD size) {
+    DWORD written = 0;
+    if (!WriteFile(file.Get(), data, size, &written, nullptr) || written != size)
+        throw ui::Exception("Cannot write to file " + name, "EWriteError");
+}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -160,14 +129,16 @@ void THTTPDownloadThread::Execute() {
 bool THTTPDownloadThread::Run() {
     const Address address = SplitAddress(url_);
     // WinInet's handles are not tested: after a failed step the later calls fail on the null
-    // handle, and the run goes on with no header and no data.
-    InternetHandle session(
+    // handle, and the run goes on with no header and no data. Closing order follows from
+    // declaration order (last opened, first closed).
+    const common::InternetHandle session(
         InternetOpenA(agent_.empty() ? nullptr : agent_.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    InternetHandle connection(InternetConnectA(session.Get(), address.host.c_str(), INTERNET_DEFAULT_HTTP_PORT,
-                                               userName_.c_str(), password_.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
-    InternetHandle request(HttpOpenRequestA(connection.Get(), postQuery_.empty() ? "GET" : "POST",
-                                            address.path.c_str(), "HTTP/1.0", referer_.c_str(), nullptr,
-                                            INTERNET_FLAG_RELOAD, 0));
+    const common::InternetHandle connection(InternetConnectA(session.Get(), address.host.c_str(),
+                                                             INTERNET_DEFAULT_HTTP_PORT, userName_.c_str(),
+                                                             password_.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
+    const common::InternetHandle request(HttpOpenRequestA(connection.Get(), postQuery_.empty() ? "GET" : "POST",
+                                                          address.path.c_str(), "HTTP/1.0", referer_.c_str(), nullptr,
+                                                          INTERNET_FLAG_RELOAD, 0));
     HttpSendRequestA(request.Get(), nullptr, 0, postQuery_.empty() ? nullptr : const_cast<char*>(postQuery_.data()),
                      static_cast<DWORD>(postQuery_.size()));
 
@@ -183,12 +154,15 @@ bool THTTPDownloadThread::Run() {
         announced_ = ParseContentLength(std::string(header, length));
     }
 
-    OutputFile file(fileName_);
+    // The local file receives the body, written through as each block arrives.
+    const common::File file(CreateFileA(fileName_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw ui::Exception("Cannot create file " + fileName_, "EFCreateError");
     char buffer[kReadSize];
     for (;;) {
         DWORD received = 0;
         if (!InternetReadFile(request.Get(), buffer, kReadSize, &received) || received == 0) break;
-        file.Write(buffer, received);
+        WriteBlock(file, fileName_, buffer, received);
         total_ += received;
         if (Abandoned()) return false;
         if (onProgress_) Synchronize(progressCall_);

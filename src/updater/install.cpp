@@ -1,6 +1,7 @@
 #include "updater/install.h"
 
-#include <windows.h>
+#include "common/files.h"
+#include "common/handles.h"
 
 #include <algorithm>
 #include <vector>
@@ -25,19 +26,20 @@ bool IsFolder(const std::string& path) {
 // The names below `folder`, relative to it, each folder before what it holds.
 void Walk(const std::string& folder, const std::string& prefix, std::vector<std::pair<std::string, bool>>& out) {
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + prefix + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
     std::vector<std::string> subfolders;
-    do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            subfolders.push_back(prefix + name + "\\");
-        } else {
-            out.emplace_back(prefix + name, false);
-        }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    {
+        const common::FindHandle search(FindFirstFileA((folder + prefix + "*").c_str(), &found));
+        if (!search) return;
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                subfolders.push_back(prefix + name + "\\");
+            } else {
+                out.emplace_back(prefix + name, false);
+            }
+        } while (FindNextFileA(search.Get(), &found));
+    }
     for (const std::string& sub : subfolders) {
         out.emplace_back(sub, true);
         Walk(folder, sub, out);
@@ -49,35 +51,24 @@ void Walk(const std::string& folder, const std::string& prefix, std::vector<std:
 //   the backup folder), "!" every file in place.
 class Journal {
 public:
-    explicit Journal(const std::string& path) {
-        file_ = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_WRITE_THROUGH, nullptr);
-    }
-    ~Journal() {
-        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-    }
-    Journal(const Journal&) = delete;
-    Journal& operator=(const Journal&) = delete;
-    bool Open() const { return file_ != INVALID_HANDLE_VALUE; }
+    explicit Journal(const std::string& path)
+        : file_(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_WRITE_THROUGH,
+                            nullptr)) {}
+    bool Open() const { return static_cast<bool>(file_); }
     bool Note(const std::string& line) {
         const std::string text = line + "\r\n";
         DWORD written = 0;
-        return WriteFile(file_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-               written == text.size() && FlushFileBuffers(file_);
+        return WriteFile(file_.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+               written == text.size() && FlushFileBuffers(file_.Get());
     }
 
 private:
-    HANDLE file_ = INVALID_HANDLE_VALUE;
+    common::File file_;
 };
 
 std::vector<std::string> JournalLines(const std::string& path) {
     std::vector<std::string> lines;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return lines;
-    std::string text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) text.append(buffer, read);
-    CloseHandle(file);
+    const std::string text = common::ReadWholeFile(path);
     size_t start = 0;
     for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
         lines.push_back(text.substr(start, end - start));
@@ -118,13 +109,12 @@ std::string LockName(const std::string& programDir) {
 }  // namespace
 
 InstallLock::InstallLock(const std::string& programDir) {
-    mutex_ = CreateMutexA(nullptr, TRUE, LockName(Slash(programDir)).c_str());
-    held_ = mutex_ != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
+    mutex_.Reset(CreateMutexA(nullptr, TRUE, LockName(Slash(programDir)).c_str()));
+    held_ = mutex_ && GetLastError() != ERROR_ALREADY_EXISTS;
 }
 
 InstallLock::~InstallLock() {
-    if (held_) ReleaseMutex(mutex_);
-    if (mutex_) CloseHandle(mutex_);
+    if (held_) ReleaseMutex(mutex_.Get());
 }
 
 bool RemoveTree(const std::string& folder) {

@@ -3,6 +3,8 @@
 // directory first; only then are its files moved into place, each replaced file kept in a backup
 // folder until every move succeeded. A journal in the backup folder records each step before it is
 // taken, so an install that a crash or power loss interrupted is undone at the next start.
+#include "common/handles.h"
+
 #include <string>
 
 namespace updater {
@@ -23,7 +25,7 @@ public:
     bool Held() const { return held_; }
 
 private:
-    void* mutex_ = nullptr;
+    common::Handle mutex_;
     bool held_ = false;
 };
 

@@ -1,7 +1,7 @@
 #include "updater/signature.h"
 
-#include <windows.h>
-#include <wincrypt.h>
+#include "common/files.h"
+#include "common/handles.h"
 
 #include <algorithm>
 #include <vector>
@@ -21,49 +21,42 @@ namespace {
 
 std::string acquiredName;
 
-// One ephemeral CryptoAPI context with the handles made from it, released in reverse order.
+// One ephemeral CryptoAPI context with the handles made from it.
 class Crypt {
 public:
     Crypt() {
         for (const char* name : kAesProviderNames) {
-            if (CryptAcquireContextA(&provider_, nullptr, name, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
+            if (CryptAcquireContextA(provider_.Put(), nullptr, name, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
                 acquiredName = name;
                 return;
             }
         }
-        if (CryptAcquireContextA(&provider_, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
+        if (CryptAcquireContextA(provider_.Put(), nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
             acquiredName.clear();
             return;
         }
-        provider_ = 0;
+        provider_.Release();  // what a failed call left there is no context
     }
-    ~Crypt() {
-        if (hash_) CryptDestroyHash(hash_);
-        if (key_) CryptDestroyKey(key_);
-        if (provider_) CryptReleaseContext(provider_, 0);
-    }
-    Crypt(const Crypt&) = delete;
-    Crypt& operator=(const Crypt&) = delete;
 
-    bool StartHash() { return provider_ && CryptCreateHash(provider_, CALG_SHA_256, 0, 0, &hash_); }
+    bool StartHash() { return provider_ && CryptCreateHash(provider_.Get(), CALG_SHA_256, 0, 0, hash_.Put()); }
     bool Hash(const char* data, size_t size) {
-        return CryptHashData(hash_, reinterpret_cast<const BYTE*>(data), static_cast<DWORD>(size), 0) != FALSE;
+        return CryptHashData(hash_.Get(), reinterpret_cast<const BYTE*>(data), static_cast<DWORD>(size), 0) != FALSE;
     }
     bool ImportKey(const std::string& blob) {
         return provider_ && !blob.empty() &&
-               CryptImportKey(provider_, reinterpret_cast<const BYTE*>(blob.data()), static_cast<DWORD>(blob.size()), 0, 0,
-                              &key_);
+               CryptImportKey(provider_.Get(), reinterpret_cast<const BYTE*>(blob.data()),
+                              static_cast<DWORD>(blob.size()), 0, 0, key_.Put());
     }
     bool Verify(const std::string& signature) {
         // CryptoAPI takes the signature little-endian.
         std::vector<BYTE> reversed(signature.rbegin(), signature.rend());
-        return CryptVerifySignatureA(hash_, reversed.data(), static_cast<DWORD>(reversed.size()), key_, nullptr, 0) !=
-               FALSE;
+        return CryptVerifySignatureA(hash_.Get(), reversed.data(), static_cast<DWORD>(reversed.size()), key_.Get(),
+                                     nullptr, 0) != FALSE;
     }
     std::string HexDigest() {
         BYTE digest[32];
         DWORD size = sizeof(digest);
-        if (!CryptGetHashParam(hash_, HP_HASHVAL, digest, &size, 0) || size != sizeof(digest)) return "";
+        if (!CryptGetHashParam(hash_.Get(), HP_HASHVAL, digest, &size, 0) || size != sizeof(digest)) return "";
         static const char kHex[] = "0123456789abcdef";
         std::string hex;
         for (BYTE b : digest) {
@@ -74,9 +67,10 @@ public:
     }
 
 private:
-    HCRYPTPROV provider_ = 0;
-    HCRYPTKEY key_ = 0;
-    HCRYPTHASH hash_ = 0;
+    // Released in reverse order: hash and key before the context they were made in.
+    common::CryptProvider provider_;
+    common::CryptKey key_;
+    common::CryptHash hash_;
 };
 
 // A PUBLICKEYBLOB of an RSA key: header, RSAPUBKEY with the "RSA1" magic, then the modulus.
@@ -102,22 +96,17 @@ bool SignatureMatches(const std::string& data, const std::string& signature, con
 }
 
 bool FileDigest(const std::string& path, std::string& sha256, long long& size) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
     Crypt crypt;
-    bool ok = crypt.StartHash();
+    if (!crypt.StartHash()) return false;
     size = 0;
-    std::vector<char> buffer(64 * 1024);
-    while (ok) {
-        DWORD read = 0;
-        if (!ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) ok = false;
-        if (!ok || read == 0) break;
-        size += read;
-        ok = crypt.Hash(buffer.data(), read);
-    }
-    CloseHandle(file);
-    if (ok) sha256 = crypt.HexDigest();
-    return ok && !sha256.empty();
+    bool hashed = true;
+    const bool read = common::ReadWholeFile(path, [&](const char* data, size_t count) {
+        size += static_cast<long long>(count);
+        return hashed = crypt.Hash(data, count);
+    });
+    if (!read || !hashed) return false;
+    sha256 = crypt.HexDigest();
+    return !sha256.empty();
 }
 
 std::string AcquiredProviderName() { return acquiredName; }

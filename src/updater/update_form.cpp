@@ -1,5 +1,6 @@
 #include "updater/update_form.h"
 
+#include "common/files.h"
 #include "common/system_services.h"
 #include "common/text.h"
 #include "ui/application.h"
@@ -39,17 +40,7 @@ std::string SignatureFile() { return common::ProgramDirectory() + "update.txt.si
 std::string PackageFile() { return common::ProgramDirectory() + "update.zip"; }
 
 // A downloaded file's bytes (the list and its signature are small); empty when it cannot be read.
-std::string WholeFile(const std::string& path) {
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0 && bytes.size() < (1u << 20))
-        bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
-}
+std::string WholeFile(const std::string& path) { return common::ReadWholeFile(path, 1u << 20); }
 const ui::Color kValueColor = ui::Rgb(0xFF, 0xF5, 0xBF);
 const ui::Color kCreditColor = ui::Rgb(0xFF, 0xEA, 0x71);
 }  // namespace

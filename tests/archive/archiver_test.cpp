@@ -139,7 +139,7 @@ TEST(Properties, CompressionLevelAndModeMoveTogether) {
         zip.SetCompressionMode(10);
         FAIL();
     } catch (const EZAException& e) {
-        EXPECT_EQ(e.NativeError(), 5);
+        EXPECT_EQ(e.NativeError(), neInvalidCompressionMode);
         EXPECT_STREQ(e.what(), "zip: Invalid compression mode. Mode must be in [0-9] range - Native error: 00005");
     }
     EXPECT_EQ(zip.CompressionMode(), 9);
@@ -172,27 +172,27 @@ TEST(Open, FailuresThatLeaveTheComponentClosed) {
         return std::make_pair(-1, -1);
     };
     h.zip.FileName = h.scratch.Path();
-    EXPECT_EQ(nativeOf([&] { h.zip.OpenArchiveFile(); }).first, 9);
-    EXPECT_EQ(nativeOf([&] { h.zip.OpenArchiveFile(fmOpenRead); }).first, 10);
+    EXPECT_EQ(nativeOf([&] { h.zip.OpenArchiveFile(); }).first, neBlankFileName);
+    EXPECT_EQ(nativeOf([&] { h.zip.OpenArchiveFile(fmOpenRead); }).first, neBlankFileNameForMode);
     h.zip.FileName = h.scratch.Path("missing.zip");
-    EXPECT_EQ(nativeOf([&] { h.zip.OpenArchiveFile(fmOpenRead); }).first, 12);
+    EXPECT_EQ(nativeOf([&] { h.zip.OpenArchiveFile(fmOpenRead); }).first, neFileNotFound);
     WriteBytes(h.scratch.Path("page.zip"), "<html><head><title>404</title></head><body>Not Found</body></html>\n");
     h.zip.FileName = h.scratch.Path("page.zip");
-    EXPECT_EQ(nativeOf([&] { h.zip.OpenArchiveFile(); }), std::make_pair(48, 27));
+    EXPECT_EQ(nativeOf([&] { h.zip.OpenArchiveFile(); }), (std::pair<int, int>(neArchiveDamaged, 27)));
     h.zip.InMemory = true;
-    EXPECT_EQ(nativeOf([&] { h.zip.OpenArchiveFile(fmOpenRead); }).first, 28);
+    EXPECT_EQ(nativeOf([&] { h.zip.OpenArchiveFile(fmOpenRead); }).first, neInMemoryCreateOnly);
     h.zip.InMemory = false;
     WriteBytes(h.scratch.Path("empty.zip"), "");
     h.zip.FileName = h.scratch.Path("empty.zip");
-    EXPECT_EQ(nativeOf([&] { h.zip.OpenArchiveFile(); }).first, 48);
+    EXPECT_EQ(nativeOf([&] { h.zip.OpenArchiveFile(); }).first, neArchiveDamaged);
     WriteBytes(h.scratch.Path("appended.zip"), BuildZip({{"a.txt", "x"}}, ZipLayout().Trailing("junk")));
     h.zip.FileName = h.scratch.Path("appended.zip");
-    EXPECT_EQ(nativeOf([&] { h.zip.OpenArchiveFile(); }).first, 48);
+    EXPECT_EQ(nativeOf([&] { h.zip.OpenArchiveFile(); }).first, neArchiveDamaged);
     const std::string whole = BuildZip({{"a.txt", std::string(3000, 'a')}});
     WriteBytes(h.scratch.Path("cut.zip"), whole.substr(0, whole.size() / 2));
     h.zip.FileName = h.scratch.Path("cut.zip");
-    EXPECT_EQ(nativeOf([&] { h.zip.OpenArchiveFile(); }).first, 48);
-    EXPECT_EQ(nativeOf([&] { h.zip.ExtractMatching("*.*", 63, ""); }).first, 13);
+    EXPECT_EQ(nativeOf([&] { h.zip.OpenArchiveFile(); }).first, neArchiveDamaged);
+    EXPECT_EQ(nativeOf([&] { h.zip.ExtractMatching("*.*", 63, ""); }).first, neArchiveNotOpen);
 }
 
 TEST(Open, MissingFileBecomesAnEmptyArchive) {
@@ -228,7 +228,7 @@ TEST(Open, PendingUpdateBlocksExtraction) {
         h.Extract();
         FAIL();
     } catch (const EZAException& e) {
-        EXPECT_EQ(e.NativeError(), 26);
+        EXPECT_EQ(e.NativeError(), neUpdateNotEnded);
     }
 }
 
@@ -260,7 +260,7 @@ TEST(Extract, FolderItemWithoutFolderBitFailsWithNineteen) {
     h.Open(BuildZip({notMarked, {"after.txt", "after"}}));
     h.Extract();
     ASSERT_EQ(h.failures.size(), 1u);
-    EXPECT_EQ(h.failures[0].native, 19);
+    EXPECT_EQ(h.failures[0].native, neCannotCreateFile);
     EXPECT_EQ(h.failures[0].name, "docs\\");
     EXPECT_EQ(ReadBytes(h.Out("after.txt")), "after");
 }
@@ -339,7 +339,7 @@ TEST(Extract, WrongCrcKeepsTheOldTargetAndGoesOn) {
     h.Open(BuildZip({bad, fresh, {"next.txt", "next"}}));
     h.Extract();
     ASSERT_EQ(h.failures.size(), 2u);
-    EXPECT_EQ(h.failures[0].native, 8);
+    EXPECT_EQ(h.failures[0].native, neInvalidSizeOrCheckSum);
     EXPECT_EQ(h.failures[0].code, 4);
     EXPECT_EQ(h.failures[0].message,
               "zip: Invalid size or check sum of file or unsupported compression format - Native error: 00008");
@@ -367,7 +367,7 @@ TEST(Extract, BombInflatingPastItsRecordedSize) {
     h.Open(BuildZip({bomb, {"after.txt", "after"}}));
     h.Extract();
     ASSERT_EQ(h.failures.size(), 1u);
-    EXPECT_EQ(h.failures[0].native, 8);
+    EXPECT_EQ(h.failures[0].native, neInvalidSizeOrCheckSum);
     EXPECT_EQ(h.OutTree(), (std::set<std::string>{"after.txt"}));
 }
 
@@ -383,7 +383,7 @@ TEST(Extract, NamesThatWouldLeaveTheDestination) {
         h.Open(BuildZip({{attack, "evil"}, {"ok.txt", "fine"}}));
         h.Extract();
         ASSERT_EQ(h.failures.size(), 1u) << attack;
-        EXPECT_EQ(h.failures[0].native, 19) << attack;
+        EXPECT_EQ(h.failures[0].native, neCannotCreateFile) << attack;
         std::string shown = attack;
         for (char& c : shown)
             if (c == '/') c = '\\';
@@ -412,7 +412,7 @@ TEST(Extract, NamesThatWouldLeaveTheDestination) {
         h.Open(BuildZip({s.entry, {"ok.txt", "fine"}}));
         h.Extract();
         ASSERT_EQ(h.failures.size(), 1u) << s.shown;
-        EXPECT_EQ(h.failures[0].native, 19) << s.shown;
+        EXPECT_EQ(h.failures[0].native, neCannotCreateFile) << s.shown;
         EXPECT_EQ(h.failures[0].name, s.shown);
         EXPECT_EQ(h.OutTree(), (std::set<std::string>{"ok.txt"})) << s.shown;
     }
@@ -531,7 +531,7 @@ TEST(Failures, RetryThatSucceedsWritesOnce) {
     fs::create_directories(h.Out("a.txt"));  // a folder stands where the file goes
     h.zip.OnProcessFileFailure = [&](TZABaseArchiver*, const std::string&, TZAProcessOperation, int native, int,
                                      const std::string&, TZAAction& action) {
-        EXPECT_EQ(native, 19);
+        EXPECT_EQ(native, neCannotCreateFile);
         fs::remove(h.Out("a.txt"));
         blocked = false;
         action = fxaRetry;
@@ -666,7 +666,7 @@ TEST(Windows, TargetHeldOpenFailsUntilReleased) {
     h.zip.OnProcessFileFailure = [&](TZABaseArchiver*, const std::string&, TZAProcessOperation, int native, int,
                                      const std::string& message, TZAAction& action) {
         ++attempts;
-        EXPECT_EQ(native, 19);
+        EXPECT_EQ(native, neCannotCreateFile);
         EXPECT_NE(message.find(h.Out("busy.exe")), std::string::npos) << message;
         CloseHandle(held);
         action = fxaRetry;

@@ -11,6 +11,11 @@
 #include <string>
 
 using archive::EZAException;
+using archive::neArchiveDamaged;
+using archive::neCannotCreateFile;
+using archive::neFileNotFound;
+using archive::neIndexOutOfBounds;
+using archive::neInvalidSizeOrCheckSum;
 using testsupport::BuildZip;
 using testsupport::ZipEntry;
 using testsupport::ZipLayout;
@@ -91,7 +96,7 @@ TEST(Decode, FailedChecksRaiseNativeEightWithThePrefix) {
     bzip2Standard.raw = std::string(60, 'q');
     MemoryArchive a(BuildZip({badCrc, badSize, corrupt, oldMethod, bzip2Standard, {"good.txt", "fine"}}));
     TestContext c;
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(DecodeError(a, c, i), 8) << i;
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(DecodeError(a, c, i), neInvalidSizeOrCheckSum) << i;
     std::string good;
     EXPECT_EQ(DecodeError(a, c, 5, &good), 0);
     EXPECT_EQ(good, "fine");
@@ -125,8 +130,8 @@ TEST(Decode, CorruptedFilesAreKeptWhenAsked) {
 TEST(Decode, IndexOutsideTheDirectory) {
     MemoryArchive a(BuildZip({{"a.txt", "x"}}));
     TestContext c;
-    EXPECT_EQ(DecodeError(a, c, 1), 16);
-    EXPECT_EQ(DecodeError(a, c, -1), 16);
+    EXPECT_EQ(DecodeError(a, c, 1), neIndexOutOfBounds);
+    EXPECT_EQ(DecodeError(a, c, -1), neIndexOutOfBounds);
 }
 
 TEST(Decode, EntryRunningPastTheEndFailsAndEarlierEntriesDecode) {
@@ -139,8 +144,8 @@ TEST(Decode, EntryRunningPastTheEndFailsAndEarlierEntriesDecode) {
     std::string first;
     EXPECT_EQ(DecodeError(a, c, 0, &first), 0);
     EXPECT_EQ(first, "first");
-    EXPECT_EQ(DecodeError(a, c, 1), 8);
-    EXPECT_EQ(DecodeError(a, c, 2), 8);
+    EXPECT_EQ(DecodeError(a, c, 1), neInvalidSizeOrCheckSum);
+    EXPECT_EQ(DecodeError(a, c, 2), neInvalidSizeOrCheckSum);
     // A local header cut short at the very end.
     std::string cut = BuildZip({{"a.txt", "x"}});
     archive::MemoryStream whole(cut.data(), cut.size());
@@ -298,7 +303,8 @@ TEST(OwnBlockFormat, UnsupportedOrDamagedBlocksFail) {
         OwnEntry("huge-length.bin", data, OwnFormat({}, n, n, 0, false) + std::string("\xFF\xFF\xFF\x7F", 4)),
     }));
     TestContext c;
-    for (int i = 0; i < a.directory.Items.Count(); ++i) EXPECT_EQ(DecodeError(a, c, i), 8) << a.directory.Items[i].Name;
+    for (int i = 0; i < a.directory.Items.Count(); ++i)
+        EXPECT_EQ(DecodeError(a, c, i), neInvalidSizeOrCheckSum) << a.directory.Items[i].Name;
 }
 
 TEST(ErrorTexts, CodesAndMessages) {
@@ -307,11 +313,11 @@ TEST(ErrorTexts, CodesAndMessages) {
         int code;
         const char* message;
     } cases[] = {
-        {8, 4, "zip: Invalid size or check sum of file or unsupported compression format - Native error: 00008"},
-        {16, 1, "zip: Index out of bounds - Native error: 00016"},
-        {48, 27, "zip: Archive is damaged. Open failed - Native error: 00048"},
-        {12, 6, "zip: File \"C:\\a.zip\" not found - Native error: 00012"},
-        {19, 9, "zip: Cannot create file \"C:\\a.zip\" - Native error: 00019"},
+        {neInvalidSizeOrCheckSum, 4, "zip: Invalid size or check sum of file or unsupported compression format - Native error: 00008"},
+        {neIndexOutOfBounds, 1, "zip: Index out of bounds - Native error: 00016"},
+        {neArchiveDamaged, 27, "zip: Archive is damaged. Open failed - Native error: 00048"},
+        {neFileNotFound, 6, "zip: File \"C:\\a.zip\" not found - Native error: 00012"},
+        {neCannotCreateFile, 9, "zip: Cannot create file \"C:\\a.zip\" - Native error: 00019"},
         {34, 17, "zip: Invalid compressed size, rfs.size = C:\\a.zip, count =  - Native error: 00034"},
         {37, 20, "zip: Archive is open. You should close it beore performing this operation. - Native error: 00037"},
         {53, 0, "zip: Unknown error - Native error: 00053"},

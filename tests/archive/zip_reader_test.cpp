@@ -11,6 +11,8 @@
 
 using archive::EReadError;
 using archive::EZAException;
+using archive::neInvalidArchive;
+using archive::neZip64EndRecordMissing;
 using testsupport::BuildZip;
 using testsupport::ZipEntry;
 using testsupport::ZipLayout;
@@ -156,7 +158,7 @@ TEST(Directory, Zip64LocatorWithoutItsRecordFails) {
         d.ReadDirectory(false);
         FAIL() << "no error";
     } catch (const EZAException& e) {
-        EXPECT_EQ(e.NativeError(), 40);
+        EXPECT_EQ(e.NativeError(), neZip64EndRecordMissing);
         EXPECT_STREQ(e.what(), "Cannot find Zip64 directory end record - Native error: 00040");
     }
 }
@@ -220,7 +222,7 @@ TEST(Recovery, LocalHeadersBecomeItemsWhenTheEndRecordIsMissing) {
     const std::string junk(100000, 'j');
     archive::MemoryStream s(junk.data(), junk.size());
     archive::TZADirManager d(s);
-    EXPECT_EQ(NativeErrorOf([&] { d.ReadDirectory(true); }), 35);
+    EXPECT_EQ(NativeErrorOf([&] { d.ReadDirectory(true); }), neInvalidArchive);
 }
 
 TEST(Recovery, HeaderOnAWindowBoundaryIsFoundOnce) {
