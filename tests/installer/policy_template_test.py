@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """The administrative template: both files parse, every reference of the ADMX (strings,
 presentations, categories, support definitions, element ids) resolves in the ADMX or the ADML, and
-the policies write exactly the six values the programs read, under Software\\Policies\\Quorvex for
-the computer and for the user, with the types they are read as.
+the policies write exactly the values the programs read (taken from the policy reader's source),
+under Software\\Policies\\Quorvex for the computer and for the user, with the types they are read as.
 
-  policy_template_test.py installer/policies
+  policy_template_test.py installer/policies src/common/policies.cpp
 """
 import os
 import re
@@ -13,14 +13,21 @@ import xml.etree.ElementTree as ET
 
 NS = {"p": "http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions"}
 KEY = "Software\\Policies\\Quorvex"
-EXPECTED = {"Width": "decimal", "Height": "decimal", "Depth": "decimal", "LockMode": "decimal",
-            "DisableUpdates": "decimal", "UpdateURL": "text"}
+# How the reader asks for a value: a DWORD (with a range or as a switch) or a text.
+READ_AS = {"Dword": "decimal", "Switch": "decimal", "Url": "text"}
+
+
+def values_read(source):
+    """The value names the policy reader asks for, with the template kind each needs."""
+    text = open(source, encoding="utf-8").read()
+    return {name: READ_AS[call] for call, name in re.findall(r'\b(Dword|Switch|Url)\("(\w+)"', text)}
 PRESENTATION_CONTROL = {"decimal": {"decimalTextBox"}, "enum": {"dropdownList"}, "text": {"textBox", "comboBox"},
                         "boolean": {"checkBox"}}
 
 
 def main():
     folder = sys.argv[1]
+    expected = values_read(sys.argv[2])
     admx = ET.parse(os.path.join(folder, "Quorvex.admx")).getroot()
     adml = ET.parse(os.path.join(folder, "en-US", "Quorvex.adml")).getroot()
     errors = []
@@ -88,8 +95,10 @@ def main():
             if value_name in written:
                 errors.append(f"{value_name} is written by two policies")
             written[value_name] = kind
-    if written != EXPECTED:
-        errors.append(f"values written {sorted(written.items())}, expected {sorted(EXPECTED.items())}")
+    if len(expected) < 6:
+        errors.append(f"the reader asks for only {sorted(expected)}: has its source changed shape?")
+    if written != expected:
+        errors.append(f"values written {sorted(written.items())}, values read {sorted(expected.items())}")
 
     for error in errors:
         print("FAILED:", error)
