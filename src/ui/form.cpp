@@ -103,6 +103,7 @@ Form::Form(Form* owner, const FormSpec& row, std::span<const ControlSpec> layout
     : owner_(owner), spec_(row), layout_(layout) {}
 
 Form::~Form() {
+    if (OnDestroy) OnDestroy();
     while (!owned_.empty()) {
         std::unique_ptr<Form> form = std::move(owned_.back());
         owned_.pop_back();
@@ -218,160 +219,169 @@ HWND Form::ParentWindow(const ControlSpec& row) const {
     return Find<Control>(row.parent).ContainerHandle();
 }
 
-void Form::CreateRow(const ControlSpec& row, UINT id) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    auto scaled = [&](int v) { return static_cast<int>(std::lround(v * scale_)); };
-    const int width = row.bounds.width < 0 ? 0 : scaled(row.bounds.width);
-    const int height = row.bounds.height < 0 ? 0 : scaled(row.bounds.height);
+// ---- Layout rows: one creator per kind ----
 
-    std::unique_ptr<Component> component;
-    const char* windowClass = nullptr;
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
-    DWORD exStyle = 0;
-    switch (row.kind) {
-    case Kind::Label:
-        component = std::make_unique<TLabel>(*this, row);
-        windowClass = "STATIC";
-        style |= SS_NOPREFIX | (row.align == Align::Right ? SS_RIGHT : row.align == Align::Center ? SS_CENTER : SS_LEFT);
+struct Form::Rows {
+    using Creator = std::unique_ptr<Component> (*)(Form& form, const ControlSpec& row, UINT id);
+    // A windowed control's window class and styles besides WS_CHILD | WS_CLIPSIBLINGS.
+    struct Window {
+        const char* windowClass;
+        DWORD style;
+        DWORD exStyle = 0;
+    };
+    struct Place {
+        int left, top, width, height;
+    };
+
+    static Place Scaled(const Form& form, const ControlSpec& row) {
+        auto scaled = [&](int v) { return static_cast<int>(std::lround(v * form.scale_)); };
+        return {scaled(row.bounds.left), scaled(row.bounds.top), row.bounds.width < 0 ? 0 : scaled(row.bounds.width),
+                row.bounds.height < 0 ? 0 : scaled(row.bounds.height)};
+    }
+
+    // Makes the control's window in its parent, with the form's font and the row's enabled state.
+    static HWND Make(Form& form, Control& control, const ControlSpec& row, UINT id, Window kind, Place at) {
+        HWND window = CreateWindowExA(kind.exStyle, kind.windowClass, row.caption, WS_CHILD | WS_CLIPSIBLINGS | kind.style,
+                                      at.left, at.top, at.width, at.height, form.ParentWindow(row),
+                                      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleA(nullptr),
+                                      nullptr);
+        if (!window) throw Exception(std::string("Error creating window for ") + row.name, "EOutOfResources");
+        control.Attach(window);
+        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(form.FontFor(row)), FALSE);
+        if (!row.enabled) EnableWindow(window, FALSE);
+        return window;
+    }
+    static HWND Make(Form& form, Control& control, const ControlSpec& row, UINT id, Window kind) {
+        return Make(form, control, row, id, kind, Scaled(form, row));
+    }
+    static void Reveal(const Control& control, const ControlSpec& row) {
+        if (row.visible) ShowWindow(control.Handle(), SW_SHOWNA);
+    }
+    // A control whose window needs nothing beyond the row's common properties.
+    template <class T>
+    static std::unique_ptr<Component> Plain(Form& form, const ControlSpec& row, UINT id, Window kind) {
+        auto control = std::make_unique<T>(form, row);
+        Make(form, *control, row, id, kind);
+        Reveal(*control, row);
+        return control;
+    }
+
+    static std::unique_ptr<Component> Label(Form& form, const ControlSpec& row, UINT id) {
+        auto label = std::make_unique<TLabel>(form, row);
+        DWORD style = SS_NOPREFIX | (row.align == Align::Right ? SS_RIGHT : row.align == Align::Center ? SS_CENTER : SS_LEFT);
         if (!row.wordWrap && row.align == Align::Left) style |= SS_LEFTNOWORDWRAP;
-        break;
-    case Kind::Button:
-        component = std::make_unique<TButton>(*this, row);
-        windowClass = "BUTTON";
-        style |= (row.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
-        break;
-    case Kind::CheckBox:
-        component = std::make_unique<TCheckBox>(*this, row);
-        windowClass = "BUTTON";
-        style |= BS_AUTOCHECKBOX | WS_TABSTOP;
-        break;
-    case Kind::RadioButton:
-        component = std::make_unique<TRadioButton>(*this, row);
-        windowClass = "BUTTON";
-        style |= BS_AUTORADIOBUTTON;
-        break;
-    case Kind::GroupBox:
-        component = std::make_unique<ContainerGroupBox>(*this, row);
-        windowClass = "BUTTON";
-        style |= BS_GROUPBOX;
-        exStyle |= WS_EX_CONTROLPARENT;
-        break;
-    case Kind::TrackBar:
-        component = std::make_unique<TTrackBar>(*this, row);
-        windowClass = TRACKBAR_CLASSA;
-        style |= TBS_HORZ | TBS_AUTOTICKS | WS_TABSTOP;
-        break;
-    case Kind::ProgressBar:
-        component = std::make_unique<TProgressBar>(*this, row);
-        windowClass = PROGRESS_CLASSA;
-        break;
-    case Kind::Notebook:
-        component = std::make_unique<TNotebook>(*this, row);
-        windowClass = kContainerClass;
-        exStyle |= WS_EX_CONTROLPARENT;
-        break;
-    case Kind::Page: {
-        component = std::make_unique<TPage>(*this, row);
-        windowClass = kContainerClass;
-        exStyle |= WS_EX_CONTROLPARENT;
-        break;
+        Make(form, *label, row, id, {"STATIC", style});
+        Reveal(*label, row);
+        label->AdjustSize();
+        return label;
     }
-    case Kind::Picture:
-        component = std::make_unique<TImage>(*this, row);
-        break;
-    case Kind::PopupMenu: {
-        auto menu = std::make_unique<TPopupMenu>(*this, row.name);
+    static std::unique_ptr<Component> Button(Form& form, const ControlSpec& row, UINT id) {
+        const DWORD style = (row.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
+        return Plain<TButton>(form, row, id, {"BUTTON", style});
+    }
+    template <class T>
+    static std::unique_ptr<Component> Check(Form& form, const ControlSpec& row, UINT id, DWORD style) {
+        auto box = std::make_unique<T>(form, row);
+        HWND window = Make(form, *box, row, id, {"BUTTON", style});
+        if (row.checked) SendMessageA(window, BM_SETCHECK, BST_CHECKED, 0);
+        Reveal(*box, row);
+        return box;
+    }
+    static std::unique_ptr<Component> CheckBox(Form& form, const ControlSpec& row, UINT id) {
+        return Check<TCheckBox>(form, row, id, BS_AUTOCHECKBOX | WS_TABSTOP);
+    }
+    static std::unique_ptr<Component> RadioButton(Form& form, const ControlSpec& row, UINT id) {
+        return Check<TRadioButton>(form, row, id, BS_AUTORADIOBUTTON);
+    }
+    static std::unique_ptr<Component> GroupBox(Form& form, const ControlSpec& row, UINT id) {
+        auto box = std::make_unique<ContainerGroupBox>(form, row);
+        Make(form, *box, row, id, {"BUTTON", BS_GROUPBOX, WS_EX_CONTROLPARENT});
+        box->Start();
+        Reveal(*box, row);
+        return box;
+    }
+    static std::unique_ptr<Component> TrackBar(Form& form, const ControlSpec& row, UINT id) {
+        auto bar = std::make_unique<TTrackBar>(form, row);
+        Make(form, *bar, row, id, {TRACKBAR_CLASSA, TBS_HORZ | TBS_AUTOTICKS | WS_TABSTOP});
+        bar->Subclass();
+        bar->SetRange(row.min, row.max);
+        bar->SetPosition(row.position);
+        Reveal(*bar, row);
+        return bar;
+    }
+    static std::unique_ptr<Component> ProgressBar(Form& form, const ControlSpec& row, UINT id) {
+        auto bar = std::make_unique<TProgressBar>(form, row);
+        Make(form, *bar, row, id, {PROGRESS_CLASSA, 0});
+        bar->Subclass();
+        bar->SetMax(row.max);
+        bar->SetPosition(row.position);
+        Reveal(*bar, row);
+        return bar;
+    }
+    static std::unique_ptr<Component> Picture(Form& form, const ControlSpec& row, UINT) {
+        return std::make_unique<TImage>(form, row);
+    }
+    static std::unique_ptr<Component> Notebook(Form& form, const ControlSpec& row, UINT id) {
+        return Plain<TNotebook>(form, row, id, {kContainerClass, 0, WS_EX_CONTROLPARENT});
+    }
+    // A page fills its notebook; the first one is shown.
+    static std::unique_ptr<Component> Page(Form& form, const ControlSpec& row, UINT id) {
+        auto page = std::make_unique<TPage>(form, row);
+        RECT area;
+        GetClientRect(form.ParentWindow(row), &area);
+        Make(form, *page, row, id, {kContainerClass, 0, WS_EX_CONTROLPARENT}, {0, 0, area.right, area.bottom});
+        auto& notebook = form.Find<TNotebook>(row.parent);
+        notebook.pages_.push_back(page.get());
+        if (notebook.pages_.size() == 1) {
+            notebook.active_ = row.name;
+            Reveal(*page, row);
+        }
+        return page;
+    }
+    static std::unique_ptr<Component> PopupMenu(Form& form, const ControlSpec& row, UINT) {
+        auto menu = std::make_unique<TPopupMenu>(form, row.name);
         menu->Animation = row.animation;
-        component = std::move(menu);
-        break;
+        return menu;
     }
-    case Kind::MenuItem: {
-        auto item = std::make_unique<TMenuItem>(*this, row.name, row.caption, id);
+    static std::unique_ptr<Component> MenuItem(Form& form, const ControlSpec& row, UINT id) {
+        auto item = std::make_unique<TMenuItem>(form, row.name, row.caption, id);
         item->SetDefault(row.isDefault);
-        if (row.onClick) item->OnClick = [this, h = row.onClick] { RunHandler(h); };
-        Find<TPopupMenu>(row.parent).Add(item.get());
-        component = std::move(item);
-        break;
+        if (row.onClick) item->OnClick = [&form, h = row.onClick] { form.RunHandler(h); };
+        form.Find<TPopupMenu>(row.parent).Add(item.get());
+        return item;
     }
-    case Kind::Timer: {
-        auto timer = std::make_unique<TTimer>(*this, row.name);
+    static std::unique_ptr<Component> Timer(Form& form, const ControlSpec& row, UINT) {
+        auto timer = std::make_unique<TTimer>(form, row.name);
         timer->SetInterval(row.interval);
         timer->SetEnabled(row.enabled);
-        if (row.onClick) timer->SetOnTimer([this, h = row.onClick] { RunHandler(h); });
-        component = std::move(timer);
-        break;
+        if (row.onClick) timer->SetOnTimer([&form, h = row.onClick] { form.RunHandler(h); });
+        return timer;
     }
-    case Kind::Events: {
-        auto events = std::make_unique<TApplicationEvents>(*this, row.name);
-        if (row.onIdle)
-            events->OnIdle = [this, h = row.onIdle](bool& done) {
-                if (loaded_) (this->*h)(done);
+    static std::unique_ptr<Component> Events(Form& form, const ControlSpec& row, UINT) {
+        auto events = std::make_unique<TApplicationEvents>(form, row.name);
+        if (row.onIdle || row.onFirstIdle)
+            events->OnIdle = [&form, idle = row.onIdle, first = row.onFirstIdle](bool& done) {
+                if (!form.loaded_) return;
+                if (idle) (form.*idle)(done);
+                form.Start(first);
             };
-        component = std::move(events);
-        break;
+        return events;
     }
-    case Kind::Manifest:
-        component = std::make_unique<TManifest>(*this, row.name);
-        break;
-    case Kind::Custom:
-        component = row.create(*this);
-        break;
+    static std::unique_ptr<Component> Manifest(Form& form, const ControlSpec& row, UINT) {
+        return std::make_unique<TManifest>(form, row.name);
     }
+    static std::unique_ptr<Component> Custom(Form& form, const ControlSpec& row, UINT) { return row.create(form); }
 
-    if (windowClass) {
-        auto* control = static_cast<Control*>(component.get());
-        HWND parent = ParentWindow(row);
-        int left = scaled(row.bounds.left), top = scaled(row.bounds.top), w = width, h = height;
-        if (row.kind == Kind::Page) {
-            // A page fills its notebook.
-            RECT area;
-            GetClientRect(parent, &area);
-            left = top = 0;
-            w = area.right;
-            h = area.bottom;
-        }
-        HWND window = CreateWindowExA(exStyle, windowClass, row.caption, style, left, top, w, h, parent,
-                                      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance, nullptr);
-        if (!window) throw Exception(std::string("Error creating window for ") + row.name, "EOutOfResources");
-        control->Attach(window);
-        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row)), FALSE);
-        if (!row.enabled) EnableWindow(window, FALSE);
-        switch (row.kind) {
-        case Kind::GroupBox:
-            static_cast<ContainerGroupBox*>(control)->Start();
-            break;
-        case Kind::CheckBox:
-        case Kind::RadioButton:
-            if (row.checked) SendMessageA(window, BM_SETCHECK, BST_CHECKED, 0);
-            break;
-        case Kind::TrackBar: {
-            auto* bar = static_cast<TTrackBar*>(control);
-            bar->Subclass();
-            bar->SetRange(row.min, row.max);
-            bar->SetPosition(row.position);
-            break;
-        }
-        case Kind::ProgressBar: {
-            auto* bar = static_cast<TProgressBar*>(control);
-            bar->Subclass();
-            bar->SetMax(row.max);
-            bar->SetPosition(row.position);
-            break;
-        }
-        case Kind::Page: {
-            auto& notebook = Find<TNotebook>(row.parent);
-            notebook.pages_.push_back(control);
-            if (notebook.pages_.size() == 1) notebook.active_ = row.name;
-            break;
-        }
-        default:
-            break;
-        }
-        const bool shown = row.visible && !(row.kind == Kind::Page && Find<TNotebook>(row.parent).pages_.size() > 1);
-        if (shown) ShowWindow(window, SW_SHOWNA);
-        if (row.kind == Kind::Label) static_cast<TLabel*>(control)->AdjustSize();
-    }
+    // In the order of ui::Kind.
+    static constexpr Creator kCreators[] = {
+        &Label, &Button,   &CheckBox,  &RadioButton, &GroupBox, &TrackBar, &ProgressBar, &Picture,
+        &Notebook, &Page, &PopupMenu, &MenuItem,    &Timer,    &Events,   &Manifest,    &Custom,
+    };
+    static_assert(std::size(kCreators) == static_cast<size_t>(Kind::Custom) + 1);
+};
 
+void Form::CreateRow(const ControlSpec& row, UINT id) {
+    std::unique_ptr<Component> component = Rows::kCreators[static_cast<size_t>(row.kind)](*this, row, id);
     byName_[row.name] = component.get();
     order_.push_back(component.get());
     components_.push_back(std::move(component));
@@ -385,7 +395,17 @@ void Form::Load() {
 
     UINT id = kFirstControlId;
     for (const ControlSpec& row : layout_) CreateRow(row, id++);
+    for (Binding* binding : bindings_) binding->Resolve(*this);
+    SetTabOrder();
 
+    CreateHintWindow();
+    for (Component* component : order_) component->Loaded();
+    loaded_ = true;
+    RunHandler(spec_.onCreate);
+    if (spec_.visible) Show();
+}
+
+void Form::SetTabOrder() {
     // Tab order is the z-order of the windows among their siblings: layout order, except that rows
     // naming their place come first, in that order.
     std::vector<Control*> tabOrder;
@@ -409,12 +429,6 @@ void Form::Load() {
         containersSeen.push_back(parent);
         SetWindowLongA(control->Handle(), GWL_STYLE, GetWindowLongA(control->Handle(), GWL_STYLE) | WS_GROUP | WS_TABSTOP);
     }
-
-    CreateHintWindow();
-    for (Component* component : order_) component->Loaded();
-    loaded_ = true;
-    RunHandler(spec_.onCreate);
-    if (spec_.visible) Show();
 }
 
 void Form::CreateHintWindow() {
@@ -455,6 +469,15 @@ void Form::ApplyHintSettings() {
 
 void Form::RunHandler(Handler handler) {
     if (handler && loaded_) (this->*handler)();
+}
+
+void Form::Start(Handler handler) {
+    // The flag goes first: message boxes of the start activate the form again.
+    if (!handler || !loaded_ || started_) return;
+    started_ = true;
+    for (Component* component : order_)
+        if (auto* box = dynamic_cast<TCheckBox*>(component); box && box->spec_.startMark) box->SetChecked(false);
+    (this->*handler)();
 }
 
 void Form::RebuildBackground() {
@@ -640,6 +663,7 @@ void Form::Activated(bool active) {
         HWND first = GetNextDlgTabItem(window_.Get(), nullptr, FALSE);
         SetFocus(first ? first : window_.Get());
     }
+    Start(spec_.onFirstActivate);
     RunHandler(spec_.onActivate);
 }
 
@@ -674,6 +698,7 @@ void Form::Show() {
     App().UpdateTaskbarButton(true);
     ShowWindow(window_.Get(), spec_.showActivates ? SW_SHOW : SW_SHOWNA);
     RunHandler(spec_.onShow);
+    if (!spec_.showActivates) Start(spec_.onFirstActivate);
 }
 
 void Form::Hide() {
