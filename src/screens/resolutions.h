@@ -4,6 +4,7 @@
 #include "common/display_modes.h"
 #include "ui/form.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -44,17 +45,42 @@ inline OfferedSizes ReadOfferedSizes() {
     return offered.sizes.empty() ? FixedSizes() : offered;
 }
 
-// The depth buttons b8, b16 and b32 of a screen follow the chosen size: those it offers are enabled,
-// the others disabled. A checked button that gets disabled gives way to the highest depth offered.
-inline void FollowDepths(ui::Form& form, const common::ScreenSize& size) {
-    bool lostCheck = false;
-    for (int32_t depth : {8, 16, 32}) {
-        auto& button = form.Find<ui::TRadioButton>("b" + std::to_string(depth));
-        button.SetEnabled(size.Offers(depth));
-        lostCheck = lostCheck || (button.Checked() && !size.Offers(depth));
+// The depth radio buttons b8, b16 and b32 of a configuration screen.
+class DepthButtons {
+public:
+    explicit DepthButtons(ui::Form& form) : b8(form, "b8"), b16(form, "b16"), b32(form, "b32") {}
+
+    // The checked depth; 16 when none is.
+    int32_t Checked() const { return ui::CheckedValue({{b8, 8}, {b16, 16}, {b32, 32}}, 16); }
+    void Check(int32_t depth) {
+        for (const Button& button : Buttons())
+            if (button.depth == depth) button.button->SetChecked(true);
     }
-    if (lostCheck && size.HighestDepth())
-        form.Find<ui::TRadioButton>("b" + std::to_string(size.HighestDepth())).SetChecked(true);
+    // The buttons follow the chosen size: those it offers are enabled, the others disabled. A checked
+    // button that gets disabled gives way to the highest depth offered.
+    void Follow(const common::ScreenSize& size) {
+        bool lostCheck = false;
+        for (const Button& button : Buttons()) {
+            button.button->SetEnabled(size.Offers(button.depth));
+            lostCheck = lostCheck || (button.button->Checked() && !size.Offers(button.depth));
+        }
+        if (lostCheck && size.HighestDepth()) Check(size.HighestDepth());
+    }
+
+private:
+    struct Button {
+        const ui::Bound<ui::TRadioButton>& button;
+        int32_t depth;
+    };
+    std::array<Button, 3> Buttons() const { return {{{b8, 8}, {b16, 16}, {b32, 32}}}; }
+
+    ui::Bound<ui::TRadioButton> b8, b16, b32;
+};
+
+// The slider position nearest to the screen's size now.
+inline int NearestToScreen(const OfferedSizes& offered) {
+    const common::CurrentMode screen = common::ScreenModeNow();
+    return static_cast<int>(common::NearestSize(offered.sizes, screen.width, screen.height)) + 1;
 }
 
 }  // namespace screens
