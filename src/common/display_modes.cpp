@@ -23,15 +23,7 @@ void ForEachListedMode(const std::function<void(const DEVMODEA&)>& visit) {
 }  // namespace
 
 bool ScreenSize::Offers(int32_t depth) const {
-    switch (depth) {
-    case 8:
-        return depth8;
-    case 16:
-        return depth16;
-    case 32:
-        return depth32;
-    }
-    return false;
+    return depth == 8 ? depth8 : depth == 16 ? depth16 : depth == 32 && depth32;
 }
 
 int32_t ScreenSize::HighestDepth() const { return depth32 ? 32 : depth16 ? 16 : depth8 ? 8 : 0; }

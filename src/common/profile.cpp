@@ -10,39 +10,24 @@ namespace common {
 namespace {
 
 constexpr const char* kSection = "Screen";
-struct Keys {
-    const char *x, *y, *depth;
-};
-constexpr Keys kUserKeys{"X", "Y", "Depth"};
-constexpr Keys kNaturalKeys{"oldX", "oldY", "oldDepth"};
+using Keys = const char* const[3];  // width, height, depth
+constexpr Keys kUserKeys = {"X", "Y", "Depth"};
+constexpr Keys kNaturalKeys = {"oldX", "oldY", "oldDepth"};
 
 StoredMode ReadMode(const IniFile& profile, const Keys& keys) {
-    return {profile.ReadInteger(kSection, keys.x, 0), profile.ReadInteger(kSection, keys.y, 0),
-            profile.ReadInteger(kSection, keys.depth, 0)};
+    return {profile.ReadInteger(kSection, keys[0], 0), profile.ReadInteger(kSection, keys[1], 0),
+            profile.ReadInteger(kSection, keys[2], 0)};
 }
 
 void WriteMode(IniFile& profile, const Keys& keys, const StoredMode& mode) {
-    profile.WriteInteger(kSection, keys.x, mode.width);
-    profile.WriteInteger(kSection, keys.y, mode.height);
-    profile.WriteInteger(kSection, keys.depth, mode.depth);
+    profile.WriteInteger(kSection, keys[0], mode.width);
+    profile.WriteInteger(kSection, keys[1], mode.height);
+    profile.WriteInteger(kSection, keys[2], mode.depth);
 }
 
 // Stands for a key the profile does not hold: no value read from an INI file holds a line break
 // (and it does not end in one, which the system might strip from a default).
 const std::string kMissing = "\n-";
-
-std::optional<std::string> ReadKey(const IniFile& profile, const char* key) {
-    std::string value = profile.ReadString(kSection, key, kMissing);
-    if (value == kMissing) return std::nullopt;
-    return value;
-}
-
-void RestoreKey(IniFile& profile, const char* key, const std::optional<std::string>& value) {
-    if (value)
-        profile.WriteString(kSection, key, *value);
-    else
-        profile.DeleteKey(kSection, key);
-}
 
 }  // namespace
 
@@ -61,13 +46,19 @@ void StoredMode::Write(IniFile& profile) const { WriteMode(profile, kUserKeys, *
 void StoredMode::WriteNatural(IniFile& profile) const { WriteMode(profile, kNaturalKeys, *this); }
 
 StoredModeText StoredModeText::Read(const IniFile& profile) {
-    return {ReadKey(profile, kUserKeys.x), ReadKey(profile, kUserKeys.y), ReadKey(profile, kUserKeys.depth)};
+    StoredModeText text;
+    for (int i = 0; i < 3; ++i)
+        if (std::string value = profile.ReadString(kSection, kUserKeys[i], kMissing); value != kMissing)
+            text.values[i] = value;
+    return text;
 }
 
 void StoredModeText::Restore(IniFile& profile) const {
-    RestoreKey(profile, kUserKeys.x, x);
-    RestoreKey(profile, kUserKeys.y, y);
-    RestoreKey(profile, kUserKeys.depth, depth);
+    for (int i = 0; i < 3; ++i)
+        if (values[i])
+            profile.WriteString(kSection, kUserKeys[i], *values[i]);
+        else
+            profile.DeleteKey(kSection, kUserKeys[i]);
 }
 
 }  // namespace common

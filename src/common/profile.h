@@ -28,7 +28,7 @@ struct StoredMode {
 
 // The keys of the user's mode as they stood, each with its text or missing.
 struct StoredModeText {
-    std::optional<std::string> x, y, depth;
+    std::optional<std::string> values[3];  // X, Y, Depth
 
     static StoredModeText Read(const IniFile& profile);
     // Puts the keys back as they were read: a missing one is removed again.

@@ -4,7 +4,6 @@
 #include "common/display_modes.h"
 #include "ui/form.h"
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -48,33 +47,28 @@ inline OfferedSizes ReadOfferedSizes() {
 // The depth radio buttons b8, b16 and b32 of a configuration screen.
 class DepthButtons {
 public:
-    explicit DepthButtons(ui::Form& form) : b8(form, "b8"), b16(form, "b16"), b32(form, "b32") {}
+    explicit DepthButtons(ui::Form& form) : buttons_{{form, "b8"}, {form, "b16"}, {form, "b32"}} {}
 
     // The checked depth; 16 when none is.
-    int32_t Checked() const { return ui::CheckedValue({{b8, 8}, {b16, 16}, {b32, 32}}, 16); }
+    int32_t Checked() const { return ui::CheckedValue({{buttons_[0], 8}, {buttons_[1], 16}, {buttons_[2], 32}}, 16); }
     void Check(int32_t depth) {
-        for (const Button& button : Buttons())
-            if (button.depth == depth) button.button->SetChecked(true);
+        for (int i = 0; i < 3; ++i)
+            if (kDepths[i] == depth) buttons_[i]->SetChecked(true);
     }
     // The buttons follow the chosen size: those it offers are enabled, the others disabled. A checked
     // button that gets disabled gives way to the highest depth offered.
     void Follow(const common::ScreenSize& size) {
         bool lostCheck = false;
-        for (const Button& button : Buttons()) {
-            button.button->SetEnabled(size.Offers(button.depth));
-            lostCheck = lostCheck || (button.button->Checked() && !size.Offers(button.depth));
+        for (int i = 0; i < 3; ++i) {
+            buttons_[i]->SetEnabled(size.Offers(kDepths[i]));
+            lostCheck = lostCheck || (buttons_[i]->Checked() && !size.Offers(kDepths[i]));
         }
         if (lostCheck && size.HighestDepth()) Check(size.HighestDepth());
     }
 
 private:
-    struct Button {
-        const ui::Bound<ui::TRadioButton>& button;
-        int32_t depth;
-    };
-    std::array<Button, 3> Buttons() const { return {{{b8, 8}, {b16, 16}, {b32, 32}}}; }
-
-    ui::Bound<ui::TRadioButton> b8, b16, b32;
+    static constexpr int32_t kDepths[] = {8, 16, 32};
+    ui::Bound<ui::TRadioButton> buttons_[3];
 };
 
 // The slider position nearest to the screen's size now.

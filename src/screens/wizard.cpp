@@ -28,18 +28,6 @@ constexpr UserType kUserTypes[] = {
 constexpr int32_t kAutomaticDepths[] = {32, 16, 8};
 
 
-const char* DepthText(int32_t depth) {
-    switch (depth) {
-    case 8:
-        return "8 Bit";
-    case 16:
-        return "16 Bit";
-    case 32:
-        return "32 Bit";
-    }
-    return nullptr;
-}
-
 constexpr ui::Color kHeading = ui::Rgb(0x20, 0x21, 0x2F);
 constexpr ui::Color kQuestion = ui::Rgb(0xA5, 0xE0, 0xE7);
 constexpr ui::Color kTip = ui::Rgb(0xF2, 0x70, 0x4F);
@@ -286,7 +274,8 @@ void Twizard::ShowSummary() {
             konResolution->SetText(size.Caption());
             break;
         }
-    if (const char* text = DepthText(chosen_.depth)) konDepth->SetText(text);
+    if (chosen_.depth == 8 || chosen_.depth == 16 || chosen_.depth == 32)
+        konDepth->SetText(std::to_string(chosen_.depth) + " Bit");
 }
 
 void Twizard::sliderChange() {

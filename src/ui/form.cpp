@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace ui {
 
@@ -30,6 +31,16 @@ bool IsChildNotification(UINT message) {
     return false;
 }
 
+// Paints the form's background (colour and pictures) behind `window`, the form or one of its containers.
+LRESULT EraseBackground(Form& form, HWND window, HDC dc) {
+    POINT origin{0, 0};
+    MapWindowPoints(window, form.Handle(), &origin, 1);
+    RECT client;
+    GetClientRect(window, &client);
+    FillRect(dc, &client, form.BackgroundBrush(dc, origin));
+    return 1;
+}
+
 // Group boxes and notebook pages hand their children's notifications to the form and paint the
 // form's background behind them.
 bool ContainerMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -46,13 +57,7 @@ bool ContainerMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, L
         return handled;
     }
     if (message == WM_ERASEBKGND) {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        POINT origin{0, 0};
-        MapWindowPoints(window, form.Handle(), &origin, 1);
-        RECT client;
-        GetClientRect(window, &client);
-        FillRect(dc, &client, form.BackgroundBrush(dc, origin));
-        result = 1;
+        result = EraseBackground(form, window, reinterpret_cast<HDC>(wParam));
         return true;
     }
     return false;
@@ -229,63 +234,52 @@ struct Form::Rows {
         DWORD style;
         DWORD exStyle = 0;
     };
-    struct Place {
-        int left, top, width, height;
-    };
 
-    static Place Scaled(const Form& form, const ControlSpec& row) {
-        auto scaled = [&](int v) { return static_cast<int>(std::lround(v * form.scale_)); };
+    static RECT Place(const Form& form, const ControlSpec& row) {  // left, top, width, height
+        auto scaled = [&](int v) { return static_cast<LONG>(std::lround(v * form.scale_)); };
         return {scaled(row.bounds.left), scaled(row.bounds.top), row.bounds.width < 0 ? 0 : scaled(row.bounds.width),
                 row.bounds.height < 0 ? 0 : scaled(row.bounds.height)};
     }
-
-    // Makes the control's window in its parent, with the form's font and the row's enabled state.
-    static HWND Make(Form& form, Control& control, const ControlSpec& row, UINT id, Window kind, Place at) {
+    // Makes the control's window in its parent, with the form's font and the row's enabled state;
+    // `setup` completes the control before it is shown.
+    template <class T, class Setup>
+    static std::unique_ptr<T> Windowed(Form& form, const ControlSpec& row, UINT id, Window kind, Setup setup,
+                                       std::optional<RECT> place = {}) {
+        auto control = std::make_unique<T>(form, row);
+        const RECT at = place ? *place : Place(form, row);
         HWND window = CreateWindowExA(kind.exStyle, kind.windowClass, row.caption, WS_CHILD | WS_CLIPSIBLINGS | kind.style,
-                                      at.left, at.top, at.width, at.height, form.ParentWindow(row),
+                                      at.left, at.top, at.right, at.bottom, form.ParentWindow(row),
                                       reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleA(nullptr),
                                       nullptr);
         if (!window) throw Exception(std::string("Error creating window for ") + row.name, "EOutOfResources");
-        control.Attach(window);
+        control->Attach(window);
         SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(form.FontFor(row)), FALSE);
         if (!row.enabled) EnableWindow(window, FALSE);
-        return window;
-    }
-    static HWND Make(Form& form, Control& control, const ControlSpec& row, UINT id, Window kind) {
-        return Make(form, control, row, id, kind, Scaled(form, row));
-    }
-    static void Reveal(const Control& control, const ControlSpec& row) {
-        if (row.visible) ShowWindow(control.Handle(), SW_SHOWNA);
-    }
-    // A control whose window needs nothing beyond the row's common properties.
-    template <class T>
-    static std::unique_ptr<Component> Plain(Form& form, const ControlSpec& row, UINT id, Window kind) {
-        auto control = std::make_unique<T>(form, row);
-        Make(form, *control, row, id, kind);
-        Reveal(*control, row);
+        if (setup(*control) && row.visible) ShowWindow(window, SW_SHOWNA);
         return control;
+    }
+    template <class T>
+    static std::unique_ptr<T> Windowed(Form& form, const ControlSpec& row, UINT id, Window kind) {
+        return Windowed<T>(form, row, id, kind, [](T&) { return true; });
+    }
+    template <class T>  // a check box or radio button
+    static std::unique_ptr<Component> Check(Form& form, const ControlSpec& row, UINT id, DWORD style) {
+        return Windowed<T>(form, row, id, {"BUTTON", style}, [&](T& box) {
+            if (row.checked) SendMessageA(box.Handle(), BM_SETCHECK, BST_CHECKED, 0);
+            return true;
+        });
     }
 
     static std::unique_ptr<Component> Label(Form& form, const ControlSpec& row, UINT id) {
-        auto label = std::make_unique<TLabel>(form, row);
         DWORD style = SS_NOPREFIX | (row.align == Align::Right ? SS_RIGHT : row.align == Align::Center ? SS_CENTER : SS_LEFT);
         if (!row.wordWrap && row.align == Align::Left) style |= SS_LEFTNOWORDWRAP;
-        Make(form, *label, row, id, {"STATIC", style});
-        Reveal(*label, row);
+        auto label = Windowed<TLabel>(form, row, id, {"STATIC", style});
         label->AdjustSize();
         return label;
     }
     static std::unique_ptr<Component> Button(Form& form, const ControlSpec& row, UINT id) {
         const DWORD style = (row.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
-        return Plain<TButton>(form, row, id, {"BUTTON", style});
-    }
-    template <class T>
-    static std::unique_ptr<Component> Check(Form& form, const ControlSpec& row, UINT id, DWORD style) {
-        auto box = std::make_unique<T>(form, row);
-        HWND window = Make(form, *box, row, id, {"BUTTON", style});
-        if (row.checked) SendMessageA(window, BM_SETCHECK, BST_CHECKED, 0);
-        Reveal(*box, row);
-        return box;
+        return Windowed<TButton>(form, row, id, {"BUTTON", style});
     }
     static std::unique_ptr<Component> CheckBox(Form& form, const ControlSpec& row, UINT id) {
         return Check<TCheckBox>(form, row, id, BS_AUTOCHECKBOX | WS_TABSTOP);
@@ -294,49 +288,41 @@ struct Form::Rows {
         return Check<TRadioButton>(form, row, id, BS_AUTORADIOBUTTON);
     }
     static std::unique_ptr<Component> GroupBox(Form& form, const ControlSpec& row, UINT id) {
-        auto box = std::make_unique<ContainerGroupBox>(form, row);
-        Make(form, *box, row, id, {"BUTTON", BS_GROUPBOX, WS_EX_CONTROLPARENT});
-        box->Start();
-        Reveal(*box, row);
-        return box;
+        return Windowed<ContainerGroupBox>(form, row, id, {"BUTTON", BS_GROUPBOX, WS_EX_CONTROLPARENT},
+                                           [](ContainerGroupBox& box) { return box.Start(), true; });
     }
     static std::unique_ptr<Component> TrackBar(Form& form, const ControlSpec& row, UINT id) {
-        auto bar = std::make_unique<TTrackBar>(form, row);
-        Make(form, *bar, row, id, {TRACKBAR_CLASSA, TBS_HORZ | TBS_AUTOTICKS | WS_TABSTOP});
-        bar->Subclass();
-        bar->SetRange(row.min, row.max);
-        bar->SetPosition(row.position);
-        Reveal(*bar, row);
-        return bar;
+        const Window kind{TRACKBAR_CLASSA, TBS_HORZ | TBS_AUTOTICKS | WS_TABSTOP};
+        return Windowed<TTrackBar>(form, row, id, kind, [&](TTrackBar& bar) {
+            bar.Subclass();
+            bar.SetRange(row.min, row.max);
+            return bar.SetPosition(row.position), true;
+        });
     }
     static std::unique_ptr<Component> ProgressBar(Form& form, const ControlSpec& row, UINT id) {
-        auto bar = std::make_unique<TProgressBar>(form, row);
-        Make(form, *bar, row, id, {PROGRESS_CLASSA, 0});
-        bar->Subclass();
-        bar->SetMax(row.max);
-        bar->SetPosition(row.position);
-        Reveal(*bar, row);
-        return bar;
-    }
-    static std::unique_ptr<Component> Picture(Form& form, const ControlSpec& row, UINT) {
-        return std::make_unique<TImage>(form, row);
+        return Windowed<TProgressBar>(form, row, id, {PROGRESS_CLASSA, 0}, [&](TProgressBar& bar) {
+            bar.Subclass();
+            bar.SetMax(row.max);
+            return bar.SetPosition(row.position), true;
+        });
     }
     static std::unique_ptr<Component> Notebook(Form& form, const ControlSpec& row, UINT id) {
-        return Plain<TNotebook>(form, row, id, {kContainerClass, 0, WS_EX_CONTROLPARENT});
+        return Windowed<TNotebook>(form, row, id, {kContainerClass, 0, WS_EX_CONTROLPARENT});
     }
     // A page fills its notebook; the first one is shown.
     static std::unique_ptr<Component> Page(Form& form, const ControlSpec& row, UINT id) {
-        auto page = std::make_unique<TPage>(form, row);
         RECT area;
         GetClientRect(form.ParentWindow(row), &area);
-        Make(form, *page, row, id, {kContainerClass, 0, WS_EX_CONTROLPARENT}, {0, 0, area.right, area.bottom});
         auto& notebook = form.Find<TNotebook>(row.parent);
-        notebook.pages_.push_back(page.get());
-        if (notebook.pages_.size() == 1) {
-            notebook.active_ = row.name;
-            Reveal(*page, row);
-        }
-        return page;
+        const auto join = [&](TPage& page) {
+            notebook.pages_.push_back(&page);
+            if (notebook.pages_.size() == 1) notebook.active_ = row.name;
+            return notebook.pages_.size() == 1;
+        };
+        return Windowed<TPage>(form, row, id, {kContainerClass, 0, WS_EX_CONTROLPARENT}, join, area);
+    }
+    static std::unique_ptr<Component> Picture(Form& form, const ControlSpec& row, UINT) {
+        return std::make_unique<TImage>(form, row);
     }
     static std::unique_ptr<Component> PopupMenu(Form& form, const ControlSpec& row, UINT) {
         auto menu = std::make_unique<TPopupMenu>(form, row.name);
@@ -372,10 +358,9 @@ struct Form::Rows {
     }
     static std::unique_ptr<Component> Custom(Form& form, const ControlSpec& row, UINT) { return row.create(form); }
 
-    // In the order of ui::Kind.
-    static constexpr Creator kCreators[] = {
-        &Label, &Button,   &CheckBox,  &RadioButton, &GroupBox, &TrackBar, &ProgressBar, &Picture,
-        &Notebook, &Page, &PopupMenu, &MenuItem,    &Timer,    &Events,   &Manifest,    &Custom,
+    static constexpr Creator kCreators[] = {  // in the order of ui::Kind
+        &Label, &Button, &CheckBox, &RadioButton, &GroupBox, &TrackBar, &ProgressBar, &Picture,
+        &Notebook, &Page, &PopupMenu, &MenuItem, &Timer, &Events, &Manifest, &Custom,
     };
     static_assert(std::size(kCreators) == static_cast<size_t>(Kind::Custom) + 1);
 };
@@ -395,7 +380,7 @@ void Form::Load() {
 
     UINT id = kFirstControlId;
     for (const ControlSpec& row : layout_) CreateRow(row, id++);
-    for (Binding* binding : bindings_) binding->Resolve(*this);
+    for (const auto& bind : bindings_) bind();
     SetTabOrder();
 
     CreateHintWindow();
@@ -609,13 +594,8 @@ LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         Activated(LOWORD(wParam) != WA_INACTIVE);
         return result;
     }
-    case WM_ERASEBKGND: {
-        RECT client;
-        GetClientRect(window, &client);
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        FillRect(dc, &client, BackgroundBrush(dc, POINT{0, 0}));
-        return 1;
-    }
+    case WM_ERASEBKGND:
+        return EraseBackground(*this, window, reinterpret_cast<HDC>(wParam));
     case WM_SIZE:
         if (background_) {
             RebuildBackground();

@@ -13,24 +13,6 @@
 
 namespace ui {
 
-class Form;
-
-// A form's typed reference to one of its controls or components, bound by name when the form loads.
-class Binding {
-public:
-    Binding(const Binding&) = delete;
-    Binding& operator=(const Binding&) = delete;
-
-protected:
-    Binding(Form& form, const char* name);
-    ~Binding() = default;
-    const char* name_;
-
-private:
-    friend class Form;
-    virtual void Resolve(const Form& form) = 0;
-};
-
 class Form {
 public:
     // `owner`: the form that created this one (its window owns ours, and it destroys us at its end);
@@ -110,6 +92,8 @@ public:
     void HandOverOpenWindows(Form& heir);
     // Runs when the form is destroyed, for whoever keeps track of it.
     std::function<void()> OnDestroy;
+    // Runs `bind` when the form loads, once its controls exist (see Bound).
+    void Bind(std::function<void()> bind) { bindings_.push_back(std::move(bind)); }
 
 protected:
     // The window procedure; a form that needs to see messages first overrides it and calls this
@@ -118,7 +102,6 @@ protected:
 
 private:
     friend class Application;
-    friend class Binding;
     struct Rows;  // the creators of the layout rows, one per kind
     static LRESULT CALLBACK StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateWindowFromSpec();
@@ -144,7 +127,7 @@ private:
     std::vector<std::unique_ptr<Component>> components_;
     std::vector<Component*> order_;
     std::map<std::string, Component*> byName_;
-    std::vector<Binding*> bindings_;
+    std::vector<std::function<void()>> bindings_;
     std::vector<std::unique_ptr<Form>> owned_;
     std::map<std::string, GdiObject> fonts_;
     GdiObject background_;
@@ -158,20 +141,19 @@ private:
     bool started_ = false;
 };
 
-inline Binding::Binding(Form& form, const char* name) : name_(name) { form.bindings_.push_back(this); }
-
 // A member such as `ui::Bound<ui::TButton> Button1{*this, "Button1"};`: the form's control of that
 // name, found once when the form loads. A name the layout lacks, or of another kind, fails the load.
 template <class T>
-class Bound : public Binding {
+class Bound {
 public:
-    Bound(Form& form, const char* name) : Binding(form, name) {}
+    Bound(Form& form, const char* name) { form.Bind([this, &form, name] { item_ = &form.Find<T>(name); }); }
+    Bound(const Bound&) = delete;
+    Bound& operator=(const Bound&) = delete;
     T* operator->() const { return item_; }
     T& operator*() const { return *item_; }
     operator T&() const { return *item_; }  // NOLINT: stands for the control
 
 private:
-    void Resolve(const Form& form) override { item_ = &form.Find<T>(name_); }
     T* item_ = nullptr;
 };
 

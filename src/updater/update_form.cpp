@@ -32,6 +32,13 @@ constexpr const char* kClickCheck = "Click on the \"Check\" button!";
 constexpr const char* kNotVerified = "Could not verify the update. Nothing was changed.";
 constexpr const char* kNotInstalled = "Could not install the update. The installed version is unchanged.";
 
+// How many processes run the program `image`.
+int Running(const std::string& image) {
+    int count = 0;
+    for (const std::string& name : common::Services().ProcessImageNames()) count += ImageNameMatches(name, image);
+    return count;
+}
+
 // The downloaded files, in the program directory.
 std::string ListFile() { return common::ProgramDirectory() + "update.txt"; }
 std::string SignatureFile() { return common::ProgramDirectory() + "update.txt.sig"; }
@@ -49,6 +56,13 @@ std::string WholeFile(const std::string& path) {
     CloseHandle(file);
     return bytes;
 }
+// The settings the window's three downloads share.
+void Downloader(THTTPDownload& download) {
+    download.Agent = "Fetchwell Downloader";
+    download.BinaryData = false;
+    download.WaitThread = false;
+}
+
 const ui::Color kValueColor = ui::Rgb(0xFF, 0xF5, 0xBF);
 const ui::Color kCreditColor = ui::Rgb(0xFF, 0xEA, 0x71);
 }  // namespace
@@ -102,24 +116,18 @@ const ui::ControlSpec Tupdate::kLayout[] = {
         a.BaseDir = common::ProgramDirectory();
     }),
     ui::Custom<THTTPDownload, Tupdate>("get", [](Tupdate& form, THTTPDownload& get) {
-        get.Agent = "Fetchwell Downloader";
-        get.BinaryData = false;
-        get.WaitThread = false;
+        Downloader(get);
         get.OnProgress = [&form](THTTPDownloadThread* s, int32_t total, int32_t readed) { form.getProgress(s, total, readed); };
         get.OnDoneFile = [&form](THTTPDownload* s, const std::string& f, int32_t n) { form.getDoneFile(s, f, n); };
         get.OnError = [&form](THTTPDownload* s) { form.getError(s); };
     }),
     ui::Custom<THTTPDownload, Tupdate>("getlist", [](Tupdate& form, THTTPDownload& getlist) {
-        getlist.Agent = "Fetchwell Downloader";
-        getlist.BinaryData = false;
-        getlist.WaitThread = false;
+        Downloader(getlist);
         getlist.URL = kUpdateListUrl;
         getlist.OnDoneFile = [&form](THTTPDownload* s, const std::string& f, int32_t n) { form.getlistDoneFile(s, f, n); };
     }),
     ui::Custom<THTTPDownload, Tupdate>("getsig", [](Tupdate& form, THTTPDownload& getsig) {
-        getsig.Agent = "Fetchwell Downloader";
-        getsig.BinaryData = false;
-        getsig.WaitThread = false;
+        Downloader(getsig);
         getsig.OnDoneFile = [&form](THTTPDownload* s, const std::string& f, int32_t n) { form.getsigDoneFile(s, f, n); };
         getsig.OnError = [&form](THTTPDownload* s) { form.getsigError(s); };
     }),
@@ -144,16 +152,11 @@ void Tupdate::FormActivate() {
 }
 
 void Tupdate::RunningProcessCheck(const std::string& image) {
-    const auto running = [&image] {
-        int count = 0;
-        for (const std::string& name : common::Services().ProcessImageNames()) count += ImageNameMatches(name, image);
-        return count;
-    };
     // "Check for updates" starts Fetchwell while Quorvex is still on its way out.
-    int count = running();
+    int count = Running(image);
     for (DWORD waited = 0; count > 0 && waited < kClosingWait; waited += 250) {
         Sleep(250);
-        count = running();
+        count = Running(image);
     }
     for (int i = 0; i < count; ++i) {
         ui::ShowMessage("Close Quorvex first!");
@@ -161,11 +164,7 @@ void Tupdate::RunningProcessCheck(const std::string& image) {
     }
 }
 
-bool Tupdate::QuorvexRuns() const {
-    for (const std::string& name : common::Services().ProcessImageNames())
-        if (ImageNameMatches(name, "Quorvex.exe")) return true;
-    return false;
-}
+bool Tupdate::QuorvexRuns() const { return Running("Quorvex.exe") > 0; }
 
 void Tupdate::Button1Click() {
     getlist->FileName = ListFile();
