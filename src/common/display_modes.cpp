@@ -1,6 +1,6 @@
 #include "common/display_modes.h"
 
-#include "common/display_mode.h"
+#include "common/handles.h"
 #include "common/system_services.h"
 
 #include <algorithm>
@@ -24,15 +24,7 @@ void ForEachListedMode(const std::function<void(const DEVMODEA&)>& visit) {
 }  // namespace
 
 bool ScreenSize::Offers(int32_t depth) const {
-    switch (depth) {
-    case 8:
-        return depth8;
-    case 16:
-        return depth16;
-    case 32:
-        return depth32;
-    }
-    return false;
+    return depth == 8 ? depth8 : depth == 16 ? depth16 : depth == 32 && depth32;
 }
 
 int32_t ScreenSize::HighestDepth() const { return depth32 ? 32 : depth16 ? 16 : depth8 ? 8 : 0; }
@@ -68,37 +60,50 @@ size_t NearestSize(const std::vector<ScreenSize>& sizes, int32_t width, int32_t 
     return nearest;
 }
 
-bool CurrentDisplayMode(DEVMODEA& mode) {
-    mode = DEVMODEA{};
-    mode.dmSize = sizeof(mode);
-    return Services().EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode) != FALSE;
+DEVMODEA DisplayModeRecord(int32_t width, int32_t height, int32_t depth, DWORD frequency) {
+    DEVMODEA mode{};
+    mode.dmSize = 156;  // the record without its driver-extra part; dmDriverExtra stays 0
+    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+    mode.dmBitsPerPel = static_cast<DWORD>(depth);
+    mode.dmPelsWidth = static_cast<DWORD>(width);
+    mode.dmPelsHeight = static_cast<DWORD>(height);
+    if (frequency > 1) {
+        mode.dmFields |= DM_DISPLAYFREQUENCY;
+        mode.dmDisplayFrequency = frequency;
+    }
+    return mode;
 }
 
 std::optional<CurrentMode> CurrentDisplayMode() {
-    DEVMODEA mode;
-    if (!CurrentDisplayMode(mode)) return std::nullopt;
+    DEVMODEA mode{};
+    mode.dmSize = sizeof(mode);
+    if (!Services().EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return std::nullopt;
     const CurrentMode current{static_cast<int32_t>(mode.dmPelsWidth), static_cast<int32_t>(mode.dmPelsHeight),
-                              static_cast<int32_t>(mode.dmBitsPerPel)};
+                              static_cast<int32_t>(mode.dmBitsPerPel), mode.dmDisplayFrequency};
     if (current.width <= 0 || current.height <= 0 || current.depth <= 0) return std::nullopt;
     return current;
 }
 
+CurrentMode ScreenModeNow() {
+    if (std::optional<CurrentMode> mode = CurrentDisplayMode()) return *mode;
+    auto& services = Services();
+    const WindowDc screen = GetWindowDc(nullptr);
+    const int32_t depth = services.GetDeviceCaps(screen.Get(), BITSPIXEL) * services.GetDeviceCaps(screen.Get(), PLANES);
+    return {services.GetSystemMetrics(SM_CXSCREEN), services.GetSystemMetrics(SM_CYSCREEN), depth};
+}
+
 DEVMODEA ChangeRecord(int32_t width, int32_t height, int32_t depth) {
-    DEVMODEA record = DisplayModeRecord(width, height, depth);
-    DEVMODEA current;
+    const std::optional<CurrentMode> current = CurrentDisplayMode();
     // 0 and 1 stand for the hardware's default rate: nothing to keep.
-    if (!CurrentDisplayMode(current) || current.dmDisplayFrequency <= 1) return record;
+    if (!current || current->frequency <= 1) return DisplayModeRecord(width, height, depth);
     bool offered = false;
     ForEachListedMode([&](const DEVMODEA& mode) {
-        offered = offered || (mode.dmPelsWidth == record.dmPelsWidth && mode.dmPelsHeight == record.dmPelsHeight &&
-                              mode.dmBitsPerPel == record.dmBitsPerPel &&
-                              mode.dmDisplayFrequency == current.dmDisplayFrequency);
+        offered = offered || (static_cast<int32_t>(mode.dmPelsWidth) == width &&
+                              static_cast<int32_t>(mode.dmPelsHeight) == height &&
+                              static_cast<int32_t>(mode.dmBitsPerPel) == depth &&
+                              mode.dmDisplayFrequency == current->frequency);
     });
-    if (offered) {
-        record.dmFields |= DM_DISPLAYFREQUENCY;
-        record.dmDisplayFrequency = current.dmDisplayFrequency;
-    }
-    return record;
+    return DisplayModeRecord(width, height, depth, offered ? current->frequency : 0);
 }
 
 }  // namespace common

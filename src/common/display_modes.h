@@ -1,6 +1,6 @@
 #pragma once
 // The display's own modes, as EnumDisplaySettingsA lists them: the sizes the configuration screens
-// offer, and the record for a change that keeps the screen's refresh rate where it can.
+// offer, the mode in force, and the records handed to ChangeDisplaySettingsA.
 #include <windows.h>
 
 #include <cstddef>
@@ -31,15 +31,19 @@ std::vector<ScreenSize> ListedScreenSizes();
 // smaller.
 size_t NearestSize(const std::vector<ScreenSize>& sizes, int32_t width, int32_t height);
 
-// The mode in force; false when the system does not tell it.
-bool CurrentDisplayMode(DEVMODEA& mode);
+// The record handed to ChangeDisplaySettingsA, for tests and changes alike: width, height and depth,
+// and the refresh rate when one above 1 is given; every other setting is left to the system.
+DEVMODEA DisplayModeRecord(int32_t width, int32_t height, int32_t depth, DWORD frequency = 0);
 
 struct CurrentMode {
     int32_t width, height, depth;
+    DWORD frequency = 0;  // 0 or 1: the hardware's default
 };
-// The same as size and depth: physical pixels and the real colour depth (32 on a 32-bit screen),
-// whatever the program's DPI awareness; nothing when the system cannot tell.
+// The mode in force: physical pixels and the real colour depth (32 on a 32-bit screen), whatever the
+// program's DPI awareness; nothing when the system cannot tell.
 std::optional<CurrentMode> CurrentDisplayMode();
+// The mode in force; where the system does not tell it, the screen's size and depth as GDI sees them.
+CurrentMode ScreenModeNow();
 
 // The record for a change to width x height x depth. The screen's current refresh rate goes along
 // when the display lists it for that mode, so that the change does not make the monitor switch its

@@ -1,5 +1,9 @@
 #pragma once
 // The per-user profile files: <program dir>Users\<USER NAME>, section "Screen".
+#include "common/ini_file.h"
+
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace common {
@@ -9,5 +13,26 @@ void EnsureUsersDirectory();
 
 // <program dir>Users\<name>; the caller passes the upper-case name.
 std::string ProfilePath(const std::string& upperCaseName);
+
+// A display mode as a profile stores it: the user's own (keys X, Y and Depth) or the natural mode
+// (oldX, oldY and oldDepth). A missing or unreadable value reads as 0.
+struct StoredMode {
+    int32_t width = 0, height = 0, depth = 0;
+
+    static StoredMode Read(const IniFile& profile);
+    static StoredMode ReadNatural(const IniFile& profile);
+    void Write(IniFile& profile) const;
+    void WriteNatural(IniFile& profile) const;
+    bool Complete() const { return width > 0 && height > 0 && depth > 0; }
+};
+
+// The keys of the user's mode as they stood, each with its text or missing.
+struct StoredModeText {
+    std::optional<std::string> values[3];  // X, Y, Depth
+
+    static StoredModeText Read(const IniFile& profile);
+    // Puts the keys back as they were read: a missing one is removed again.
+    void Restore(IniFile& profile) const;
+};
 
 }  // namespace common

@@ -1,8 +1,5 @@
 #include "screens/about.h"
 
-#include "tray/forms.h"
-#include "tray/host_form.h"
-
 namespace screens {
 
 namespace {
@@ -43,17 +40,13 @@ const ui::ControlSpec Tabout::kLayout[] = {
     ui::Button("Button1", {344, 312, 75, 25}, "I agree").OnClick(&Tabout::Button1Click),
 };
 
-Tabout::Tabout(ui::Form* owner) : ui::Form(owner, kForm, kLayout) {
-    tray::WindowMade(tray::forms.about, tray::forms.abouts, *this);
-}
-
-Tabout::~Tabout() { tray::WindowGone(tray::forms.about, tray::forms.abouts, *this); }
+Tabout::Tabout(ui::Form* owner, tray::Host& host) : ui::Form(owner, kForm, kLayout), host_(host) {}
 
 // A closed About screen is gone: "About" makes a new one.
 void Tabout::FormClose(ui::CloseAction& action) { action = ui::CloseAction::Free; }
 
 // Every activation: the host form sets the version only once its start-up sequence has run.
-void Tabout::FormActivate() { Find("wersja").SetText(tray::forms.resolution->VersionText()); }
+void Tabout::FormActivate() { wersja->SetText(host_.VersionText()); }
 
 void Tabout::Button1Click() { Close(); }
 

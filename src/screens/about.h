@@ -1,13 +1,13 @@
 #pragma once
 // The About screen: program name, version, author and licence terms.
+#include "tray/host.h"
 #include "ui/form.h"
 
 namespace screens {
 
 class Tabout : public ui::Form {
 public:
-    explicit Tabout(ui::Form* owner);
-    ~Tabout() override;
+    Tabout(ui::Form* owner, tray::Host& host);
 
     void FormActivate();
     void FormClose(ui::CloseAction& action);
@@ -15,6 +15,10 @@ public:
 
     static const ui::FormSpec kForm;
     static const ui::ControlSpec kLayout[];
+
+private:
+    tray::Host& host_;
+    ui::Bound<ui::TLabel> wersja{*this, "wersja"};
 };
 
 }  // namespace screens

@@ -3,17 +3,8 @@
 #include "common/display_modes.h"
 #include "common/handles.h"
 #include "common/profile.h"
-#include "common/system_services.h"
-#include "common/text.h"
-#include "screens/about.h"
-#include "screens/resolutions.h"
-#include "tray/forms.h"
-#include "tray/host_form.h"
-
-#include <shellapi.h>
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 namespace screens {
@@ -29,20 +20,9 @@ int PositionOf(const OfferedSizes& offered, int32_t width, int32_t height) {
             if (offered.At(position)->width == width) return position;
         return 3;
     }
-    if (width <= 0 || height <= 0) {
-        DEVMODEA screen;
-        if (common::CurrentDisplayMode(screen)) {
-            width = static_cast<int32_t>(screen.dmPelsWidth);
-            height = static_cast<int32_t>(screen.dmPelsHeight);
-        } else {
-            width = common::Services().GetSystemMetrics(SM_CXSCREEN);
-            height = common::Services().GetSystemMetrics(SM_CYSCREEN);
-        }
-    }
+    if (width <= 0 || height <= 0) return NearestToScreen(offered);
     return static_cast<int>(common::NearestSize(offered.sizes, width, height)) + 1;
 }
-
-tray::Tresolution& Host() { return *tray::forms.resolution; }
 
 const ui::Color kTip = ui::Rgb(0xD9, 0x2B, 0x11);
 const ui::Color kHeading = ui::Rgb(0x41, 0x4A, 0x69);
@@ -60,7 +40,7 @@ const ui::FormSpec Tmain::kForm = {
     .position = ui::FormPosition::ScreenCenter,
     .font = {"Tahoma", -11, false, ui::Rgb(0x34, 0x3C, 0x56)},
     .snapBuffer = 25,
-    .onActivate = ui::Do(&Tmain::FormActivate),
+    .onFirstActivate = ui::Do(&Tmain::FormActivate),
     .onClose = ui::Do(&Tmain::FormClose),
 };
 
@@ -106,111 +86,84 @@ const ui::ControlSpec Tmain::kLayout[] = {
         .Hint("Tries to download the most recent release from the internet").OnClick(&Tmain::Button5Click),
     ui::Button("Button3", {8, 336, 113, 25}, "Help").Hint("Displays readme.txt file").OnClick(&Tmain::Button3Click),
     ui::Button("Button4", {128, 336, 113, 25}, "About").OnClick(&Tmain::Button4Click),
-    ui::CheckBox("startup", {16, 368, 57, 17}, "startup").Checked().Hidden(),
+    ui::StartMark("startup", {16, 368, 57, 17}),
     ui::Button("Button2", {400, 376, 113, 25}, "Close Control Center").Hint("Hides this screen")
         .OnClick(&Tmain::Button2Click),
 };
 
-Tmain::Tmain(ui::Form* owner) : ui::Form(owner, kForm, kLayout), sizes_(FixedSizes()) {
-    tray::WindowMade(tray::forms.main, tray::forms.controlCenters, *this);
-}
-
-Tmain::~Tmain() { tray::WindowGone(tray::forms.main, tray::forms.controlCenters, *this); }
+Tmain::Tmain(ui::Form* owner, tray::Host& host)
+    : ui::Form(owner, kForm, kLayout), host_(host), sizes_(FixedSizes()) {}
 
 // A closed Control Center is gone: every "Open Control Center" makes a new one.
 void Tmain::FormClose(ui::CloseAction& action) { action = ui::CloseAction::Free; }
 
+// Only the first activation: later ones keep what the user has chosen meanwhile.
 void Tmain::FormActivate() {
-    // Message boxes of the steps below re-activate the window: the flag goes first.
-    auto& startup = Find<ui::TCheckBox>("startup");
-    if (!startup.Checked()) return;
-    startup.SetChecked(false);
-
-    Find("mainUser").SetText(Host().UserLabel());
+    mainUser->SetText(host_.UserLabel());
     OpenProfile();
-
     ShowCurrentMode();
+    OfferStoredMode();
+}
 
+void Tmain::OfferStoredMode() {
     sizes_ = ReadOfferedSizes();
-    auto& slider = Find<ui::TTrackBar>("mainResolution");
-    slider.SetRange(1, sizes_.Count());
+    mainResolution->SetRange(1, sizes_.Count());
     // The captions at the slider's ends name the smallest and the largest size.
-    Find("Label18").SetText(sizes_.sizes.front().Caption());
-    Find("Label19").SetText(sizes_.sizes.back().Caption());
-    const int32_t storedX = profile_->ReadInteger("Screen", "X", 0);
-    // The fixed sizes are told apart by their width alone, so the height is read only for the others.
-    const int32_t storedY = sizes_.listed ? profile_->ReadInteger("Screen", "Y", 0) : 0;
-    const int position = PositionOf(sizes_, storedX, storedY);
-    slider.SetPosition(position);
+    Label18->SetText(sizes_.sizes.front().Caption());
+    Label19->SetText(sizes_.sizes.back().Caption());
+    // The fixed sizes are told apart by their width alone.
+    const common::StoredMode stored = common::StoredMode::Read(*profile_);
+    const int position = PositionOf(sizes_, stored.width, stored.height);
+    mainResolution->SetPosition(position);
     // Setting the position it already has fires no change: the text follows here in any case.
     mainResolutionChange();
 
     // A depth the chosen size does not offer gives its highest; with the fixed sizes, 16 bits.
     const common::ScreenSize& size = *sizes_.At(position);
-    int32_t storedDepth = profile_->ReadInteger("Screen", "Depth", 0);
-    if (!size.Offers(storedDepth)) storedDepth = sizes_.listed ? size.HighestDepth() : 16;
-    Find<ui::TRadioButton>("b" + std::to_string(storedDepth)).SetChecked(true);
+    const int32_t depth = size.Offers(stored.depth) ? stored.depth : sizes_.listed ? size.HighestDepth() : 16;
+    depths_.Check(depth);
 }
 
 // The display's own settings: physical pixels (the screen metrics of a program that is not
 // DPI-aware are scaled on later Windows) and the real depth (COLORRES says 24 on a 32-bit screen).
 void Tmain::ShowCurrentMode() {
-    auto& services = common::Services();
-    std::optional<common::CurrentMode> mode = common::CurrentDisplayMode();
-    if (!mode) {
-        const common::WindowDc windowDc = common::GetWindowDc(Handle());
-        HDC dc = windowDc.Get();
-        mode = common::CurrentMode{services.GetSystemMetrics(SM_CXSCREEN), services.GetSystemMetrics(SM_CYSCREEN),
-                                   services.GetDeviceCaps(dc, BITSPIXEL) * services.GetDeviceCaps(dc, PLANES)};
-    }
-    Find("mainX").SetText(std::to_string(mode->width));
-    Find("mainY").SetText(std::to_string(mode->height));
-    Find("mainDepth").SetText(std::to_string(mode->depth));
+    const common::CurrentMode mode = common::ScreenModeNow();
+    mainX->SetText(std::to_string(mode.width));
+    mainY->SetText(std::to_string(mode.height));
+    mainDepth->SetText(std::to_string(mode.depth));
 }
 
 void Tmain::OpenProfile() {
     common::EnsureUsersDirectory();
-    profile_ = std::make_unique<common::IniFile>(common::ProfilePath(Host().CurrentUser()));
+    profile_ = std::make_unique<common::IniFile>(common::ProfilePath(host_.CurrentUser()));
 }
 
 void Tmain::mainResolutionChange() {
-    const common::ScreenSize* size = sizes_.At(Find<ui::TTrackBar>("mainResolution").Position());
-    Find("mainResolutionDesc").SetText(size ? size->Caption() : "Error occured!");
-    if (size) FollowDepths(*this, *size);
+    const common::ScreenSize* size = sizes_.At(mainResolution->Position());
+    mainResolutionDesc->SetText(size ? size->Caption() : "Error occured!");
+    if (size) depths_.Follow(*size);
 }
 
 void Tmain::Button1Click() {
-    const common::ScreenSize* size = sizes_.At(Find<ui::TTrackBar>("mainResolution").Position());
-    const int32_t width = size ? size->width : 1024;
-    const int32_t height = size ? size->height : 768;
-    int32_t depth = 16;
-    if (Find<ui::TRadioButton>("b8").Checked()) depth = 8;
-    if (Find<ui::TRadioButton>("b16").Checked()) depth = 16;
-    if (Find<ui::TRadioButton>("b32").Checked()) depth = 32;
+    const common::ScreenSize* size = sizes_.At(mainResolution->Position());
+    const common::StoredMode chosen{size ? size->width : 1024, size ? size->height : 768, depths_.Checked()};
 
     // An activation that could not open the profile left none: try again, so the same error is
     // reported instead of the settings going nowhere.
     if (!profile_) OpenProfile();
     // A question still open about an earlier change is answered "Revert" before this one starts.
-    Host().RevertUnconfirmedMode();
-    const tray::StoredProfileMode previous = tray::StoredProfileMode::Read(*profile_);
-    profile_->WriteInteger("Screen", "X", width);
-    profile_->WriteInteger("Screen", "Y", height);
-    profile_->WriteInteger("Screen", "Depth", depth);
-    Host().ApplyChosenDisplayMode(width, height, depth, previous, profile_->Path());
+    host_.RevertUnconfirmedMode();
+    const common::StoredModeText previous = common::StoredModeText::Read(*profile_);
+    chosen.Write(*profile_);
+    host_.ApplyChosenDisplayMode(chosen, previous, profile_->Path());
     Close();
 }
 
-// Does what the tray menu's command of the same name does: the updater starts and Quorvex ends,
-// back in the natural mode, since the updater will not replace a running Quorvex.
-void Tmain::Button5Click() { Host().Searchforupdates1Click(); }
+void Tmain::Button5Click() { host_.StartUpdater(); }
 
-void Tmain::Button3Click() {
-    const std::string readme = common::ProgramDirectory() + "readme.txt";
-    common::Services().ShellExecuteA(Handle(), "open", readme.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
+void Tmain::Button3Click() { host_.ShowHelp(*this); }
 
-void Tmain::Button4Click() { CreateOwned<Tabout>()->Show(); }
+void Tmain::Button4Click() { host_.ShowAbout(*this); }
 
 void Tmain::Button2Click() { Close(); }
 

@@ -2,6 +2,7 @@
 // The Control Center: the current display settings and the user's stored mode.
 #include "common/ini_file.h"
 #include "screens/resolutions.h"
+#include "tray/host.h"
 #include "ui/form.h"
 
 #include <memory>
@@ -10,8 +11,7 @@ namespace screens {
 
 class Tmain : public ui::Form {
 public:
-    explicit Tmain(ui::Form* owner);
-    ~Tmain() override;
+    Tmain(ui::Form* owner, tray::Host& host);
 
     void FormActivate();
     void FormClose(ui::CloseAction& action);
@@ -30,6 +30,15 @@ private:
     void OpenProfile();
     // Fills the current width, height and bits per pixel.
     void ShowCurrentMode();
+    // The slider offers the display's sizes and opens at the stored mode, as do the depth buttons.
+    void OfferStoredMode();
+
+    tray::Host& host_;
+    ui::Bound<ui::TLabel> mainUser{*this, "mainUser"}, mainX{*this, "mainX"}, mainY{*this, "mainY"},
+        mainDepth{*this, "mainDepth"}, mainResolutionDesc{*this, "mainResolutionDesc"}, Label18{*this, "Label18"},
+        Label19{*this, "Label19"};
+    ui::Bound<ui::TTrackBar> mainResolution{*this, "mainResolution"};
+    DepthButtons depths_{*this};
 
     // The user's profile, opened at the first activation and kept for the window's life.
     std::unique_ptr<common::IniFile> profile_;

@@ -44,17 +44,37 @@ inline OfferedSizes ReadOfferedSizes() {
     return offered.sizes.empty() ? FixedSizes() : offered;
 }
 
-// The depth buttons b8, b16 and b32 of a screen follow the chosen size: those it offers are enabled,
-// the others disabled. A checked button that gets disabled gives way to the highest depth offered.
-inline void FollowDepths(ui::Form& form, const common::ScreenSize& size) {
-    bool lostCheck = false;
-    for (int32_t depth : {8, 16, 32}) {
-        auto& button = form.Find<ui::TRadioButton>("b" + std::to_string(depth));
-        button.SetEnabled(size.Offers(depth));
-        lostCheck = lostCheck || (button.Checked() && !size.Offers(depth));
+// The depth radio buttons b8, b16 and b32 of a configuration screen.
+class DepthButtons {
+public:
+    explicit DepthButtons(ui::Form& form) : buttons_{{form, "b8"}, {form, "b16"}, {form, "b32"}} {}
+
+    // The checked depth; 16 when none is.
+    int32_t Checked() const { return ui::CheckedValue({{buttons_[0], 8}, {buttons_[1], 16}, {buttons_[2], 32}}, 16); }
+    void Check(int32_t depth) {
+        for (int i = 0; i < 3; ++i)
+            if (kDepths[i] == depth) buttons_[i]->SetChecked(true);
     }
-    if (lostCheck && size.HighestDepth())
-        form.Find<ui::TRadioButton>("b" + std::to_string(size.HighestDepth())).SetChecked(true);
+    // The buttons follow the chosen size: those it offers are enabled, the others disabled. A checked
+    // button that gets disabled gives way to the highest depth offered.
+    void Follow(const common::ScreenSize& size) {
+        bool lostCheck = false;
+        for (int i = 0; i < 3; ++i) {
+            buttons_[i]->SetEnabled(size.Offers(kDepths[i]));
+            lostCheck = lostCheck || (buttons_[i]->Checked() && !size.Offers(kDepths[i]));
+        }
+        if (lostCheck && size.HighestDepth()) Check(size.HighestDepth());
+    }
+
+private:
+    static constexpr int32_t kDepths[] = {8, 16, 32};
+    ui::Bound<ui::TRadioButton> buttons_[3];
+};
+
+// The slider position nearest to the screen's size now.
+inline int NearestToScreen(const OfferedSizes& offered) {
+    const common::CurrentMode screen = common::ScreenModeNow();
+    return static_cast<int>(common::NearestSize(offered.sizes, screen.width, screen.height)) + 1;
 }
 
 }  // namespace screens

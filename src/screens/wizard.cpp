@@ -1,12 +1,9 @@
 #include "screens/wizard.h"
 
-#include "common/display_mode.h"
 #include "common/display_modes.h"
 #include "common/profile.h"
 #include "common/system_services.h"
 #include "screens/resolutions.h"
-#include "tray/forms.h"
-#include "tray/host_form.h"
 #include "ui/application.h"
 
 #include <cstdlib>
@@ -15,33 +12,21 @@ namespace screens {
 
 namespace {
 
+// The user types of the buttons typ1, typ2 and typ3.
 struct UserType {
-    const char* button;
     int32_t width, height;
     const char* failure;  // when the system rejects every depth
 };
 constexpr UserType kUserTypes[] = {
-    {"typ1", 640, 480, "Could not set any low resolution display mode. Please select a higher-resolution mode."},
-    {"typ2", 800, 600,
+    {640, 480, "Could not set any low resolution display mode. Please select a higher-resolution mode."},
+    {800, 600,
      "Could not set any medium resolution display mode. Please select a higher-resolution or lower-resolution mode."},
-    {"typ3", 1024, 768, "Could not set any high resolution display mode. Please select a lower-resolution mode."},
+    {1024, 768, "Could not set any high resolution display mode. Please select a lower-resolution mode."},
 };
 
 // The automatic configuration takes the first depth the system does not reject.
 constexpr int32_t kAutomaticDepths[] = {32, 16, 8};
 
-
-const char* DepthText(int32_t depth) {
-    switch (depth) {
-    case 8:
-        return "8 Bit";
-    case 16:
-        return "16 Bit";
-    case 32:
-        return "32 Bit";
-    }
-    return nullptr;
-}
 
 constexpr ui::Color kHeading = ui::Rgb(0x20, 0x21, 0x2F);
 constexpr ui::Color kQuestion = ui::Rgb(0xA5, 0xE0, 0xE7);
@@ -67,7 +52,7 @@ const ui::FormSpec Twizard::kForm = {
     .color = ui::Rgb(0x50, 0x70, 0xC5),
     .font = {"Tahoma", -11, false, ui::Rgb(0xF0, 0xFA, 0xFB)},
     .scaled = true,
-    .onActivate = ui::Do(&Twizard::FormActivate),
+    .onFirstActivate = ui::Do(&Twizard::FormActivate),
 };
 
 const ui::ControlSpec Twizard::kLayout[] = {
@@ -85,7 +70,7 @@ const ui::ControlSpec Twizard::kLayout[] = {
               "selecting your"),
     ui::Label("Label8", {8, 144},
               "desired display mode or select an automatic configuration and let the program do the job for you."),
-    ui::CheckBox("startup", {8, 160, 97, 17}, "startup").Checked().Hidden(),
+    ui::StartMark("startup", {8, 160, 97, 17}),
     ui::Notebook("silnik", {8, 184, 577, 369}),
 
     ui::Page("Default", "silnik"),
@@ -124,10 +109,10 @@ const ui::ControlSpec Twizard::kLayout[] = {
     ui::Label("Label26", {392, 216}, kResolutions[3].caption).In("manualna"),
     ui::Label("Label27", {504, 216}, kResolutions[4].caption).In("manualna"),
     ui::Label("Label28", {8, 240}, "Select desired color depth:").In("manualna"),
-    ui::RadioButton("b8", {16, 256, 129, 17}, "8 Bit - very few colors").In("manualna").OnClick(&Twizard::b8Click),
+    ui::RadioButton("b8", {16, 256, 129, 17}, "8 Bit - very few colors").In("manualna").OnClick(&Twizard::DepthClick),
     ui::RadioButton("b16", {168, 256, 185, 17}, "16 Bit - average number of colors").In("manualna").Checked()
-        .OnClick(&Twizard::b16Click),
-    ui::RadioButton("b32", {384, 256, 137, 17}, "32 Bit - plenty of them").In("manualna").OnClick(&Twizard::b32Click),
+        .OnClick(&Twizard::DepthClick),
+    ui::RadioButton("b32", {384, 256, 137, 17}, "32 Bit - plenty of them").In("manualna").OnClick(&Twizard::DepthClick),
     ui::Label("Label29", {8, 288}, "Click here to test if your desired settings are supported on this machine:")
         .In("manualna"),
     ui::Button("Button2", {368, 280, 75, 25}, "Test").In("manualna").Bold().OnClick(&Twizard::Button2Click),
@@ -190,36 +175,26 @@ const ui::ControlSpec Twizard::kLayout[] = {
     ui::Label("Label12", {8, 576}, "Than, select low or high resolution and click on the \"Finish\" button."),
 };
 
-Twizard::Twizard(ui::Form* owner) : ui::Form(owner, kForm, kLayout), sizes_(FixedSizes()) {}
+Twizard::Twizard(ui::Form* owner, tray::Host& host)
+    : ui::Form(owner, kForm, kLayout), host_(host), sizes_(FixedSizes()) {}
 
 void Twizard::FormActivate() {
-    // Message boxes shown later reactivate the wizard: the flag goes first.
-    auto& startup = Find<ui::TCheckBox>("startup");
-    if (!startup.Checked()) return;
-    startup.SetChecked(false);
-
-    userName_ = tray::forms.resolution->UserLabel();
+    userName_ = host_.UserLabel();
     common::EnsureUsersDirectory();
     profile_ = std::make_unique<common::IniFile>(common::ProfilePath(userName_));
     OfferDisplaySizes();
-    Find("Button1").SetEnabled(true);
+    Button1->SetEnabled(true);
 }
 
 void Twizard::OfferDisplaySizes() {
     sizes_ = ReadOfferedSizes();
     if (!sizes_.listed) return;  // the layout's own five
-    auto& slider = Find<ui::TTrackBar>("slider");
-    slider.SetRange(1, sizes_.Count());
-    DEVMODEA screen;
-    const bool known = common::CurrentDisplayMode(screen);
-    const int32_t width = known ? static_cast<int32_t>(screen.dmPelsWidth) : common::Services().GetSystemMetrics(SM_CXSCREEN);
-    const int32_t height = known ? static_cast<int32_t>(screen.dmPelsHeight) : common::Services().GetSystemMetrics(SM_CYSCREEN);
-    slider.SetPosition(static_cast<int>(common::NearestSize(sizes_.sizes, width, height)) + 1);
+    slider->SetRange(1, sizes_.Count());
+    slider->SetPosition(NearestToScreen(sizes_));
     // The five captions stand a quarter of the slider's length from each other. The ends name the
     // smallest and the largest size; one between names the size at the position nearest to its
     // place, and stays hidden when that position lies more than a sixteenth of the length away or
     // already has a caption.
-    const char* captions[] = {"Label23", "Label24", "Label25", "Label26", "Label27"};
     const int steps = sizes_.Count() - 1;
     int previous = 1;
     for (int i = 0; i < 5; ++i) {
@@ -227,59 +202,54 @@ void Twizard::OfferDisplaySizes() {
         const bool end = i == 0 || i == 4;
         const bool closeBy = 4 * std::abs(steps * i - 4 * (position - 1)) <= steps;
         const bool shown = end || (closeBy && position != previous && position != steps + 1);
-        auto& caption = Find(captions[i]);
-        caption.SetText(sizes_.At(position)->Caption());
-        caption.SetVisible(shown);
+        captions_[i]->SetText(sizes_.At(position)->Caption());
+        captions_[i]->SetVisible(shown);
         if (shown) previous = position;
     }
     sliderChange();  // the position may have stayed: no change event then
 }
 
 void Twizard::Button1Click() {
-    auto& pages = Find<ui::TNotebook>("silnik");
-    if (Find<ui::TRadioButton>("manual").Checked())
-        pages.SetActivePage("manualna");
-    else if (Find<ui::TRadioButton>("auto").Checked())
-        pages.SetActivePage("automatyczna");
+    if (manual->Checked())
+        silnik->SetActivePage("manualna");
+    else if (autoType->Checked())
+        silnik->SetActivePage("automatyczna");
 }
 
 void Twizard::Button2Click() {
-    const common::ScreenSize* size = sizes_.At(Find<ui::TTrackBar>("slider").Position());
+    const common::ScreenSize* size = sizes_.At(slider->Position());
     if (!size) return;  // the bar keeps to its range
-    int32_t depth = 16;
-    if (Find<ui::TRadioButton>("b8").Checked()) depth = 8;
-    if (Find<ui::TRadioButton>("b16").Checked()) depth = 16;
-    if (Find<ui::TRadioButton>("b32").Checked()) depth = 32;
     // A failed mode is kept as well: "Next Step" stays disabled, so it cannot reach "Finish".
-    chosen_ = {size->width, size->height, depth};
+    chosen_ = {size->width, size->height, depths_.Checked()};
 
     if (!PassesCompatibilityTest(chosen_.width, chosen_.height, chosen_.depth)) {
         ui::ShowMessage("Selected display mode is not supported on this machine. Please try a different one.");
-        Find("Button3").SetEnabled(false);
+        Button3->SetEnabled(false);
         return;
     }
     ui::ShowMessage(
         "Selected display mode has passed the compatibility test. You can click on the \"Next\" button now.");
-    Find("Button3").SetEnabled(true);
+    Button3->SetEnabled(true);
 }
 
 void Twizard::Button3Click() {
     ShowSummary();
-    Find<ui::TNotebook>("silnik").SetActivePage("koniec");
+    silnik->SetActivePage("koniec");
 }
 
-void Twizard::Button4Click() { Find<ui::TNotebook>("silnik").SetActivePage("Default"); }
+void Twizard::Button4Click() { silnik->SetActivePage("Default"); }
 
 void Twizard::Button6Click() {
-    for (const UserType& type : kUserTypes) {
-        if (!Find<ui::TRadioButton>(type.button).Checked()) continue;
+    for (size_t i = 0; i < std::size(kUserTypes); ++i) {
+        if (!types_[i]->Checked()) continue;
+        const UserType& type = kUserTypes[i];
         // The type's size, or the display's own size nearest to it.
         common::ScreenSize size{type.width, type.height};
         if (sizes_.listed) size = sizes_.sizes[common::NearestSize(sizes_.sizes, type.width, type.height)];
         for (int32_t depth : kAutomaticDepths) {
             if (!PassesCompatibilityTest(size.width, size.height, depth)) continue;
             chosen_ = {size.width, size.height, depth};
-            Find<ui::TNotebook>("silnik").SetActivePage("koniec");
+            silnik->SetActivePage("koniec");
             ShowSummary();
             return;
         }
@@ -291,9 +261,7 @@ void Twizard::Button6Click() {
 void Twizard::Button5Click() {
     // The profile goes with the first "Finish"; a second press, before the window is gone, only closes.
     if (profile_) {
-        profile_->WriteInteger("Screen", "X", chosen_.width);
-        profile_->WriteInteger("Screen", "Y", chosen_.height);
-        profile_->WriteInteger("Screen", "Depth", chosen_.depth);
+        chosen_.Write(*profile_);
         profile_.reset();
     }
     Close();
@@ -303,21 +271,22 @@ void Twizard::ShowSummary() {
     // A size the slider offers is named; of the fixed sizes the width alone decides.
     for (const common::ScreenSize& size : sizes_.sizes)
         if (size.width == chosen_.width && (size.height == chosen_.height || !sizes_.listed)) {
-            Find("konResolution").SetText(size.Caption());
+            konResolution->SetText(size.Caption());
             break;
         }
-    if (const char* text = DepthText(chosen_.depth)) Find("konDepth").SetText(text);
+    if (chosen_.depth == 8 || chosen_.depth == 16 || chosen_.depth == 32)
+        konDepth->SetText(std::to_string(chosen_.depth) + " Bit");
 }
 
 void Twizard::sliderChange() {
-    Find("Button3").SetEnabled(false);
-    if (const common::ScreenSize* size = sizes_.At(Find<ui::TTrackBar>("slider").Position())) {
-        Find("sliderDesc").SetText(size->Caption());
-        FollowDepths(*this, *size);
+    Button3->SetEnabled(false);
+    if (const common::ScreenSize* size = sizes_.At(slider->Position())) {
+        sliderDesc->SetText(size->Caption());
+        depths_.Follow(*size);
     }
 }
-void Twizard::b8Click() { Find("Button3").SetEnabled(false); }
-void Twizard::b16Click() { Find("Button3").SetEnabled(false); }
-void Twizard::b32Click() { Find("Button3").SetEnabled(false); }
+
+// Another depth needs another test before "Next Step".
+void Twizard::DepthClick() { Button3->SetEnabled(false); }
 
 }  // namespace screens

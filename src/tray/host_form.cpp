@@ -10,26 +10,12 @@
 #include "desktop/one_instance.h"
 #include "desktop/tray_icon.h"
 #include "tray/build_stamp.h"
-#include "tray/forms.h"
 #include "ui/application.h"
 #include "updater/install.h"
 
 #include <shellapi.h>
 
 namespace tray {
-
-FormReferences forms;
-ScreenFactories screenFactories;
-
-void WindowMade(ui::Form*& current, std::vector<ui::Form*>& made, ui::Form& window) {
-    made.push_back(&window);
-    current = &window;
-}
-
-void WindowGone(ui::Form*& current, std::vector<ui::Form*>& made, ui::Form& window) {
-    std::erase(made, &window);
-    if (current == &window) current = made.empty() ? nullptr : made.back();
-}
 
 namespace {
 HICON ProgramIcon() { return LoadIconA(GetModuleHandleA(nullptr), "MAINICON"); }
@@ -58,8 +44,8 @@ const ui::ControlSpec Tresolution::kLayout[] = {
     ui::Label("luser", {64, 112, 61, 13}, "nazwa usera").Hidden(),
     ui::Label("info", {136, 112, 61, 13}, "info").FixedSize().Hidden(),
     ui::Label("wersja", {238, 16, 49, 13}, "Loading...").AlignRight().Font("Tahoma", -11).TextColor(ui::Rgb(213, 103, 4)),
-    ui::CheckBox("startup", {8, 112, 57, 17}, "startup").Checked().Hidden(),
-    ui::Events("events").OnIdle(&Tresolution::eventsIdle),
+    ui::StartMark("startup", {8, 112, 57, 17}),
+    ui::Events("events").OnFirstIdle(&Tresolution::eventsIdle),
     ui::Custom<desktop::TdskTrayIcon, Tresolution>("tray",
         [](Tresolution&, desktop::TdskTrayIcon& tray) {
             tray.SetHint("Quorvex - display mode manager for WindowsXP");
@@ -102,7 +88,19 @@ const ui::ControlSpec Tresolution::kLayout[] = {
         }),
 };
 
-Tresolution::Tresolution(ui::Form* owner) : ui::Form(owner, kForm, kLayout) {}
+Tresolution::Tresolution(ui::Form* owner, ScreenFactories screens)
+    : ui::Form(owner, kForm, kLayout), screens_(std::move(screens)) {}
+
+// The screens outlive this part of the host form: the base class destroys them.
+Tresolution::~Tresolution() {
+    for (auto* open : {&controlCenters_, &abouts_})
+        for (ui::Form* window : *open) window->OnDestroy = nullptr;
+}
+
+void Tresolution::Track(ui::Form* window, std::vector<ui::Form*>& open) {
+    open.push_back(window);
+    window->OnDestroy = [&open, window] { std::erase(open, window); };
+}
 
 void Tresolution::FormCreate() { DoubleBuffered = true; }
 
@@ -111,85 +109,81 @@ std::string Tresolution::QueryUserName() {
     // Without a name there is no profile to open: an empty one would name the Users folder itself.
     if (!common::Services().GetUserNameA(name) || name.empty())
         throw common::Exception("Unable to determine the Windows user name");
-    Find("luser").SetText(common::AsciiUpper(name));
+    luser->SetText(common::AsciiUpper(name));
     return name;
 }
 
-void Tresolution::eventsIdle(bool&) {
-    // Nested loops (the wizard, message boxes) come back here: the flag goes first.
-    auto& startup = Find<ui::TCheckBox>("startup");
-    if (!startup.Checked()) return;
-    startup.SetChecked(false);
-
+// Nested loops (the wizard, message boxes) come back to the idle moment: the sequence runs once.
+void Tresolution::eventsIdle() {
     currentUser_ = common::AsciiUpper(QueryUserName());
     LoadProfile();
     ProgramVersion = "2.0";
     ProgramBuild = ProgramBuildNumber();
-    Find("wersja").SetText(ProgramVersion);
+    wersja->SetText(ProgramVersion);
     // An update that was cut off half-way is undone before this build is recorded.
     updater::RecoverInterruptedInstall(common::ProgramDirectory());
     versionFile_ = std::make_unique<common::IniFile>(common::ProgramDirectory() + "version.txt");
     versionFile_->WriteString("Quorvex", "update", ProgramBuild);
-    Find<ui::TTimer>("Timer1").SetEnabled(true);
+    Timer1->SetEnabled(true);
 }
 
 void Tresolution::LoadProfile() {
     common::EnsureUsersDirectory();
     profile_ = std::make_unique<common::IniFile>(common::ProfilePath(currentUser_));
-    const int32_t x = profile_->ReadInteger("Screen", "X", 0);
-    const int32_t y = profile_->ReadInteger("Screen", "Y", 0);
-    const int32_t depth = profile_->ReadInteger("Screen", "Depth", 0);
-    NaturalX = profile_->ReadInteger("Screen", "oldX", 0);
-    NaturalY = profile_->ReadInteger("Screen", "oldY", 0);
-    NaturalDepth = profile_->ReadInteger("Screen", "oldDepth", 0);
-    if (NaturalX == 0) {
+    const common::StoredMode stored = common::StoredMode::Read(*profile_);
+    common::StoredMode natural = common::StoredMode::ReadNatural(*profile_);
+    if (natural.width == 0) {
         // The natural mode is the one the screen has before Quorvex first changes it; 1024 x 768
         // at 32 bits only when the system cannot tell.
-        const common::CurrentMode natural = common::CurrentDisplayMode().value_or(common::CurrentMode{1024, 768, 32});
-        profile_->WriteInteger("Screen", "oldX", natural.width);
-        profile_->WriteInteger("Screen", "oldY", natural.height);
-        profile_->WriteInteger("Screen", "oldDepth", natural.depth);
-        NaturalX = natural.width;
-        NaturalY = natural.height;
-        NaturalDepth = natural.depth;
+        const common::CurrentMode screen = common::CurrentDisplayMode().value_or(common::CurrentMode{1024, 768, 32});
+        natural = {screen.width, screen.height, screen.depth};
+        natural.WriteNatural(*profile_);
     }
-    if (x > 0 && y > 0 && depth > 0) {
-        ApplyDisplayMode(x, y, depth);
+    NaturalX = natural.width;
+    NaturalY = natural.height;
+    NaturalDepth = natural.depth;
+    if (stored.Complete()) {
+        ApplyDisplayMode(stored.width, stored.height, stored.depth);
         return;
     }
-    const StoredProfileMode beforeWizard = StoredProfileMode::Read(*profile_);
-    ui::Form* wizard = screenFactories.wizard(*this);
-    forms.wizard = wizard;
-    wizard->ShowModal();
-    forms.wizard = nullptr;
-    ReleaseOwned(wizard);
-    const int32_t newX = profile_->ReadInteger("Screen", "X", 0);
-    const int32_t newY = profile_->ReadInteger("Screen", "Y", 0);
-    const int32_t newDepth = profile_->ReadInteger("Screen", "Depth", 0);
+    RunWizard();
+}
+
+void Tresolution::RunWizard() {
+    const common::StoredModeText beforeWizard = common::StoredModeText::Read(*profile_);
+    wizard_ = screens_.wizard(*this, *this);
+    wizard_->ShowModal();
+    ReleaseOwned(wizard_);
+    wizard_ = nullptr;
+    const common::StoredMode chosen = common::StoredMode::Read(*profile_);
     // The wizard's choice is applied for the first time here: the user is asked to keep it.
-    if (newX > 0) ApplyChosenDisplayMode(newX, newY, newDepth, beforeWizard, profile_->Path());
+    if (chosen.width > 0) ApplyChosenDisplayMode(chosen, beforeWizard, profile_->Path());
 }
 
 void Tresolution::Timer1Timer() {
-    Find<ui::TTimer>("Timer1").SetEnabled(false);
-    Find<desktop::TdskTrayIcon>("tray").HideApplication();
+    Timer1->SetEnabled(false);
+    trayIcon->HideApplication();
 }
 
-void Tresolution::Open1Click() { screenFactories.controlCenter(*this)->Show(); }
+void Tresolution::Open1Click() {
+    ui::Form* center = screens_.controlCenter(*this, *this);
+    Track(center, controlCenters_);
+    center->Show();
+}
 
 // As the current Control Center's "Help" does; with none open the manual opens over this form.
-void Tresolution::Help1Click() {
-    if (forms.main) {
-        forms.main->Find<ui::TButton>("Button3").Click();
-        return;
-    }
+void Tresolution::Help1Click() { ShowHelp(ControlCenter() ? *ControlCenter() : *this); }
+
+void Tresolution::ShowHelp(const ui::Form& window) {
     const std::string readme = common::ProgramDirectory() + "readme.txt";
-    common::Services().ShellExecuteA(Handle(), "open", readme.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    common::Services().ShellExecuteA(window.Handle(), "open", readme.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void Tresolution::Whatisthisprogramfor1Click() { Find<desktop::TdskTrayIcon>("tray").ShowBalloon(); }
+void Tresolution::Whatisthisprogramfor1Click() { trayIcon->ShowBalloon(); }
 
-void Tresolution::Searchforupdates1Click() {
+void Tresolution::Searchforupdates1Click() { StartUpdater(); }
+
+void Tresolution::StartUpdater() {
     const std::string updater = common::ProgramDirectory() + "Fetchwell.exe";
     common::Services().ShellExecuteA(Handle(), "open", updater.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     Close();
@@ -197,7 +191,13 @@ void Tresolution::Searchforupdates1Click() {
 
 void Tresolution::Exit1Click() { Close(); }
 
-void Tresolution::About1Click() { screenFactories.about(*this)->Show(); }
+void Tresolution::About1Click() { ShowAbout(*this); }
+
+void Tresolution::ShowAbout(ui::Form& owner) {
+    ui::Form* about = screens_.about(owner, *this);
+    Track(about, abouts_);
+    about->Show();
+}
 
 // A mode still unconfirmed at the end does not stay in the profile; the natural mode follows anyway.
 void Tresolution::FormClose(ui::CloseAction&) {

@@ -1,43 +1,54 @@
 #pragma once
 // The host form: Quorvex's splash window, the owner of the tray menu and of the one-time start-up
-// sequence, and the place where the program ends.
+// sequence, the keeper of the configuration screens, and the place where the program ends.
 #include "common/ini_file.h"
+#include "common/profile.h"
+#include "desktop/tray_icon.h"
+#include "tray/host.h"
 #include "tray/keep_or_revert.h"
 #include "ui/form.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tray {
 
-class Tresolution : public ui::Form {
+class Tresolution : public ui::Form, public Host {
 public:
-    explicit Tresolution(ui::Form* owner);
+    Tresolution(ui::Form* owner, ScreenFactories screens);
+    ~Tresolution() override;
 
-    // What other windows use of the host form.
-    const std::string& CurrentUser() const { return currentUser_; }
-    std::string UserLabel() const { return Find("luser").Text(); }
-    std::string VersionText() const { return Find("wersja").Text(); }
+    // Host.
+    const std::string& CurrentUser() const override { return currentUser_; }
+    std::string UserLabel() const override { return luser->Text(); }
+    std::string VersionText() const override { return wersja->Text(); }
+    int32_t ApplyChosenDisplayMode(const common::StoredMode& mode, const common::StoredModeText& previousProfile,
+                                   const std::string& profilePath) override;
+    void RevertUnconfirmedMode() override;
+    void StartUpdater() override;
+    void ShowHelp(const ui::Form& window) override;
+    void ShowAbout(ui::Form& owner) override;
+
+    // The newest open window of each kind of screen, or nullptr.
+    ui::Form* ControlCenter() const { return controlCenters_.empty() ? nullptr : controlCenters_.back(); }
+    ui::Form* About() const { return abouts_.empty() ? nullptr : abouts_.back(); }
+    ui::Form* Wizard() const { return wizard_; }
+    const std::vector<ui::Form*>& ControlCenters() const { return controlCenters_; }
+
+    // Display switching (display_mode.cpp).
     // Switches to a display mode after asking the system whether it is possible; reports the
     // outcome itself. 0 when the mode was set and stored, -1 otherwise.
     int32_t ApplyDisplayMode(int32_t width, int32_t height, int32_t depth);
-    // A mode the user has just chosen (and stored; `previousProfile` is what the profile at
-    // `profilePath` held before): applies it and, when the screen changed, asks whether to keep it.
-    // An open question is settled as "Revert" first.
-    int32_t ApplyChosenDisplayMode(int32_t width, int32_t height, int32_t depth,
-                                   const StoredProfileMode& previousProfile, const std::string& profilePath);
-    // Settles an open keep-or-revert question as "Revert".
-    void RevertUnconfirmedMode();
     // The open keep-or-revert question, or nullptr.
     Tconfirm* Question() const { return question_; }
-    // Carries out an answer: the question calls this once, then goes.
-    void QuestionSettled(Tconfirm* question, const DisplayChange& change, Tconfirm::Answer answer);
     // Switches back to the natural display mode; only a bad natural mode is reported, and not
     // while the session ends.
     void RestoreNaturalMode();
     // Shows `text` in a new notification popup.
     void ShowNotification(const std::string& text);
+
     // The user name as the system gives it; puts the upper-case name into `luser`.
     std::string QueryUserName();
 
@@ -45,7 +56,7 @@ public:
     std::string ProgramVersion, ProgramBuild;
 
     // Handlers.
-    void eventsIdle(bool& done);
+    void eventsIdle();  // the start-up sequence, at the first idle moment
     void Timer1Timer();
     void Open1Click();
     void Exit1Click();
@@ -64,7 +75,20 @@ protected:
 
 private:
     void LoadProfile();
+    // The first configuration, modally; then the mode it stored is applied.
+    void RunWizard();
+    // Keeps `window` in `open` while it exists.
+    void Track(ui::Form* window, std::vector<ui::Form*>& open);
+    // Carries out an answer to the keep-or-revert question (display_mode.cpp).
+    void QuestionSettled(Tconfirm* question, const DisplayChange& change, Tconfirm::Answer answer);
 
+    ui::Bound<ui::TLabel> luser{*this, "luser"}, info{*this, "info"}, wersja{*this, "wersja"};
+    ui::Bound<ui::TTimer> Timer1{*this, "Timer1"};
+    ui::Bound<desktop::TdskTrayIcon> trayIcon{*this, "tray"};
+
+    ScreenFactories screens_;
+    std::vector<ui::Form*> controlCenters_, abouts_;  // oldest first
+    ui::Form* wizard_ = nullptr;                      // while it runs
     std::string currentUser_;
     std::unique_ptr<common::IniFile> profile_;
     std::unique_ptr<common::IniFile> versionFile_;

@@ -2,29 +2,19 @@
 // The keep-or-revert question after the user's own change of the display mode: a mode the driver
 // accepts can still be one the monitor cannot show, so the change undoes itself unless the user
 // confirms it within 15 seconds.
-#include "common/ini_file.h"
+#include "common/display_modes.h"
+#include "common/profile.h"
 #include "ui/form.h"
 
-#include <windows.h>
-
-#include <optional>
+#include <functional>
 #include <string>
 
 namespace tray {
 
-// The keys X, Y and Depth of a profile as they stood, each with its text or missing.
-struct StoredProfileMode {
-    std::optional<std::string> x, y, depth;
-
-    static StoredProfileMode Read(const common::IniFile& profile);
-    // Puts the keys back as they were read: a missing one is removed again.
-    void Restore(common::IniFile& profile) const;
-};
-
 // What the question undoes: the screen's mode and the profile's mode from before the change.
 struct DisplayChange {
-    DEVMODEA previousScreen{};
-    StoredProfileMode previousProfile;
+    common::CurrentMode previousScreen{};
+    common::StoredModeText previousProfile;
     std::string profilePath;
 };
 
@@ -37,7 +27,10 @@ public:
         Abandon,  // the program ends: the profile goes back, the screen is left to the end's own switch
     };
 
-    Tconfirm(ui::Form* owner, DisplayChange change);
+    // Told the answer once, when the question is settled.
+    using Settled = std::function<void(Tconfirm* question, const DisplayChange& change, Answer answer)>;
+
+    Tconfirm(ui::Form* owner, DisplayChange change, Settled settled);
 
     // Shows the question in front of every window and starts the countdown.
     void Ask();
@@ -58,9 +51,13 @@ public:
 private:
     void ShowCountdown();
 
+    ui::Bound<ui::TLabel> countdown{*this, "countdown"};
+    ui::Bound<ui::TButton> Button1{*this, "Button1"};
+    ui::Bound<ui::TTimer> Timer1{*this, "Timer1"};
     DisplayChange change_;
+    Settled settled_;
     int secondsLeft_ = kSeconds;
-    bool settled_ = false;
+    bool answered_ = false;
 };
 
 }  // namespace tray

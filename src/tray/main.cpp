@@ -2,22 +2,28 @@
 #include "screens/about.h"
 #include "screens/control_center.h"
 #include "screens/wizard.h"
-#include "tray/forms.h"
 #include "tray/host_form.h"
 #include "ui/application.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    using namespace tray;
-    screenFactories.controlCenter = [](ui::Form& owner) -> ui::Form* { return owner.CreateOwned<::screens::Tmain>(); };
-    screenFactories.wizard = [](ui::Form& owner) -> ui::Form* { return owner.CreateOwned<::screens::Twizard>(); };
-    screenFactories.about = [](ui::Form& owner) -> ui::Form* { return owner.CreateOwned<::screens::Tabout>(); };
+    tray::ScreenFactories screens;
+    screens.controlCenter = [](ui::Form& owner, tray::Host& host) -> ui::Form* {
+        return owner.CreateOwned<screens::Tmain>(host);
+    };
+    screens.wizard = [](ui::Form& owner, tray::Host& host) -> ui::Form* {
+        return owner.CreateOwned<screens::Twizard>(host);
+    };
+    screens.about = [](ui::Form& owner, tray::Host& host) -> ui::Form* {
+        return owner.CreateOwned<screens::Tabout>(host);
+    };
 
     ui::Application& app = ui::App();
     app.Initialize();
     app.SetTitle("Quorvex");
     // Only the host form lives from the start: the other windows are made when a command or the
     // start-up sequence needs them, and go when they close.
-    app.CreateForm(forms.resolution);
+    tray::Tresolution* host = nullptr;
+    app.CreateForm(host, std::move(screens));
     app.Run();
     app.DestroyForms();
     return 0;

@@ -179,6 +179,13 @@ void TRadioButton::Command(WORD code) {
     RunHandler(spec_.onClick);
 }
 
+int CheckedValue(std::initializer_list<Choice> group, int none) {
+    int value = none;
+    for (const Choice& choice : group)
+        if (choice.button.Checked()) value = choice.value;
+    return value;
+}
+
 // ---- Track bar and progress bar ----
 
 int TTrackBar::Position() const { return static_cast<int>(SendMessageA(window_, TBM_GETPOS, 0, 0)); }

@@ -4,6 +4,7 @@
 #include "ui/component.h"
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 namespace ui {
@@ -90,6 +91,14 @@ public:
     void SetChecked(bool checked);
     void Command(WORD code) override;
 };
+
+// One radio button of a group and the value it stands for.
+struct Choice {
+    const TRadioButton& button;
+    int value;
+};
+// The value of the group's checked button (of several, the last); `none` when none is checked.
+int CheckedValue(std::initializer_list<Choice> group, int none);
 
 class TGroupBox : public Control {
 public:

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace ui {
 
@@ -30,6 +31,16 @@ bool IsChildNotification(UINT message) {
     return false;
 }
 
+// Paints the form's background (colour and pictures) behind `window`, the form or one of its containers.
+LRESULT EraseBackground(Form& form, HWND window, HDC dc) {
+    POINT origin{0, 0};
+    MapWindowPoints(window, form.Handle(), &origin, 1);
+    RECT client;
+    GetClientRect(window, &client);
+    FillRect(dc, &client, form.BackgroundBrush(dc, origin));
+    return 1;
+}
+
 // Group boxes and notebook pages hand their children's notifications to the form and paint the
 // form's background behind them.
 bool ContainerMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -46,13 +57,7 @@ bool ContainerMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, L
         return handled;
     }
     if (message == WM_ERASEBKGND) {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        POINT origin{0, 0};
-        MapWindowPoints(window, form.Handle(), &origin, 1);
-        RECT client;
-        GetClientRect(window, &client);
-        FillRect(dc, &client, form.BackgroundBrush(dc, origin));
-        result = 1;
+        result = EraseBackground(form, window, reinterpret_cast<HDC>(wParam));
         return true;
     }
     return false;
@@ -103,6 +108,7 @@ Form::Form(Form* owner, const FormSpec& row, std::span<const ControlSpec> layout
     : owner_(owner), spec_(row), layout_(layout) {}
 
 Form::~Form() {
+    if (OnDestroy) OnDestroy();
     while (!owned_.empty()) {
         std::unique_ptr<Form> form = std::move(owned_.back());
         owned_.pop_back();
@@ -217,160 +223,149 @@ HWND Form::ParentWindow(const ControlSpec& row) const {
     return Find<Control>(row.parent).ContainerHandle();
 }
 
-void Form::CreateRow(const ControlSpec& row, UINT id) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    auto scaled = [&](int v) { return static_cast<int>(std::lround(v * scale_)); };
-    const int width = row.bounds.width < 0 ? 0 : scaled(row.bounds.width);
-    const int height = row.bounds.height < 0 ? 0 : scaled(row.bounds.height);
+// ---- Layout rows: one creator per kind ----
 
-    std::unique_ptr<Component> component;
-    const char* windowClass = nullptr;
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
-    DWORD exStyle = 0;
-    switch (row.kind) {
-    case Kind::Label:
-        component = std::make_unique<TLabel>(*this, row);
-        windowClass = "STATIC";
-        style |= SS_NOPREFIX | (row.align == Align::Right ? SS_RIGHT : row.align == Align::Center ? SS_CENTER : SS_LEFT);
-        if (!row.wordWrap && row.align == Align::Left) style |= SS_LEFTNOWORDWRAP;
-        break;
-    case Kind::Button:
-        component = std::make_unique<TButton>(*this, row);
-        windowClass = "BUTTON";
-        style |= (row.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
-        break;
-    case Kind::CheckBox:
-        component = std::make_unique<TCheckBox>(*this, row);
-        windowClass = "BUTTON";
-        style |= BS_AUTOCHECKBOX | WS_TABSTOP;
-        break;
-    case Kind::RadioButton:
-        component = std::make_unique<TRadioButton>(*this, row);
-        windowClass = "BUTTON";
-        style |= BS_AUTORADIOBUTTON;
-        break;
-    case Kind::GroupBox:
-        component = std::make_unique<ContainerGroupBox>(*this, row);
-        windowClass = "BUTTON";
-        style |= BS_GROUPBOX;
-        exStyle |= WS_EX_CONTROLPARENT;
-        break;
-    case Kind::TrackBar:
-        component = std::make_unique<TTrackBar>(*this, row);
-        windowClass = TRACKBAR_CLASSA;
-        style |= TBS_HORZ | TBS_AUTOTICKS | WS_TABSTOP;
-        break;
-    case Kind::ProgressBar:
-        component = std::make_unique<TProgressBar>(*this, row);
-        windowClass = PROGRESS_CLASSA;
-        break;
-    case Kind::Notebook:
-        component = std::make_unique<TNotebook>(*this, row);
-        windowClass = kContainerClass;
-        exStyle |= WS_EX_CONTROLPARENT;
-        break;
-    case Kind::Page: {
-        component = std::make_unique<TPage>(*this, row);
-        windowClass = kContainerClass;
-        exStyle |= WS_EX_CONTROLPARENT;
-        break;
-    }
-    case Kind::Picture:
-        component = std::make_unique<TImage>(*this, row);
-        break;
-    case Kind::PopupMenu: {
-        auto menu = std::make_unique<TPopupMenu>(*this, row.name);
-        menu->Animation = row.animation;
-        component = std::move(menu);
-        break;
-    }
-    case Kind::MenuItem: {
-        auto item = std::make_unique<TMenuItem>(*this, row.name, row.caption, id);
-        item->SetDefault(row.isDefault);
-        if (row.onClick) item->OnClick = [this, h = row.onClick] { RunHandler(h); };
-        Find<TPopupMenu>(row.parent).Add(item.get());
-        component = std::move(item);
-        break;
-    }
-    case Kind::Timer: {
-        auto timer = std::make_unique<TTimer>(*this, row.name);
-        timer->SetInterval(row.interval);
-        timer->SetEnabled(row.enabled);
-        if (row.onClick) timer->SetOnTimer([this, h = row.onClick] { RunHandler(h); });
-        component = std::move(timer);
-        break;
-    }
-    case Kind::Events: {
-        auto events = std::make_unique<TApplicationEvents>(*this, row.name);
-        if (row.onIdle)
-            events->OnIdle = [this, h = row.onIdle](bool& done) {
-                if (loaded_) (this->*h)(done);
-            };
-        component = std::move(events);
-        break;
-    }
-    case Kind::Manifest:
-        component = std::make_unique<TManifest>(*this, row.name);
-        break;
-    case Kind::Custom:
-        component = row.create(*this);
-        break;
-    }
+struct Form::Rows {
+    using Creator = std::unique_ptr<Component> (*)(Form& form, const ControlSpec& row, UINT id);
+    // A windowed control's window class and styles besides WS_CHILD | WS_CLIPSIBLINGS.
+    struct Window {
+        const char* windowClass;
+        DWORD style;
+        DWORD exStyle = 0;
+    };
 
-    if (windowClass) {
-        auto* control = static_cast<Control*>(component.get());
-        HWND parent = ParentWindow(row);
-        int left = scaled(row.bounds.left), top = scaled(row.bounds.top), w = width, h = height;
-        if (row.kind == Kind::Page) {
-            // A page fills its notebook.
-            RECT area;
-            GetClientRect(parent, &area);
-            left = top = 0;
-            w = area.right;
-            h = area.bottom;
-        }
-        HWND window = CreateWindowExA(exStyle, windowClass, row.caption, style, left, top, w, h, parent,
-                                      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance, nullptr);
+    static RECT Place(const Form& form, const ControlSpec& row) {  // left, top, width, height
+        auto scaled = [&](int v) { return static_cast<LONG>(std::lround(v * form.scale_)); };
+        return {scaled(row.bounds.left), scaled(row.bounds.top), row.bounds.width < 0 ? 0 : scaled(row.bounds.width),
+                row.bounds.height < 0 ? 0 : scaled(row.bounds.height)};
+    }
+    // Makes the control's window in its parent, with the form's font and the row's enabled state;
+    // `setup` completes the control before it is shown.
+    template <class T, class Setup>
+    static std::unique_ptr<T> Windowed(Form& form, const ControlSpec& row, UINT id, Window kind, Setup setup,
+                                       std::optional<RECT> place = {}) {
+        auto control = std::make_unique<T>(form, row);
+        const RECT at = place ? *place : Place(form, row);
+        HWND window = CreateWindowExA(kind.exStyle, kind.windowClass, row.caption, WS_CHILD | WS_CLIPSIBLINGS | kind.style,
+                                      at.left, at.top, at.right, at.bottom, form.ParentWindow(row),
+                                      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleA(nullptr),
+                                      nullptr);
         if (!window) throw Exception(std::string("Error creating window for ") + row.name, "EOutOfResources");
         control->Attach(window);
-        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row)), FALSE);
+        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(form.FontFor(row)), FALSE);
         if (!row.enabled) EnableWindow(window, FALSE);
-        switch (row.kind) {
-        case Kind::GroupBox:
-            static_cast<ContainerGroupBox*>(control)->Start();
-            break;
-        case Kind::CheckBox:
-        case Kind::RadioButton:
-            if (row.checked) SendMessageA(window, BM_SETCHECK, BST_CHECKED, 0);
-            break;
-        case Kind::TrackBar: {
-            auto* bar = static_cast<TTrackBar*>(control);
-            bar->Subclass();
-            bar->SetRange(row.min, row.max);
-            bar->SetPosition(row.position);
-            break;
-        }
-        case Kind::ProgressBar: {
-            auto* bar = static_cast<TProgressBar*>(control);
-            bar->Subclass();
-            bar->SetMax(row.max);
-            bar->SetPosition(row.position);
-            break;
-        }
-        case Kind::Page: {
-            auto& notebook = Find<TNotebook>(row.parent);
-            notebook.pages_.push_back(control);
-            if (notebook.pages_.size() == 1) notebook.active_ = row.name;
-            break;
-        }
-        default:
-            break;
-        }
-        const bool shown = row.visible && !(row.kind == Kind::Page && Find<TNotebook>(row.parent).pages_.size() > 1);
-        if (shown) ShowWindow(window, SW_SHOWNA);
-        if (row.kind == Kind::Label) static_cast<TLabel*>(control)->AdjustSize();
+        if (setup(*control) && row.visible) ShowWindow(window, SW_SHOWNA);
+        return control;
+    }
+    template <class T>
+    static std::unique_ptr<T> Windowed(Form& form, const ControlSpec& row, UINT id, Window kind) {
+        return Windowed<T>(form, row, id, kind, [](T&) { return true; });
+    }
+    template <class T>  // a check box or radio button
+    static std::unique_ptr<Component> Check(Form& form, const ControlSpec& row, UINT id, DWORD style) {
+        return Windowed<T>(form, row, id, {"BUTTON", style}, [&](T& box) {
+            if (row.checked) SendMessageA(box.Handle(), BM_SETCHECK, BST_CHECKED, 0);
+            return true;
+        });
     }
 
+    static std::unique_ptr<Component> Label(Form& form, const ControlSpec& row, UINT id) {
+        DWORD style = SS_NOPREFIX | (row.align == Align::Right ? SS_RIGHT : row.align == Align::Center ? SS_CENTER : SS_LEFT);
+        if (!row.wordWrap && row.align == Align::Left) style |= SS_LEFTNOWORDWRAP;
+        auto label = Windowed<TLabel>(form, row, id, {"STATIC", style});
+        label->AdjustSize();
+        return label;
+    }
+    static std::unique_ptr<Component> Button(Form& form, const ControlSpec& row, UINT id) {
+        const DWORD style = (row.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
+        return Windowed<TButton>(form, row, id, {"BUTTON", style});
+    }
+    static std::unique_ptr<Component> CheckBox(Form& form, const ControlSpec& row, UINT id) {
+        return Check<TCheckBox>(form, row, id, BS_AUTOCHECKBOX | WS_TABSTOP);
+    }
+    static std::unique_ptr<Component> RadioButton(Form& form, const ControlSpec& row, UINT id) {
+        return Check<TRadioButton>(form, row, id, BS_AUTORADIOBUTTON);
+    }
+    static std::unique_ptr<Component> GroupBox(Form& form, const ControlSpec& row, UINT id) {
+        return Windowed<ContainerGroupBox>(form, row, id, {"BUTTON", BS_GROUPBOX, WS_EX_CONTROLPARENT},
+                                           [](ContainerGroupBox& box) { return box.Start(), true; });
+    }
+    static std::unique_ptr<Component> TrackBar(Form& form, const ControlSpec& row, UINT id) {
+        const Window kind{TRACKBAR_CLASSA, TBS_HORZ | TBS_AUTOTICKS | WS_TABSTOP};
+        return Windowed<TTrackBar>(form, row, id, kind, [&](TTrackBar& bar) {
+            bar.Subclass();
+            bar.SetRange(row.min, row.max);
+            return bar.SetPosition(row.position), true;
+        });
+    }
+    static std::unique_ptr<Component> ProgressBar(Form& form, const ControlSpec& row, UINT id) {
+        return Windowed<TProgressBar>(form, row, id, {PROGRESS_CLASSA, 0}, [&](TProgressBar& bar) {
+            bar.Subclass();
+            bar.SetMax(row.max);
+            return bar.SetPosition(row.position), true;
+        });
+    }
+    static std::unique_ptr<Component> Notebook(Form& form, const ControlSpec& row, UINT id) {
+        return Windowed<TNotebook>(form, row, id, {kContainerClass, 0, WS_EX_CONTROLPARENT});
+    }
+    // A page fills its notebook; the first one is shown.
+    static std::unique_ptr<Component> Page(Form& form, const ControlSpec& row, UINT id) {
+        RECT area;
+        GetClientRect(form.ParentWindow(row), &area);
+        auto& notebook = form.Find<TNotebook>(row.parent);
+        const auto join = [&](TPage& page) {
+            notebook.pages_.push_back(&page);
+            if (notebook.pages_.size() == 1) notebook.active_ = row.name;
+            return notebook.pages_.size() == 1;
+        };
+        return Windowed<TPage>(form, row, id, {kContainerClass, 0, WS_EX_CONTROLPARENT}, join, area);
+    }
+    static std::unique_ptr<Component> Picture(Form& form, const ControlSpec& row, UINT) {
+        return std::make_unique<TImage>(form, row);
+    }
+    static std::unique_ptr<Component> PopupMenu(Form& form, const ControlSpec& row, UINT) {
+        auto menu = std::make_unique<TPopupMenu>(form, row.name);
+        menu->Animation = row.animation;
+        return menu;
+    }
+    static std::unique_ptr<Component> MenuItem(Form& form, const ControlSpec& row, UINT id) {
+        auto item = std::make_unique<TMenuItem>(form, row.name, row.caption, id);
+        item->SetDefault(row.isDefault);
+        if (row.onClick) item->OnClick = [&form, h = row.onClick] { form.RunHandler(h); };
+        form.Find<TPopupMenu>(row.parent).Add(item.get());
+        return item;
+    }
+    static std::unique_ptr<Component> Timer(Form& form, const ControlSpec& row, UINT) {
+        auto timer = std::make_unique<TTimer>(form, row.name);
+        timer->SetInterval(row.interval);
+        timer->SetEnabled(row.enabled);
+        if (row.onClick) timer->SetOnTimer([&form, h = row.onClick] { form.RunHandler(h); });
+        return timer;
+    }
+    static std::unique_ptr<Component> Events(Form& form, const ControlSpec& row, UINT) {
+        auto events = std::make_unique<TApplicationEvents>(form, row.name);
+        if (row.onIdle || row.onFirstIdle)
+            events->OnIdle = [&form, idle = row.onIdle, first = row.onFirstIdle](bool& done) {
+                if (!form.loaded_) return;
+                if (idle) (form.*idle)(done);
+                form.Start(first);
+            };
+        return events;
+    }
+    static std::unique_ptr<Component> Manifest(Form& form, const ControlSpec& row, UINT) {
+        return std::make_unique<TManifest>(form, row.name);
+    }
+    static std::unique_ptr<Component> Custom(Form& form, const ControlSpec& row, UINT) { return row.create(form); }
+
+    static constexpr Creator kCreators[] = {  // in the order of ui::Kind
+        &Label, &Button, &CheckBox, &RadioButton, &GroupBox, &TrackBar, &ProgressBar, &Picture,
+        &Notebook, &Page, &PopupMenu, &MenuItem, &Timer, &Events, &Manifest, &Custom,
+    };
+    static_assert(std::size(kCreators) == static_cast<size_t>(Kind::Custom) + 1);
+};
+
+void Form::CreateRow(const ControlSpec& row, UINT id) {
+    std::unique_ptr<Component> component = Rows::kCreators[static_cast<size_t>(row.kind)](*this, row, id);
     byName_[row.name] = component.get();
     order_.push_back(component.get());
     components_.push_back(std::move(component));
@@ -384,7 +379,17 @@ void Form::Load() {
 
     UINT id = kFirstControlId;
     for (const ControlSpec& row : layout_) CreateRow(row, id++);
+    for (const auto& bind : bindings_) bind();
+    SetTabOrder();
 
+    CreateHintWindow();
+    for (Component* component : order_) component->Loaded();
+    loaded_ = true;
+    RunHandler(spec_.onCreate);
+    if (spec_.visible) Show();
+}
+
+void Form::SetTabOrder() {
     // Tab order is the z-order of the windows among their siblings: layout order, except that rows
     // naming their place come first, in that order.
     std::vector<Control*> tabOrder;
@@ -408,12 +413,6 @@ void Form::Load() {
         containersSeen.push_back(parent);
         SetWindowLongA(control->Handle(), GWL_STYLE, GetWindowLongA(control->Handle(), GWL_STYLE) | WS_GROUP | WS_TABSTOP);
     }
-
-    CreateHintWindow();
-    for (Component* component : order_) component->Loaded();
-    loaded_ = true;
-    RunHandler(spec_.onCreate);
-    if (spec_.visible) Show();
 }
 
 void Form::CreateHintWindow() {
@@ -454,6 +453,15 @@ void Form::ApplyHintSettings() {
 
 void Form::RunHandler(Handler handler) {
     if (handler && loaded_) (this->*handler)();
+}
+
+void Form::Start(Handler handler) {
+    // The flag goes first: message boxes of the start activate the form again.
+    if (!handler || !loaded_ || started_) return;
+    started_ = true;
+    for (Component* component : order_)
+        if (auto* box = dynamic_cast<TCheckBox*>(component); box && box->spec_.startMark) box->SetChecked(false);
+    (this->*handler)();
 }
 
 void Form::RebuildBackground() {
@@ -583,13 +591,8 @@ LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         Activated(LOWORD(wParam) != WA_INACTIVE);
         return result;
     }
-    case WM_ERASEBKGND: {
-        RECT client;
-        GetClientRect(window, &client);
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        FillRect(dc, &client, BackgroundBrush(dc, POINT{0, 0}));
-        return 1;
-    }
+    case WM_ERASEBKGND:
+        return EraseBackground(*this, window, reinterpret_cast<HDC>(wParam));
     case WM_SIZE:
         if (background_) {
             RebuildBackground();
@@ -637,6 +640,7 @@ void Form::Activated(bool active) {
         HWND first = GetNextDlgTabItem(window_.Get(), nullptr, FALSE);
         SetFocus(first ? first : window_.Get());
     }
+    Start(spec_.onFirstActivate);
     RunHandler(spec_.onActivate);
 }
 
@@ -671,6 +675,7 @@ void Form::Show() {
     App().UpdateTaskbarButton(true);
     ShowWindow(window_.Get(), spec_.showActivates ? SW_SHOW : SW_SHOWNA);
     RunHandler(spec_.onShow);
+    if (!spec_.showActivates) Start(spec_.onFirstActivate);
 }
 
 void Form::Hide() {

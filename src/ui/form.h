@@ -3,6 +3,7 @@
 #include "ui/controls.h"
 #include "ui/layout.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <span>
@@ -62,7 +63,7 @@ public:
         return raw;
     }
 
-    // A control or component by its layout name.
+    // A control or component by its layout name. A form's own handlers use bound members instead.
     template <class T = Control>
     T& Find(const std::string& name) const {
         auto it = byName_.find(name);
@@ -89,6 +90,10 @@ public:
     void ReleaseOwned(Form* form);
     // The windows this form owns that are on screen go to `heir`, so they outlive this form.
     void HandOverOpenWindows(Form& heir);
+    // Runs when the form is destroyed, for whoever keeps track of it.
+    std::function<void()> OnDestroy;
+    // Runs `bind` when the form loads, once its controls exist (see Bound).
+    void Bind(std::function<void()> bind) { bindings_.push_back(std::move(bind)); }
 
 protected:
     // The window procedure; a form that needs to see messages first overrides it and calls this
@@ -97,9 +102,13 @@ protected:
 
 private:
     friend class Application;
+    struct Rows;  // the creators of the layout rows, one per kind
     static LRESULT CALLBACK StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateWindowFromSpec();
     void CreateRow(const ControlSpec& row, UINT id);
+    void SetTabOrder();
+    // Runs the form's start once (FormSpec::onFirstActivate, ControlSpec::OnFirstIdle).
+    void Start(Handler handler);
     HWND ParentWindow(const ControlSpec& row) const;
     void RebuildBackground();
     void CreateHintWindow();
@@ -118,6 +127,7 @@ private:
     std::vector<std::unique_ptr<Component>> components_;
     std::vector<Component*> order_;
     std::map<std::string, Component*> byName_;
+    std::vector<std::function<void()>> bindings_;
     std::vector<std::unique_ptr<Form>> owned_;
     std::map<std::string, common::GdiObject> fonts_;
     common::GdiObject background_;
@@ -128,6 +138,23 @@ private:
     bool shownOnce_ = false;
     bool releasing_ = false;
     bool loaded_ = false;
+    bool started_ = false;
+};
+
+// A member such as `ui::Bound<ui::TButton> Button1{*this, "Button1"};`: the form's control of that
+// name, found once when the form loads. A name the layout lacks, or of another kind, fails the load.
+template <class T>
+class Bound {
+public:
+    Bound(Form& form, const char* name) { form.Bind([this, &form, name] { item_ = &form.Find<T>(name); }); }
+    Bound(const Bound&) = delete;
+    Bound& operator=(const Bound&) = delete;
+    T* operator->() const { return item_; }
+    T& operator*() const { return *item_; }
+    operator T&() const { return *item_; }  // NOLINT: stands for the control
+
+private:
+    T* item_ = nullptr;
 };
 
 }  // namespace ui

@@ -51,5 +51,10 @@ ControlSpec MenuItem(const char* name, const char* caption, const char* menu) {
 ControlSpec Timer(const char* name) { return Row(Kind::Timer, name); }
 ControlSpec Events(const char* name) { return Row(Kind::Events, name); }
 ControlSpec Manifest(const char* name) { return Row(Kind::Manifest, name); }
+ControlSpec StartMark(const char* name, Bounds bounds) {
+    ControlSpec row = CheckBox(name, bounds, name).Checked().Hidden();
+    row.startMark = true;
+    return row;
+}
 
 }  // namespace ui

@@ -80,10 +80,12 @@ struct ControlSpec {
     PictureMode pictureMode = PictureMode::Centered;
     bool isDefault = false;           // the menu's default item; the form's default button (Enter)
     bool isCancel = false;            // the form's cancel button (Escape)
+    bool startMark = false;           // a check box the form's start clears (StartMark)
     UINT animation = 0;               // popup menu animation flags (TPM_*ANIMATION)
     int tabOrder = -1;                // -1: layout order
     Handler onClick = nullptr;        // click (buttons, menu items), change (track bars), timer
     IdleHandler onIdle = nullptr;     // application event sink
+    Handler onFirstIdle = nullptr;    // the form's start, at the first idle moment after it loaded
     std::function<std::unique_ptr<Component>(Form&)> create;  // custom components
 
     ControlSpec In(const char* parentName) const { return With([&](ControlSpec& s) { s.parent = parentName; }); }
@@ -123,6 +125,12 @@ struct ControlSpec {
     ControlSpec OnIdle(void (F::*handler)(bool&)) const {
         return With([&](ControlSpec& s) { s.onIdle = static_cast<IdleHandler>(handler); });
     }
+    // The form's start (see FormSpec::onFirstActivate) at the application's first idle moment after
+    // the form loaded: for a form that is never activated, such as a splash.
+    template <class F>
+    ControlSpec OnFirstIdle(void (F::*handler)()) const {
+        return With([&](ControlSpec& s) { s.onFirstIdle = static_cast<Handler>(handler); });
+    }
 
 private:
     template <class Edit>
@@ -148,6 +156,9 @@ ControlSpec MenuItem(const char* name, const char* caption, const char* menu);  
 ControlSpec Timer(const char* name);
 ControlSpec Events(const char* name);  // the application's events, for this form
 ControlSpec Manifest(const char* name);  // the common-controls manifest lives in the resources
+// A hidden check box captioned with its name, checked until the form has started: whoever looks at
+// the window from outside sees by it whether the form's start has run.
+ControlSpec StartMark(const char* name, Bounds bounds);
 
 // A component of another module, created and configured (as its stored properties would be) while
 // the layout loads; its Loaded() runs at the end of loading, in layout order.
@@ -193,6 +204,11 @@ struct FormSpec {
     // without taking the keyboard from the window the user is working in.
     bool showActivates = true;
     Handler onCreate = nullptr;
+    // The form's start: runs once, at its first activation (a form whose showing does not activate
+    // it: at its first show), before the activation event. A message box of the start activates the
+    // form again without starting it twice. A form starts once, by this or by its events row's
+    // OnFirstIdle.
+    Handler onFirstActivate = nullptr;
     Handler onShow = nullptr;  // after the form has been shown
     Handler onActivate = nullptr;
     Handler onDeactivate = nullptr;

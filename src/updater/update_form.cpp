@@ -6,7 +6,6 @@
 #include "ui/application.h"
 #include "updater/install.h"
 #include "updater/signature.h"
-#include "updater/zip_component.h"
 
 #include <shellapi.h>
 
@@ -34,6 +33,13 @@ constexpr const char* kClickCheck = "Click on the \"Check\" button!";
 constexpr const char* kNotVerified = "Could not verify the update. Nothing was changed.";
 constexpr const char* kNotInstalled = "Could not install the update. The installed version is unchanged.";
 
+// How many processes run the program `image`.
+int Running(const std::string& image) {
+    int count = 0;
+    for (const std::string& name : common::Services().ProcessImageNames()) count += ImageNameMatches(name, image);
+    return count;
+}
+
 // The downloaded files, in the program directory.
 std::string ListFile() { return common::ProgramDirectory() + "update.txt"; }
 std::string SignatureFile() { return common::ProgramDirectory() + "update.txt.sig"; }
@@ -41,6 +47,13 @@ std::string PackageFile() { return common::ProgramDirectory() + "update.zip"; }
 
 // A downloaded file's bytes (the list and its signature are small); empty when it cannot be read.
 std::string WholeFile(const std::string& path) { return common::ReadWholeFile(path, 1u << 20); }
+// The settings the window's three downloads share.
+void Downloader(THTTPDownload& download) {
+    download.Agent = "Fetchwell Downloader";
+    download.BinaryData = false;
+    download.WaitThread = false;
+}
+
 const ui::Color kValueColor = ui::Rgb(0xFF, 0xF5, 0xBF);
 const ui::Color kCreditColor = ui::Rgb(0xFF, 0xEA, 0x71);
 }  // namespace
@@ -56,7 +69,7 @@ const ui::FormSpec Tupdate::kForm = {
     .color = ui::Rgb(0xFA, 0xA4, 0x30),
     .font = {"Tahoma", -11, false, ui::Rgb(0xFF, 0xFD, 0xF2)},
     .snapBuffer = 35,
-    .onActivate = ui::Do(&Tupdate::FormActivate),
+    .onFirstActivate = ui::Do(&Tupdate::FormActivate),
 };
 
 const ui::ControlSpec Tupdate::kLayout[] = {
@@ -79,7 +92,7 @@ const ui::ControlSpec Tupdate::kLayout[] = {
     ui::Button("Button2", {256, 296, 91, 25}, "Download").Disabled().TabOrder(1).OnClick(&Tupdate::Button2Click),
     ui::ProgressBar("postep", {40, 272, 305, 17}).Range(0, 100).Position(0).TabOrder(2),
     ui::Button("Button3", {256, 328, 91, 25}, "Exit").TabOrder(3).OnClick(&Tupdate::Button3Click),
-    ui::CheckBox("startup", {48, 320, 97, 17}, "startup").Checked().Hidden().TabOrder(4),
+    ui::StartMark("startup", {48, 320, 97, 17}).TabOrder(4),
     ui::Manifest("man"),
     ui::Custom<ZipComponent, Tupdate>("zip", [](Tupdate&, ZipComponent& zip) {
         archive::TZipArchiver& a = zip.archiver;
@@ -94,24 +107,18 @@ const ui::ControlSpec Tupdate::kLayout[] = {
         a.BaseDir = common::ProgramDirectory();
     }),
     ui::Custom<THTTPDownload, Tupdate>("get", [](Tupdate& form, THTTPDownload& get) {
-        get.Agent = "Fetchwell Downloader";
-        get.BinaryData = false;
-        get.WaitThread = false;
+        Downloader(get);
         get.OnProgress = [&form](THTTPDownloadThread* s, int32_t total, int32_t readed) { form.getProgress(s, total, readed); };
         get.OnDoneFile = [&form](THTTPDownload* s, const std::string& f, int32_t n) { form.getDoneFile(s, f, n); };
         get.OnError = [&form](THTTPDownload* s) { form.getError(s); };
     }),
     ui::Custom<THTTPDownload, Tupdate>("getlist", [](Tupdate& form, THTTPDownload& getlist) {
-        getlist.Agent = "Fetchwell Downloader";
-        getlist.BinaryData = false;
-        getlist.WaitThread = false;
+        Downloader(getlist);
         getlist.URL = kUpdateListUrl;
         getlist.OnDoneFile = [&form](THTTPDownload* s, const std::string& f, int32_t n) { form.getlistDoneFile(s, f, n); };
     }),
     ui::Custom<THTTPDownload, Tupdate>("getsig", [](Tupdate& form, THTTPDownload& getsig) {
-        getsig.Agent = "Fetchwell Downloader";
-        getsig.BinaryData = false;
-        getsig.WaitThread = false;
+        Downloader(getsig);
         getsig.OnDoneFile = [&form](THTTPDownload* s, const std::string& f, int32_t n) { form.getsigDoneFile(s, f, n); };
         getsig.OnError = [&form](THTTPDownload* s) { form.getsigError(s); };
     }),
@@ -120,61 +127,46 @@ const ui::ControlSpec Tupdate::kLayout[] = {
 Tupdate::Tupdate(ui::Form* owner) : ui::Form(owner, kForm, kLayout) {}
 
 void Tupdate::FormActivate() {
-    auto& startup = Find<ui::TCheckBox>("startup");
-    if (!startup.Checked()) return;
-    startup.SetChecked(false);
-
     RecoverInterruptedInstall(common::ProgramDirectory());
     versionFile_ = std::make_unique<common::IniFile>(common::ProgramDirectory() + "version.txt");
-    installedBuild_ = versionFile_->ReadInteger("Quorvex", "update", 2000);
-    if (installedBuild_ == 2000) {
+    installedBuild_ = versionFile_->ReadInteger("Quorvex", "update", kUnknownBuild);
+    if (installedBuild_ == kUnknownBuild) {
         ui::ShowMessage(
             "Fetchwell was unable to determine version of Quorvex. Please make sure both programs are in the same "
             "directory.");
-        Find("Button2").SetEnabled(false);
-        Find("Button1").SetEnabled(false);
+        Button2->SetEnabled(false);
+        Button1->SetEnabled(false);
     } else {
-        Find("Button1").SetEnabled(true);
+        Button1->SetEnabled(true);
     }
     RunningProcessCheck("Quorvex.exe");
 }
 
 void Tupdate::RunningProcessCheck(const std::string& image) {
-    const auto running = [&image] {
-        int count = 0;
-        for (const std::string& name : common::Services().ProcessImageNames()) count += ImageNameMatches(name, image);
-        return count;
-    };
     // "Check for updates" starts Fetchwell while Quorvex is still on its way out.
-    int count = running();
+    int count = Running(image);
     for (DWORD waited = 0; count > 0 && waited < kClosingWait; waited += 250) {
         Sleep(250);
-        count = running();
+        count = Running(image);
     }
     for (int i = 0; i < count; ++i) {
         ui::ShowMessage("Close Quorvex first!");
-        Find("Button1").SetEnabled(false);
+        Button1->SetEnabled(false);
     }
 }
 
-bool Tupdate::QuorvexRuns() const {
-    for (const std::string& name : common::Services().ProcessImageNames())
-        if (ImageNameMatches(name, "Quorvex.exe")) return true;
-    return false;
-}
+bool Tupdate::QuorvexRuns() const { return Running("Quorvex.exe") > 0; }
 
 void Tupdate::Button1Click() {
-    auto& getlist = Find<THTTPDownload>("getlist");
-    getlist.FileName = ListFile();
-    getlist.StartDownload();
+    getlist->FileName = ListFile();
+    getlist->StartDownload();
 }
 
 void Tupdate::getlistDoneFile(THTTPDownload*, const std::string&, int32_t) {
     // Nothing of the list counts before its signature, which lies beside it, has verified it.
-    auto& getsig = Find<THTTPDownload>("getsig");
-    getsig.FileName = SignatureFile();
-    getsig.URL = Find<THTTPDownload>("getlist").URL + ".sig";
-    getsig.StartDownload();
+    getsig->FileName = SignatureFile();
+    getsig->URL = getlist->URL + ".sig";
+    getsig->StartDownload();
 }
 
 void Tupdate::getsigError(THTTPDownload*) { Refuse(); }
@@ -186,9 +178,8 @@ void Tupdate::getsigDoneFile(THTTPDownload*, const std::string&, int32_t) {
     }
     // What is no list at all (an error page, an empty answer) is reported as before; it is acted
     // on no further than that.
-    if (common::IniFile(ListFile()).ReadInteger("quorvex", "update", 2000) == 2000) {
-        Find("Button1").SetEnabled(false);
-        Find("Button2").SetEnabled(false);
+    if (common::IniFile(ListFile()).ReadInteger("quorvex", "update", kUnknownBuild) == kUnknownBuild) {
+        DisableButtons();
         ui::ShowMessage("Could not download an update list.");
         return;
     }
@@ -197,10 +188,9 @@ void Tupdate::getsigDoneFile(THTTPDownload*, const std::string&, int32_t) {
 
 void Tupdate::EvaluateList() {
     updateList_ = std::make_unique<common::IniFile>(ListFile());
-    listedBuild_ = updateList_->ReadInteger("quorvex", "update", 2000);
-    if (listedBuild_ == 2000) {
-        Find("Button1").SetEnabled(false);
-        Find("Button2").SetEnabled(false);
+    listedBuild_ = updateList_->ReadInteger("quorvex", "update", kUnknownBuild);
+    if (listedBuild_ == kUnknownBuild) {
+        DisableButtons();
         ui::ShowMessage("Could not download an update list.");
         return;
     }
@@ -213,10 +203,10 @@ void Tupdate::EvaluateList() {
             Refuse();
             return;
         }
-        Find("wersja").SetText(updateList_->ReadString("quorvex", "wersja", "Error"));
-        Find("release").SetText(updateList_->ReadString("quorvex", "release", "Error"));
-        Find("rozmiar").SetText(updateList_->ReadString("quorvex", "rozmiar", "Error"));
-        Find("Button2").SetEnabled(true);
+        wersja->SetText(updateList_->ReadString("quorvex", "wersja", "Error"));
+        release->SetText(updateList_->ReadString("quorvex", "release", "Error"));
+        rozmiar->SetText(updateList_->ReadString("quorvex", "rozmiar", "Error"));
+        Button2->SetEnabled(true);
         return;
     }
     ui::ShowMessage("Your version of Quorvex is up to date.");
@@ -231,25 +221,27 @@ void Tupdate::Finish() {
     ui::App().Terminate();
 }
 
+void Tupdate::DisableButtons() {
+    Button1->SetEnabled(false);
+    Button2->SetEnabled(false);
+}
+
 void Tupdate::Refuse() {
-    Find("Button1").SetEnabled(false);
-    Find("Button2").SetEnabled(false);
+    DisableButtons();
     ui::ShowMessage(kNotVerified);
     for (const std::string& file : {ListFile(), SignatureFile(), PackageFile()}) DeleteFileA(file.c_str());
     Finish();
 }
 
 void Tupdate::Button2Click() {
-    auto& get = Find<THTTPDownload>("get");
-    get.FileName = PackageFile();
-    get.URL = PackageUrl(Find<THTTPDownload>("getlist").URL);
-    get.StartDownload();
+    get->FileName = PackageFile();
+    get->URL = PackageUrl(getlist->URL);
+    get->StartDownload();
 }
 
 void Tupdate::getProgress(THTTPDownloadThread*, int32_t totalSize, int32_t readed) {
-    auto& bar = Find<ui::TProgressBar>("postep");
-    bar.SetMax(totalSize);
-    bar.SetPosition(readed);
+    postep->SetMax(totalSize);
+    postep->SetPosition(readed);
 }
 
 void Tupdate::getError(THTTPDownload*) {
@@ -273,27 +265,27 @@ bool Tupdate::Install() {
 
     // Every entry must arrive whole: any failure, a skipped entry or an error of the archive
     // itself stops the unpacking before a single file in the program directory has changed.
-    archive::TZipArchiver& zip = Find<ZipComponent>("zip").archiver;
+    archive::TZipArchiver& archiver = zip->archiver;
     bool whole = true;
-    zip.BaseDir = staging;
-    zip.OnProcessFileFailure = [&whole](archive::TZABaseArchiver*, const std::string&, archive::TZAProcessOperation, int,
+    archiver.BaseDir = staging;
+    archiver.OnProcessFileFailure = [&whole](archive::TZABaseArchiver*, const std::string&, archive::TZAProcessOperation, int,
                                         int, const std::string&, archive::TZAAction& action) {
         whole = false;
         action = archive::fxaAbort;
     };
-    zip.OnPassword = [&whole](archive::TZABaseArchiver*, const std::string&, std::string&, bool& skip) {
+    archiver.OnPassword = [&whole](archive::TZABaseArchiver*, const std::string&, std::string&, bool& skip) {
         whole = false;
         skip = true;
     };
-    zip.FileName = PackageFile();
+    archiver.FileName = PackageFile();
     try {
-        zip.OpenArchiveFile();
-        zip.ExtractMatching("*.*", 63, "");
-        whole = whole && zip.ProcessedCount() == zip.SelectedCount();
+        archiver.OpenArchiveFile();
+        archiver.ExtractMatching("*.*", 63, "");
+        whole = whole && archiver.ProcessedCount() == archiver.SelectedCount();
     } catch (...) {
         whole = false;
     }
-    zip.CloseArchiveFile();
+    archiver.CloseArchiveFile();
     if (!whole) {
         RemoveTree(staging);
         return false;

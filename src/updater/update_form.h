@@ -6,6 +6,7 @@
 #include "common/ini_file.h"
 #include "ui/form.h"
 #include "updater/http_download.h"
+#include "updater/zip_component.h"
 
 #include <cstdint>
 #include <memory>
@@ -21,6 +22,9 @@ std::string PackageUrl(const std::string& listUrl);
 // Whether a process snapshot's image name is `image`: its file-name part (after the last "\" or
 // ":"), or else the whole name, compared in ASCII upper case.
 bool ImageNameMatches(const std::string& imageName, const std::string& image);
+
+// The build number that stands for none: version.txt or the update list does not say one.
+inline constexpr int32_t kUnknownBuild = 2000;
 
 class Tupdate : public ui::Form {
 public:
@@ -57,8 +61,16 @@ private:
     bool PackageMatchesList() const;
     bool Install();
 
-    int32_t installedBuild_ = 2000;
-    int32_t listedBuild_ = 2000;
+    // Nothing is acted on any further: neither "Check" nor "Download" can be pressed.
+    void DisableButtons();
+
+    ui::Bound<ui::TButton> Button1{*this, "Button1"}, Button2{*this, "Button2"};
+    ui::Bound<ui::TLabel> wersja{*this, "wersja"}, release{*this, "release"}, rozmiar{*this, "rozmiar"};
+    ui::Bound<ui::TProgressBar> postep{*this, "postep"};
+    ui::Bound<ZipComponent> zip{*this, "zip"};
+    ui::Bound<THTTPDownload> get{*this, "get"}, getlist{*this, "getlist"}, getsig{*this, "getsig"};
+    int32_t installedBuild_ = kUnknownBuild;
+    int32_t listedBuild_ = kUnknownBuild;
     std::unique_ptr<common::IniFile> versionFile_;
     std::unique_ptr<common::IniFile> updateList_;
     int32_t listedBytes_ = -1;

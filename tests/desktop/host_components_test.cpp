@@ -55,18 +55,18 @@ TEST_F(HostFormTest, WhatIsThisProgramForShowsTheBalloon) {
 TEST_F(HostFormTest, ADoubleClickOnTheIconOpensAControlCenterAndLeavesTheSplashAsItIs) {
     CreateHost();
     host->Show();
-    ui::Form* before = tray::forms.main;
+    ui::Form* before = host->ControlCenter();
     HWND icon = Tray(*host).WindowHandle();
     for (LPARAM mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
         SendMessageA(icon, desktop::kTrayCallbackMessage, 0, mouse);
-    EXPECT_NE(tray::forms.main, before);
-    EXPECT_TRUE(tray::forms.main->Visible());
+    EXPECT_NE(host->ControlCenter(), before);
+    EXPECT_TRUE(host->ControlCenter()->Visible());
     EXPECT_TRUE(host->Visible());
 
     host->Timer1Timer();  // hidden, as 3.5 s after the start-up sequence
-    ui::Form* second = tray::forms.main;
+    ui::Form* second = host->ControlCenter();
     SendMessageA(icon, desktop::kTrayCallbackMessage, 0, WM_LBUTTONDBLCLK);
-    EXPECT_NE(tray::forms.main, second);
+    EXPECT_NE(host->ControlCenter(), second);
     EXPECT_FALSE(host->Visible());
 }
 

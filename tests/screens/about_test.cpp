@@ -13,7 +13,7 @@ using AboutTest = ControlCenterTest;
 TEST_F(AboutTest, TheVersionIsCopiedFromTheHostFormAtEveryActivation) {
     CreateHost();
     host->Find<ui::TMenuItem>("About1").Click();
-    ui::Form& about = *tray::forms.about;
+    ui::Form& about = *host->About();
     EXPECT_EQ(GetWindow(about.Handle(), GW_OWNER), host->Handle());
     EXPECT_EQ(Text(about, "wersja"), "Loading...");
 
@@ -27,16 +27,16 @@ TEST_F(AboutTest, TheVersionIsCopiedFromTheHostFormAtEveryActivation) {
 
     // One opened now shows it at once.
     Press(center, "Button4");
-    EXPECT_EQ(Text(*tray::forms.about, "wersja"), "2.0");
+    EXPECT_EQ(Text(*host->About(), "wersja"), "2.0");
 }
 
 TEST_F(AboutTest, ItHasNoCloseBoxAndIAgreeHidesThatWindow) {
     CreateHost();
     StartUp();
     host->Find<ui::TMenuItem>("About1").Click();
-    ui::Form& first = *tray::forms.about;
+    ui::Form& first = *host->About();
     host->Find<ui::TMenuItem>("About1").Click();
-    ui::Form& second = *tray::forms.about;
+    ui::Form& second = *host->About();
     ASSERT_NE(&first, &second);
 
     EXPECT_EQ(first.Caption(), "Quorvex About Screen");
@@ -49,13 +49,13 @@ TEST_F(AboutTest, ItHasNoCloseBoxAndIAgreeHidesThatWindow) {
 
     Press(first, "Button1");
     ui::App().ProcessMessages();
-    EXPECT_EQ(tray::forms.about, &second);
+    EXPECT_EQ(host->About(), &second);
     EXPECT_TRUE(second.Visible());
     HWND secondWindow = second.Handle();
     Press(second, "Button1");
     ui::App().ProcessMessages();
     EXPECT_FALSE(IsWindow(secondWindow));
-    EXPECT_EQ(tray::forms.about, nullptr);
+    EXPECT_EQ(host->About(), nullptr);
 }
 
 // The pictures are stored packed: unpacked, every one has exactly the pixels of its BMP file.

@@ -172,7 +172,7 @@ TEST_F(RealDisplay, ScreenshotsOfTheControlCenterAndTheAboutScreen) {
     }
 
     Press(center, "Button4");
-    ui::Form& about = *tray::forms.about;
+    ui::Form& about = *host->About();
     EXPECT_EQ(Text(about, "wersja"), "2.0");
     Screenshot(about, "about");
     host->Find<ui::TMenuItem>("Exit1").Click();

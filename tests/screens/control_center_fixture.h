@@ -18,7 +18,7 @@ protected:
     // "Open Control Center" from the tray menu; returns the new window once its activation ran.
     screens::Tmain& Open() {
         host->Find<ui::TMenuItem>("Open1").Click();
-        auto& center = *static_cast<screens::Tmain*>(tray::forms.main);
+        auto& center = *static_cast<screens::Tmain*>(host->ControlCenter());
         uitest::PumpUntil([&] { return !center.Find<ui::TCheckBox>("startup").Checked(); }, 2000);
         return center;
     }

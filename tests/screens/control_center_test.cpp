@@ -29,7 +29,6 @@ TEST_F(ControlCenterTest, TheStoredModeSetsTheSliderAndTheDepth) {
     for (const Opening& o : openings) {
         SCOPED_TRACE(o.profileKeys);
         ui::App().Reset();
-        tray::forms = {};
         auto& center = StartAndOpen(std::string(kModeProfile) + o.profileKeys);
         EXPECT_EQ(Slider(center), o.position);
         EXPECT_EQ(Text(center, "mainResolutionDesc"), o.text);
@@ -63,7 +62,6 @@ TEST_F(ControlCenterTest, TheDisplaysOwnSizesAndDepthsAreOffered) {
     for (const ListedOpening& o : openings) {
         SCOPED_TRACE(o.profileKeys);
         ui::App().Reset();
-        tray::forms = {};
         services.displayModes = listed;
         services.currentMode = Mode(1024, 768, 32, 60);
         auto& center = StartAndOpen(std::string(kModeProfile) + o.profileKeys);
@@ -120,7 +118,7 @@ TEST_F(ControlCenterTest, TheFirstActivationShowsTheUserAndTheScreenAndLaterOnes
     services.deviceCaps[COLORRES] = 24;
     WriteProfile("JOHN", std::string(kModeProfile) + "X=800\r\nY=600\r\nDepth=8\r\n");
     CreateHost();
-    auto& first = *static_cast<screens::Tmain*>(tray::screenFactories.controlCenter(*host));
+    auto& first = *static_cast<screens::Tmain*>(factories.controlCenter(*host, *host));
     EXPECT_EQ(Text(first, "mainUser"), "Gathering information...");
     EXPECT_EQ(Text(first, "mainX"), "Gathering info...");
     EXPECT_EQ(Text(first, "mainResolutionDesc"), "None. Use slider.");
@@ -333,7 +331,7 @@ TEST_F(ControlCenterTest, EachWindowsCloseButtonsCloseThatWindowForGood) {
     EXPECT_FALSE(IsWindowVisible(firstWindow));
     ui::App().ProcessMessages();
     EXPECT_FALSE(IsWindow(firstWindow));
-    EXPECT_EQ(tray::forms.main, &second);
+    EXPECT_EQ(host->ControlCenter(), &second);
     EXPECT_TRUE(second.Visible());
 
     auto& third = Open();
@@ -341,13 +339,13 @@ TEST_F(ControlCenterTest, EachWindowsCloseButtonsCloseThatWindowForGood) {
     Press(third, "Button1");
     ui::App().ProcessMessages();
     EXPECT_FALSE(IsWindow(thirdWindow));
-    EXPECT_EQ(tray::forms.main, &second);
-    EXPECT_EQ(tray::forms.controlCenters, std::vector<ui::Form*>{&second});
+    EXPECT_EQ(host->ControlCenter(), &second);
+    EXPECT_EQ(host->ControlCenters(), std::vector<ui::Form*>{&second});
 
     Press(second, "Button2");
     ui::App().ProcessMessages();
-    EXPECT_EQ(tray::forms.main, nullptr);
-    EXPECT_TRUE(tray::forms.controlCenters.empty());
+    EXPECT_EQ(host->ControlCenter(), nullptr);
+    EXPECT_TRUE(host->ControlCenters().empty());
     services.shellCalls.clear();
     host->Find<ui::TMenuItem>("Help1").Click();  // with none open the manual still opens
     ASSERT_EQ(services.shellCalls.size(), 1u);
@@ -371,13 +369,13 @@ TEST_F(ControlCenterTest, HelpOpensTheReadmeOwnedByThisWindow) {
 TEST_F(ControlCenterTest, AboutOpensANewAboutScreenOwnedByThisWindowEachTime) {
     auto& center = StartAndOpen(kModeProfile);
     Press(center, "Button4");
-    ui::Form* first = tray::forms.about;
+    ui::Form* first = host->About();
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->Visible());
     EXPECT_EQ(GetWindow(first->Handle(), GW_OWNER), center.Handle());
     EXPECT_EQ(first->Find("wersja").Text(), "2.0");
     Press(center, "Button4");
-    ui::Form* second = tray::forms.about;
+    ui::Form* second = host->About();
     EXPECT_NE(second, first);
     EXPECT_TRUE(first->Visible());
     EXPECT_TRUE(second->Visible());
@@ -385,15 +383,15 @@ TEST_F(ControlCenterTest, AboutOpensANewAboutScreenOwnedByThisWindowEachTime) {
     // The Control Center closes: its About screens stay open, now owned by the host form.
     Press(center, "Button2");
     ui::App().ProcessMessages();
-    EXPECT_EQ(tray::forms.main, nullptr);
-    EXPECT_EQ(tray::forms.about, second);
+    EXPECT_EQ(host->ControlCenter(), nullptr);
+    EXPECT_EQ(host->About(), second);
     EXPECT_TRUE(first->Visible());
     EXPECT_EQ(GetWindow(second->Handle(), GW_OWNER), host->Handle());
     HWND secondWindow = second->Handle();
     Press(*second, "Button1");
     ui::App().ProcessMessages();
     EXPECT_FALSE(IsWindow(secondWindow));
-    EXPECT_EQ(tray::forms.about, first);
+    EXPECT_EQ(host->About(), first);
 }
 
 TEST_F(ControlCenterTest, CheckForUpdatesStartsFetchwellAndEndsInTheNaturalMode) {

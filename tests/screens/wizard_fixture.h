@@ -30,7 +30,7 @@ protected:
     void OpenWizard() {
         CreateHost();
         host->QueryUserName();
-        wizard = host->CreateOwned<screens::Twizard>();
+        wizard = host->CreateOwned<screens::Twizard>(*host);
         wizard->Show();
         ASSERT_TRUE(uitest::PumpUntil([&] { return Enabled("Button1"); })) << "the wizard was not activated";
     }

@@ -20,7 +20,7 @@ const char kLowFailed[] = "Could not set any low resolution display mode. Please
 TEST_F(WizardTest, TheWindowAndItsPagesAreAsDesigned) {
     CreateHost();
     host->QueryUserName();
-    wizard = host->CreateOwned<screens::Twizard>();
+    wizard = host->CreateOwned<screens::Twizard>(*host);
     // Before its activation the wizard cannot be left: "Next" is disabled.
     EXPECT_FALSE(Enabled("Button1"));
     wizard->Show();
@@ -94,7 +94,7 @@ TEST_F(WizardTest, AUsersFolderThatCannotBeMadeIsReportedAndTheWizardCannotGoOn)
     std::ofstream(Dir() + "Users") << "in the way";
     CreateHost();
     host->QueryUserName();
-    wizard = host->CreateOwned<screens::Twizard>();
+    wizard = host->CreateOwned<screens::Twizard>(*host);
     wizard->Show();
     ASSERT_TRUE(PumpUntil([&] { return !services.messages.empty(); }));
     EXPECT_EQ(services.messages[0].text, "I/O error 183.");
@@ -162,7 +162,6 @@ TEST_F(WizardTest, TheDisplaysOwnSizesAreOfferedAndTheTypesMoveToTheNearest) {
     for (const Captions& row : rows) {
         SCOPED_TRACE(row.shown);
         ui::App().Reset();
-        tray::forms = {};
         services.displayModes = row.listed;
         services.currentMode = Listed(1024, 768, 32);
         OpenWizard();
@@ -190,7 +189,6 @@ TEST_F(WizardTest, TheDisplaysOwnSizesAreOfferedAndTheTypesMoveToTheNearest) {
 
     // Type 1's 640 x 480 is not listed: its search tries the listed size nearest to it.
     ui::App().Reset();
-    tray::forms = {};
     services.displayModes = rows[1].listed;
     Forget();
     OpenWizard();
@@ -306,7 +304,6 @@ TEST_F(WizardTest, AutomaticConfigurationTakesTheFirstDepthNotRejected) {
     for (const AutomaticCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.type << " answered " << c.answers[0] << ", ...");
         ui::App().Reset();
-        tray::forms = {};
         Forget();
         OpenWizard();
         Click("Button1");
@@ -425,9 +422,9 @@ class StartUpWithWizard : public HostFormTest {
 protected:
     void SetUp() override {
         HostFormTest::SetUp();
-        tray::screenFactories.wizard = [this](ui::Form& owner) -> ui::Form* {
+        factories.wizard = [this](ui::Form& owner, tray::Host& host) -> ui::Form* {
             ++wizardsMade;
-            return owner.CreateOwned<screens::Twizard>();
+            return owner.CreateOwned<screens::Twizard>(host);
         };
     }
     // One start of Quorvex while `user` works the wizard.
@@ -459,7 +456,7 @@ TEST_F(StartUpWithWizard, AFinishedWizardsModeIsAppliedOnce) {
             user.WaitFor("Configuration is now finished.") && user.Click("Finish");
     });
     EXPECT_EQ(wizardsMade, 1);
-    EXPECT_EQ(tray::forms.wizard, nullptr);
+    EXPECT_EQ(host->Wizard(), nullptr);
     EXPECT_EQ(FileText(ProfileFile("JOHN")),
               "[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\nX=1280\r\nY=1024\r\nDepth=32\r\n");
     // The wizard's test, then the host's test and change.
@@ -483,7 +480,6 @@ TEST_F(StartUpWithWizard, AWizardClosedOtherwiseAppliesNothingAndComesBackNextSt
     EXPECT_EQ(host->VersionText(), "2.0");
 
     ui::App().Reset();
-    tray::forms = {};
     services.displayCalls.clear();
     StartWith([](Driver& user) { user.Close(); });
     EXPECT_EQ(wizardsMade, 2);

@@ -2,7 +2,7 @@
 // commands and the end of the program, with scripted system answers.
 #include "tray_test_support.h"
 
-#include "common/display_mode.h"
+#include "common/display_modes.h"
 #include "support/ui_test_support.h"
 
 #include <windows.h>
@@ -117,7 +117,7 @@ TEST_F(HostFormTest, AWizardClosedWithoutFinishingAppliesNothingAndTheSequenceGo
     EXPECT_EQ(FakeWizard::shows, 1);
     EXPECT_TRUE(services.displayCalls.empty());
     EXPECT_EQ(host->VersionText(), "2.0");
-    EXPECT_EQ(tray::forms.wizard, nullptr);  // freed after its modal run
+    EXPECT_EQ(host->Wizard(), nullptr);  // freed after its modal run
 }
 
 TEST_F(HostFormTest, AnIncompleteModeAfterTheWizardIsAppliedAsItIs) {
@@ -338,25 +338,25 @@ TEST_F(HostFormTest, CheckForUpdatesStartsFetchwellRestoresTheModeAndEnds) {
 
 TEST_F(HostFormTest, MenuCommandsOpenWindowsAndHelpWorksBeforeAnyControlCenter) {
     CreateHost();
-    EXPECT_EQ(tray::forms.main, nullptr);
+    EXPECT_EQ(host->ControlCenter(), nullptr);
     host->Find<ui::TMenuItem>("Help1").Click();
     ASSERT_EQ(services.shellCalls.size(), 1u);
     EXPECT_EQ(services.shellCalls[0].file, Dir() + "readme.txt");
     EXPECT_EQ(services.shellCalls[0].owner, host->Handle());
 
     host->Find<ui::TMenuItem>("Open1").Click();
-    ui::Form* second = tray::forms.main;
+    ui::Form* second = host->ControlCenter();
     host->Find<ui::TMenuItem>("Help1").Click();
     ASSERT_EQ(services.shellCalls.size(), 2u);
     EXPECT_EQ(services.shellCalls[1].owner, second->Handle());
     host->Find<ui::TMenuItem>("Open1").Click();
-    EXPECT_NE(tray::forms.main, second);
+    EXPECT_NE(host->ControlCenter(), second);
     EXPECT_TRUE(second->Visible());
-    EXPECT_TRUE(tray::forms.main->Visible());
+    EXPECT_TRUE(host->ControlCenter()->Visible());
     EXPECT_EQ(GetWindow(second->Handle(), GW_OWNER), host->Handle());
 
     host->Find<ui::TMenuItem>("About1").Click();
-    EXPECT_TRUE(tray::forms.about->Visible());
+    EXPECT_TRUE(host->About()->Visible());
     // The menu as Windows shows it: items in order, separators, the default drawn bold.
     HMENU menu = host->Find<ui::TPopupMenu>("popup").Handle();
     std::vector<std::string> shown;

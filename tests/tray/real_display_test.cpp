@@ -1,5 +1,5 @@
 // Quorvex's host form against the real display of the Wine desktop: the screen really switches.
-#include "common/display_mode.h"
+#include "common/display_modes.h"
 #include "support/ui_test_support.h"
 #include "tray_test_support.h"
 
@@ -110,7 +110,6 @@ TEST_F(RealDisplay, AFirstModeFromTheWizardThatIsRevertedBringsTheWizardBackAtTh
 
     host->Find<ui::TMenuItem>("Exit1").Click();
     ui::App().Reset();
-    tray::forms = {};
     FakeWizard::action = nullptr;
     CreateHost();
     StartUp();

@@ -39,19 +39,20 @@ void HostFormTest::SetUp() {
     services.displayModes.emplace();
     FakeWizard::action = nullptr;
     FakeWizard::shows = 0;
-    tray::screenFactories.wizard = [](ui::Form& owner) -> ui::Form* {
+    factories.wizard = [](ui::Form& owner, tray::Host&) -> ui::Form* {
         FakeWizard::shows = 0;
         return owner.CreateOwned<FakeWizard>();
     };
-    tray::screenFactories.controlCenter = [](ui::Form& owner) -> ui::Form* {
-        return owner.CreateOwned<screens::Tmain>();
+    factories.controlCenter = [](ui::Form& owner, tray::Host& host) -> ui::Form* {
+        return owner.CreateOwned<screens::Tmain>(host);
     };
-    tray::screenFactories.about = [](ui::Form& owner) -> ui::Form* { return owner.CreateOwned<screens::Tabout>(); };
+    factories.about = [](ui::Form& owner, tray::Host& host) -> ui::Form* {
+        return owner.CreateOwned<screens::Tabout>(host);
+    };
 }
 
 void HostFormTest::TearDown() {
     ui::App().Reset();
-    tray::forms = {};
     desktop::ReleaseInstanceMutex();
     LeaveInstanceMutex();
     // Every host form renews the program's autorun entry, here named after the test program.
@@ -81,8 +82,7 @@ void HostFormTest::LeaveInstanceMutex() {
 }
 
 void HostFormTest::CreateHost() {
-    ui::App().CreateForm(tray::forms.resolution);
-    host = tray::forms.resolution;
+    ui::App().CreateForm(host, factories);
 }
 
 void HostFormTest::WriteProfile(const std::string& upperName, const std::string& text) {

@@ -5,7 +5,7 @@
 #include "common/profile.h"
 #include "common/text.h"
 #include "support/scripted_services.h"
-#include "tray/forms.h"
+#include "tray/host.h"
 #include "tray/host_form.h"
 #include "ui/application.h"
 
@@ -49,6 +49,7 @@ protected:
     void LeaveInstanceMutex();
 
     testsupport::ScriptedServices services;
+    tray::ScreenFactories factories;  // what the host form makes its screens with
     tray::Tresolution* host = nullptr;
 
 private:

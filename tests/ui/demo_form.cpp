@@ -38,14 +38,14 @@ const ui::ControlSpec Tdemo::kLayout[] = {
     ui::Label("onSecond", {8, 8}, "This is page two").In("second").Bold(),
     ui::Button("Button1", {8, 315, 100, 25}, "Press").Bold().Hint("Presses the button").OnClick(&Tdemo::Button1Click),
     ui::Button("Button2", {116, 315, 100, 25}, "Next page").OnClick(&Tdemo::Button2Click),
-    ui::CheckBox("startup", {300, 8, 60, 17}, "startup").Checked().Hidden(),
+    ui::StartMark("startup", {300, 8, 60, 17}),
     ui::PopupMenu("popup").Animation(TPM_HORPOSANIMATION | TPM_HORNEGANIMATION | TPM_VERPOSANIMATION |
                                      TPM_VERNEGANIMATION),
     ui::MenuItem("Item1", "Open", "popup").Default().OnClick(&Tdemo::Item1Click),
     ui::MenuItem("N1", "-", "popup"),
     ui::MenuItem("Item2", "Exit", "popup").OnClick(&Tdemo::Item2Click),
     ui::Timer("Timer1").Interval(50).Disabled().OnTimer(&Tdemo::Timer1Timer),
-    ui::Events("events").OnIdle(&Tdemo::eventsIdle),
+    ui::Events("events").OnIdle(&Tdemo::eventsIdle).OnFirstIdle(&Tdemo::eventsFirstIdle),
     ui::Manifest("man"),
 };
 
@@ -80,11 +80,9 @@ void Tdemo::Item2Click() { Close(); }
 
 void Tdemo::r2Click() { ++radioClicks; }
 
-void Tdemo::eventsIdle(bool&) {
-    ++idles;
-    auto& startup = Find<ui::TCheckBox>("startup");
-    if (!startup.Checked()) return;
-    startup.SetChecked(false);
+void Tdemo::eventsIdle(bool&) { ++idles; }
+
+void Tdemo::eventsFirstIdle() {
     if (onIdleOnce) onIdleOnce();
 }
 

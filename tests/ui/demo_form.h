@@ -16,6 +16,7 @@ public:
     void Item2Click();
     void r2Click();
     void eventsIdle(bool& done);
+    void eventsFirstIdle();
     void FormActivate();
     void FormClose(ui::CloseAction& action);
 

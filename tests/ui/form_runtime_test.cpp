@@ -75,6 +75,39 @@ TEST_F(FormRuntime, RunOnceFlagSurvivesTheIdleOfANestedMessageBox) {
     EXPECT_FALSE(form->Find<ui::TCheckBox>("startup").Checked());
 }
 
+// A form whose one bound member takes the name it is given.
+class Tbound : public ui::Form {
+public:
+    Tbound(ui::Form* owner, const char* name);
+    ui::Bound<ui::TButton> button;
+    static const ui::FormSpec kForm;
+    static const ui::ControlSpec kLayout[];
+};
+const ui::FormSpec Tbound::kForm = {.className = "Tbound", .width = 200, .height = 100};
+const ui::ControlSpec Tbound::kLayout[] = {
+    ui::Label("Label1", {8, 8}, "Text"),
+    ui::Button("Button1", {8, 32, 75, 25}, "Press"),
+};
+Tbound::Tbound(ui::Form* owner, const char* name) : ui::Form(owner, kForm, kLayout), button{*this, name} {}
+
+TEST_F(FormRuntime, ABoundMemberIsFoundAtLoadAndAWrongNameFailsTheLoad) {
+    Tbound good(nullptr, "Button1");
+    good.Load();
+    EXPECT_EQ(good.button->Text(), "Press");
+    EXPECT_EQ(&*good.button, &good.Find<ui::TButton>("Button1"));
+
+    for (const char* name : {"Buton1", "Label1"}) {  // no such control; a label is no button
+        SCOPED_TRACE(name);
+        Tbound wrong(nullptr, name);
+        try {
+            wrong.Load();
+            ADD_FAILURE() << "the load succeeded";
+        } catch (const std::logic_error& error) {
+            EXPECT_NE(std::string(error.what()).find(name), std::string::npos) << error.what();
+        }
+    }
+}
+
 TEST_F(FormRuntime, ExceptionInAClickHandlerGivesOneErrorBoxAndTheLoopGoesOn) {
     testsupport::ScriptedServices services;
     Tdemo* form = CreateDemo();

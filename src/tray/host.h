@@ -1,0 +1,45 @@
+#pragma once
+// What the configuration screens use of the tray program: the host form hands itself over, as this
+// interface, through the factories that make the screens.
+#include "common/profile.h"
+#include "ui/form.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace tray {
+
+class Host {
+public:
+    // The user as the host form shows the name (upper case); the profile is named after it.
+    virtual std::string UserLabel() const = 0;
+    // The upper-case user name the host form started with.
+    virtual const std::string& CurrentUser() const = 0;
+    virtual std::string VersionText() const = 0;
+    // A mode the user has just chosen and stored (`previousProfile`: what the profile at
+    // `profilePath` held before): applies it and, when the screen changed, asks whether to keep it.
+    // An open question is settled as "Revert" first. 0 when the mode was set and stored, -1 otherwise.
+    virtual int32_t ApplyChosenDisplayMode(const common::StoredMode& mode, const common::StoredModeText& previousProfile,
+                                           const std::string& profilePath) = 0;
+    // Settles an open keep-or-revert question as "Revert".
+    virtual void RevertUnconfirmedMode() = 0;
+    // Starts the updater and ends Quorvex (back in the natural mode): the updater will not replace
+    // a running Quorvex.
+    virtual void StartUpdater() = 0;
+    // Opens the manual over `window`.
+    virtual void ShowHelp(const ui::Form& window) = 0;
+    // Opens a new About screen owned by `owner`.
+    virtual void ShowAbout(ui::Form& owner) = 0;
+
+protected:
+    ~Host() = default;
+};
+
+// Each makes a new window of its kind owned by `owner`, hands it `host` and loads it (hidden).
+struct ScreenFactories {
+    using Factory = std::function<ui::Form*(ui::Form& owner, Host& host)>;
+    Factory controlCenter, wizard, about;
+};
+
+}  // namespace tray
