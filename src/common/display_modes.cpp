@@ -88,7 +88,8 @@ CurrentMode ScreenModeNow() {
     if (std::optional<CurrentMode> mode = CurrentDisplayMode()) return *mode;
     auto& services = Services();
     const WindowDc screen = GetWindowDc(nullptr);
-    const int32_t depth = services.GetDeviceCaps(screen.Get(), BITSPIXEL) * services.GetDeviceCaps(screen.Get(), PLANES);
+    const int32_t depth =
+        services.GetDeviceCaps(screen.Get(), BITSPIXEL) * services.GetDeviceCaps(screen.Get(), PLANES);
     return {services.GetSystemMetrics(SM_CXSCREEN), services.GetSystemMetrics(SM_CYSCREEN), depth};
 }
 

@@ -1,5 +1,7 @@
 #include "common/system_services.h"
 
+#include "common/handles.h"
+
 #include <tlhelp32.h>
 
 #include <cstring>
@@ -25,13 +27,13 @@ public:
     std::vector<std::string> ImageNames() const {
         std::vector<std::string> names;
         if (!snapshot_ || !first_ || !next_) return names;
-        HANDLE snap = snapshot_(TH32CS_SNAPPROCESS, 0);
-        if (snap == INVALID_HANDLE_VALUE || snap == nullptr) return names;
+        // A failed snapshot is INVALID_HANDLE_VALUE.
+        const File snap(snapshot_(TH32CS_SNAPPROCESS, 0));
+        if (!snap || snap.Get() == nullptr) return names;
         PROCESSENTRY32 entry{};
         entry.dwSize = sizeof(entry);
-        for (BOOL ok = first_(snap, &entry); ok > 0; ok = next_(snap, &entry))
+        for (BOOL ok = first_(snap.Get(), &entry); ok > 0; ok = next_(snap.Get(), &entry))
             names.emplace_back(entry.szExeFile, strnlen(entry.szExeFile, sizeof(entry.szExeFile)));
-        CloseHandle(snap);
         return names;
     }
 
