@@ -103,6 +103,17 @@ void Tmain::FormActivate() {
     OpenProfile();
     ShowCurrentMode();
     OfferStoredMode();
+    FollowPolicies();
+}
+
+void Tmain::FollowPolicies() {
+    const common::Policies& policies = host_.Policies();
+    Button5->SetEnabled(!policies.disableUpdates);
+    if (!policies.lockMode) return;
+    mainResolution->SetEnabled(false);
+    depths_.Disable();
+    Button1->SetEnabled(false);
+    Label21->SetText("Your administrator set this display mode.");
 }
 
 void Tmain::OfferStoredMode() {

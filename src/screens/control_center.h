@@ -32,12 +32,16 @@ private:
     void ShowCurrentMode();
     // The slider offers the display's sizes and opens at the stored mode, as do the depth buttons.
     void OfferStoredMode();
+    // What the administrator has set: a locked mode cannot be chosen here, updates may be off.
+    void FollowPolicies();
 
     tray::Host& host_;
     ui::Bound<ui::TLabel> mainUser{*this, "mainUser"}, mainX{*this, "mainX"}, mainY{*this, "mainY"},
         mainDepth{*this, "mainDepth"}, mainResolutionDesc{*this, "mainResolutionDesc"}, Label18{*this, "Label18"},
         Label19{*this, "Label19"};
     ui::Bound<ui::TTrackBar> mainResolution{*this, "mainResolution"};
+    ui::Bound<ui::TLabel> Label21{*this, "Label21"};
+    ui::Bound<ui::TButton> Button1{*this, "Button1"}, Button5{*this, "Button5"};
     DepthButtons depths_{*this};
 
     // The user's profile, opened at the first activation and kept for the window's life.

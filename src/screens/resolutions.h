@@ -55,6 +55,9 @@ public:
         for (int i = 0; i < 3; ++i)
             if (kDepths[i] == depth) buttons_[i]->SetChecked(true);
     }
+    void Disable() {
+        for (auto& button : buttons_) button->SetEnabled(false);
+    }
     // The buttons follow the chosen size: those it offers are enabled, the others disabled. A checked
     // button that gets disabled gives way to the highest depth offered.
     void Follow(const common::ScreenSize& size) {

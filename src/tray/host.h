@@ -1,6 +1,7 @@
 #pragma once
 // What the configuration screens use of the tray program: the host form hands itself over, as this
 // interface, through the factories that make the screens.
+#include "common/policies.h"
 #include "common/profile.h"
 #include "ui/form.h"
 
@@ -17,6 +18,8 @@ public:
     // The upper-case user name the host form started with.
     virtual const std::string& CurrentUser() const = 0;
     virtual std::string VersionText() const = 0;
+    // What the administrator has set, as read when Quorvex started.
+    virtual const common::Policies& Policies() const = 0;
     // A mode the user has just chosen and stored (`previousProfile`: what the profile at
     // `profilePath` held before): applies it and, when the screen changed, asks whether to keep it.
     // An open question is settled as "Revert" first. 0 when the mode was set and stored, -1 otherwise.

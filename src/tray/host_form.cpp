@@ -116,6 +116,8 @@ std::string Tresolution::QueryUserName() {
 // Nested loops (the wizard, message boxes) come back to the idle moment: the sequence runs once.
 void Tresolution::eventsIdle() {
     currentUser_ = common::AsciiUpper(QueryUserName());
+    policies_ = common::ReadPolicies();
+    Searchforupdates1->SetEnabled(!policies_.disableUpdates);
     LoadProfile();
     ProgramVersion = "2.0";
     ProgramBuild = ProgramBuildNumber();
@@ -142,8 +144,21 @@ void Tresolution::LoadProfile() {
     NaturalX = natural.width;
     NaturalY = natural.height;
     NaturalDepth = natural.depth;
+    if (policies_.lockMode) {
+        // The administrator's mode for everybody; a mode of the user's own waits in the profile for
+        // the day the lock goes.
+        ApplyDisplayMode(policies_.mode->width, policies_.mode->height, policies_.mode->depth);
+        return;
+    }
     if (stored.Complete()) {
         ApplyDisplayMode(stored.width, stored.height, stored.depth);
+        return;
+    }
+    if (policies_.mode) {
+        // The administrator's mode for a user who has chosen none: kept as if the user had chosen it.
+        const common::StoredMode given{policies_.mode->width, policies_.mode->height, policies_.mode->depth};
+        given.Write(*profile_);
+        ApplyDisplayMode(given.width, given.height, given.depth);
         return;
     }
     RunWizard();

@@ -24,6 +24,7 @@ public:
     const std::string& CurrentUser() const override { return currentUser_; }
     std::string UserLabel() const override { return luser->Text(); }
     std::string VersionText() const override { return wersja->Text(); }
+    const common::Policies& Policies() const override { return policies_; }
     int32_t ApplyChosenDisplayMode(const common::StoredMode& mode, const common::StoredModeText& previousProfile,
                                    const std::string& profilePath) override;
     void RevertUnconfirmedMode() override;
@@ -85,11 +86,13 @@ private:
     ui::Bound<ui::TLabel> luser{*this, "luser"}, info{*this, "info"}, wersja{*this, "wersja"};
     ui::Bound<ui::TTimer> Timer1{*this, "Timer1"};
     ui::Bound<desktop::TdskTrayIcon> trayIcon{*this, "tray"};
+    ui::Bound<ui::TMenuItem> Searchforupdates1{*this, "Searchforupdates1"};
 
     ScreenFactories screens_;
     std::vector<ui::Form*> controlCenters_, abouts_;  // oldest first
     ui::Form* wizard_ = nullptr;                      // while it runs
     std::string currentUser_;
+    common::Policies policies_;
     std::unique_ptr<common::IniFile> profile_;
     std::unique_ptr<common::IniFile> versionFile_;
     Tconfirm* question_ = nullptr;

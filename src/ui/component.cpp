@@ -94,7 +94,16 @@ void TMenuItem::Click() {
 
 TPopupMenu::TPopupMenu(Form& owner, std::string name) : Component(owner, std::move(name)) {}
 
-void TPopupMenu::Add(TMenuItem* item) { items_.push_back(item); }
+void TMenuItem::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    if (menu_ && menu_->Handle())
+        EnableMenuItem(menu_->Handle(), id_, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void TPopupMenu::Add(TMenuItem* item) {
+    items_.push_back(item);
+    item->menu_ = this;
+}
 
 void TPopupMenu::Loaded() { Build(); }
 
@@ -104,7 +113,7 @@ void TPopupMenu::Build() {
         if (item->IsSeparator())
             AppendMenuA(menu_.Get(), MF_SEPARATOR, 0, nullptr);
         else
-            AppendMenuA(menu_.Get(), MF_STRING, item->Id(), item->Caption().c_str());
+            AppendMenuA(menu_.Get(), MF_STRING | (item->Enabled() ? 0 : MF_GRAYED), item->Id(), item->Caption().c_str());
         if (item->IsDefault()) SetMenuDefaultItem(menu_.Get(), item->Id(), FALSE);
     }
 }

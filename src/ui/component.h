@@ -73,14 +73,20 @@ public:
     bool IsDefault() const { return default_; }
     UINT Id() const { return id_; }
     void SetDefault(bool on) { default_ = on; }
+    bool Enabled() const { return enabled_; }
+    // A disabled item shows grey and cannot be chosen.
+    void SetEnabled(bool enabled);
     // Runs the item's handler, as choosing it does.
     void Click();
     std::function<void()> OnClick;
 
 private:
+    friend class TPopupMenu;
     std::string caption_;
     UINT id_;
     bool default_ = false;
+    bool enabled_ = true;
+    TPopupMenu* menu_ = nullptr;  // the menu that holds the item
 };
 
 class TPopupMenu : public Component {

@@ -1,6 +1,7 @@
 #include "updater/update_form.h"
 
 #include "common/files.h"
+#include "common/policies.h"
 #include "common/system_services.h"
 #include "common/text.h"
 #include "ui/application.h"
@@ -31,6 +32,7 @@ bool ImageNameMatches(const std::string& imageName, const std::string& image) {
 namespace {
 constexpr const char* kClickCheck = "Click on the \"Check\" button!";
 constexpr const char* kNotVerified = "Could not verify the update. Nothing was changed.";
+constexpr const char* kUpdatesOff = "Updates are turned off by your administrator.";
 constexpr const char* kNotInstalled = "Could not install the update. The installed version is unchanged.";
 
 // How many processes run the program `image`.
@@ -128,6 +130,15 @@ Tupdate::Tupdate(ui::Form* owner) : ui::Form(owner, kForm, kLayout) {}
 
 void Tupdate::FormActivate() {
     RecoverInterruptedInstall(common::ProgramDirectory());
+    const common::Policies policies = common::ReadPolicies();
+    if (policies.disableUpdates) {
+        DisableButtons();
+        ui::ShowMessage(kUpdatesOff);
+        Finish();
+        return;
+    }
+    // A company mirror serves the same signed files: the signature check decides what is installed.
+    if (!policies.updateUrl.empty()) getlist->URL = policies.updateUrl;
     versionFile_ = std::make_unique<common::IniFile>(common::ProgramDirectory() + "version.txt");
     installedBuild_ = versionFile_->ReadInteger("Quorvex", "update", kUnknownBuild);
     if (installedBuild_ == kUnknownBuild) {

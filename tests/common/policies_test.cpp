@@ -1,9 +1,10 @@
 // The administrator's policies, read from the real registry functions with HKEY_LOCAL_MACHINE and
 // HKEY_CURRENT_USER redirected to scratch keys of this test program.
 #include "common/policies.h"
+#include "support/scratch_registry.h"
 
-#include <shlwapi.h>
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
@@ -26,44 +27,18 @@ Value Text(bool machine, const char* name, const std::string& text) { return {ma
 
 class PolicyTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        scratch_ = "Software\\QvTest\\Policies" + std::to_string(GetCurrentProcessId());
-        RegCreateKeyExA(HKEY_CURRENT_USER, (scratch_ + "\\Machine").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &machine_, nullptr);
-        RegCreateKeyExA(HKEY_CURRENT_USER, (scratch_ + "\\User").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &user_, nullptr);
-        ASSERT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_), ERROR_SUCCESS);
-        ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, user_), ERROR_SUCCESS);
-    }
-    void TearDown() override {
-        RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-        RegCloseKey(machine_);
-        RegCloseKey(user_);
-        SHDeleteKeyA(HKEY_CURRENT_USER, scratch_.c_str());
-        // Fails while another test still uses it.
-        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\QvTest");
-    }
     void Set(const std::vector<Value>& values) {
-        for (const HKEY root : {machine_, user_}) SHDeleteKeyA(root, common::kPolicyKey);
+        for (const bool machine : {true, false}) SHDeleteKeyA(registry_.Root(machine), common::kPolicyKey);
         for (const Value& v : values) {
-            HKEY key = nullptr;
-            RegCreateKeyExA(v.machine ? machine_ : user_, common::kPolicyKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &key, nullptr);
-            if (v.type == REG_DWORD) {
-                const DWORD number = std::stoul(v.data);
-                RegSetValueExA(key, v.name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
-            } else {
-                RegSetValueExA(key, v.name, 0, v.type, reinterpret_cast<const BYTE*>(v.data.c_str()),
-                               static_cast<DWORD>(v.data.size() + 1));
-            }
-            RegCloseKey(key);
+            if (v.type == REG_DWORD)
+                registry_.SetDword(v.machine, common::kPolicyKey, v.name, std::stoul(v.data));
+            else
+                registry_.SetText(v.machine, common::kPolicyKey, v.name, v.data);
         }
     }
 
 private:
-    std::string scratch_;
-    HKEY machine_ = nullptr, user_ = nullptr;
+    testsupport::ScratchRegistry registry_;
 };
 
 TEST_F(PolicyTest, EachSettingWrongValuesAndTheMachineOverTheUser) {

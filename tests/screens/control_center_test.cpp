@@ -2,6 +2,9 @@
 // settings", and the buttons that open other things.
 #include "control_center_fixture.h"
 
+#include "common/policies.h"
+#include "support/scratch_registry.h"
+
 #include <fstream>
 #include <tuple>
 
@@ -103,6 +106,30 @@ TEST_F(ControlCenterTest, TheDisplaysOwnSizesAndDepthsAreOffered) {
     EXPECT_EQ(services.displayCalls.back().mode.dmPelsWidth, 800u);
     EXPECT_EQ(services.displayCalls.back().mode.dmFields, static_cast<DWORD>(DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT));
     EXPECT_EQ(services.displayCalls.back().mode.dmDisplayFrequency, 0u);
+}
+
+// A locked mode: the administrator's at the start, the user's own kept in the profile for when the
+// lock goes, nothing to choose in the Control Center; updates off in the window and the tray menu.
+TEST_F(ControlCenterTest, TheAdministratorsLockAndUpdateSwitch) {
+    const testsupport::ScratchRegistry registry;
+    for (const auto& [name, value] : {std::pair{"Width", 800}, {"Height", 600}, {"Depth", 16}})
+        registry.SetDword(true, common::kPolicyKey, name, value);
+    registry.SetDword(false, common::kPolicyKey, "LockMode", 1);
+    registry.SetDword(false, common::kPolicyKey, "DisableUpdates", 1);
+    const std::string profile = std::string(kModeProfile) + "X=1024\r\nY=768\r\nDepth=32\r\n";
+    auto& center = StartAndOpen(profile);
+    ASSERT_EQ(services.displayCalls.size(), 2u);
+    EXPECT_EQ(services.displayCalls[1].mode.dmPelsWidth, 800u);
+    EXPECT_EQ(FileText(ProfileFile("JOHN")), profile);
+    for (const char* name : {"mainResolution", "b8", "b16", "b32", "Button1", "Button5"})
+        EXPECT_FALSE(IsWindowEnabled(Control(center, name))) << name;
+    EXPECT_EQ(Text(center, "Label21"), "Your administrator set this display mode.");
+    RECT line{}, box{};  // the line sizes itself to its text: whole inside its group box
+    GetWindowRect(Control(center, "Label21"), &line);
+    GetWindowRect(Control(center, "GroupBox2"), &box);
+    EXPECT_LT(line.right, box.right);
+    const UINT updates = host->Find<ui::TMenuItem>("Searchforupdates1").Id();
+    EXPECT_NE(GetMenuState(host->Find<ui::TPopupMenu>("popup").Handle(), updates, MF_BYCOMMAND) & MF_GRAYED, 0u);
 }
 
 TEST_F(ControlCenterTest, TheFirstActivationShowsTheUserAndTheScreenAndLaterOnesChangeNothing) {

@@ -3,6 +3,8 @@
 #include "tray_test_support.h"
 
 #include "common/display_modes.h"
+#include "common/policies.h"
+#include "support/scratch_registry.h"
 #include "support/ui_test_support.h"
 
 #include <windows.h>
@@ -101,6 +103,24 @@ TEST_F(HostFormTest, ALaterStartAppliesTheStoredModeAndNamesDifferingInCaseShare
     ASSERT_EQ(Popups().size(), 1u);
     EXPECT_NE(GetActiveWindow(), host->Handle());
     EXPECT_NE(GetActiveWindow(), uitest::FindOwnWindow("Tagent"));
+}
+
+// The administrator's mode for a user who has none: no wizard, the mode applied and stored as if
+// the user had chosen it; updates stay on.
+TEST_F(HostFormTest, TheAdministratorsModeStandsInForTheWizard) {
+    const testsupport::ScratchRegistry registry;
+    for (const auto& [name, value] : {std::pair{"Width", 800}, {"Height", 600}, {"Depth", 16}})
+        registry.SetDword(true, common::kPolicyKey, name, value);
+    CreateHost();
+    StartUp();
+    EXPECT_EQ(FakeWizard::shows, 0);
+    ASSERT_EQ(services.displayCalls.size(), 2u);
+    EXPECT_EQ(services.displayCalls[1].mode.dmPelsWidth, 800u);
+    EXPECT_EQ(services.displayCalls[1].mode.dmBitsPerPel, 16u);
+    EXPECT_EQ(FileText(ProfileFile("JOHN")),
+              "[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\nX=800\r\nY=600\r\nDepth=16\r\n");
+    const UINT updates = host->Find<ui::TMenuItem>("Searchforupdates1").Id();
+    EXPECT_EQ(GetMenuState(host->Find<ui::TPopupMenu>("popup").Handle(), updates, MF_BYCOMMAND) & MF_GRAYED, 0u);
 }
 
 TEST_F(HostFormTest, NonAsciiLettersOfTheUserNameStayAsTheyAre) {

@@ -1,5 +1,7 @@
 // Quorvex's host form against the real display of the Wine desktop: the screen really switches.
 #include "common/display_modes.h"
+#include "common/policies.h"
+#include "support/scratch_registry.h"
 #include "support/ui_test_support.h"
 #include "tray_test_support.h"
 
@@ -85,6 +87,25 @@ TEST_F(RealDisplay, TheFirstStartTakesTheScreensModeAsTheNaturalModeAndExitResto
 
     DEVMODEA start = common::DisplayModeRecord(1024, 768, 32);
     EXPECT_EQ(ChangeDisplaySettingsA(&start, CDS_UPDATEREGISTRY), DISP_CHANGE_SUCCESSFUL);
+}
+
+// The administrator's mode for a user without a profile: no wizard, the screen switches at once and
+// the profile keeps the mode as the user's own.
+TEST_F(RealDisplay, TheAdministratorsModeIsAppliedToAUserWithoutAProfile) {
+    const testsupport::ScratchRegistry registry;
+    for (const auto& [name, value] : {std::pair{"Width", 1280}, {"Height", 1024}, {"Depth", 32}})
+        registry.SetDword(true, common::kPolicyKey, name, value);
+    std::string user;
+    ASSERT_TRUE(common::Win32Services().GetUserNameA(user));
+    CreateHost();
+    StartUp();
+    EXPECT_EQ(FakeWizard::shows, 0);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1280);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 1024);
+    EXPECT_EQ(FileText(ProfileFile(common::AsciiUpper(user))),
+              "[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\nX=1280\r\nY=1024\r\nDepth=32\r\n");
+    host->Find<ui::TMenuItem>("Exit1").Click();
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
 }
 
 TEST_F(RealDisplay, AFirstModeFromTheWizardThatIsRevertedBringsTheWizardBackAtTheNextStart) {

@@ -1,7 +1,9 @@
 // Fetchwell's window and update flow with scripted system answers; the downloads' completion
 // handlers are called as the downloader would call them.
 #include "common/text.h"
+#include "common/policies.h"
 #include "support/files.h"
+#include "support/scratch_registry.h"
 #include "support/scripted_services.h"
 #include "support/signing.h"
 #include "support/zip_writer.h"
@@ -100,6 +102,24 @@ TEST_F(UpdateForm, AStampWithABuildMakesCheckAvailable) {
     EXPECT_TRUE(Enabled("Button1"));
     EXPECT_FALSE(Enabled("Button2"));
     EXPECT_EQ(form.Caption(), "Quorvex Fetchwell");
+}
+
+TEST_F(UpdateForm, TheAdministratorPointsAtAMirrorOrTurnsUpdatesOff) {
+    const testsupport::ScratchRegistry registry;
+    registry.SetText(true, common::kPolicyKey, "UpdateURL", "http://mirror.example/q/update.txt");
+    Tupdate& mirrored = Start("[quorvex]\r\nupdate=3\r\n");
+    EXPECT_EQ(mirrored.Find<updater::THTTPDownload>("getlist").URL, "http://mirror.example/q/update.txt");
+    EXPECT_TRUE(Enabled("Button1"));
+    EXPECT_TRUE(services.shellCalls.empty());
+
+    ui::App().Reset();
+    registry.SetDword(false, common::kPolicyKey, "DisableUpdates", 1);
+    Start("[quorvex]\r\nupdate=3\r\n");
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Updates are turned off by your administrator."});
+    EXPECT_FALSE(Enabled("Button1"));
+    ASSERT_EQ(services.shellCalls.size(), 1u);
+    EXPECT_EQ(services.shellCalls[0].file, Dir() + "Quorvex.exe");
+    EXPECT_TRUE(ui::App().Terminated());
 }
 
 TEST_F(UpdateForm, AListWithoutABuildIsAFailedList) {
