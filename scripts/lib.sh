@@ -37,7 +37,7 @@ configure_trees() {
         -DCMAKE_BUILD_TYPE=Release -DQV_DIST_DIR="$BUILD/dist" >/dev/null
     if [ "$TEST_TREE" = win64 ]; then
         cmake -S "$ROOT" -B "$BUILD/win64" -G Ninja --toolchain "$ROOT/cmake/mingw-x86_64.cmake" \
-            -DCMAKE_BUILD_TYPE=Release -DQV_DIST_DIR="$TEST_DIST" >/dev/null
+            -DCMAKE_BUILD_TYPE=Release -DQV_DIST_DIR="$TEST_DIST" -DQV_SHIPPED_DIST_DIR="$BUILD/dist" >/dev/null
     fi
     cmake -S "$ROOT" -B "$BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
         -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
