@@ -122,8 +122,11 @@ void Tmain::OfferStoredMode() {
     // The captions at the slider's ends name the smallest and the largest size.
     Label18->SetText(sizes_.sizes.front().Caption());
     Label19->SetText(sizes_.sizes.back().Caption());
-    // The fixed sizes are told apart by their width alone.
-    const common::StoredMode stored = common::StoredMode::Read(*profile_);
+    // The fixed sizes are told apart by their width alone. A mode the administrator locked is the one
+    // in force, whatever the profile holds.
+    common::StoredMode stored = common::StoredMode::Read(*profile_);
+    if (const common::Policies& policies = host_.Policies(); policies.lockMode)
+        stored = {policies.mode->width, policies.mode->height, policies.mode->depth};
     const int position = PositionOf(sizes_, stored.width, stored.height);
     mainResolution->SetPosition(position);
     // Setting the position it already has fires no change: the text follows here in any case.

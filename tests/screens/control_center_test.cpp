@@ -123,6 +123,8 @@ TEST_F(ControlCenterTest, TheAdministratorsLockAndUpdateSwitch) {
     EXPECT_EQ(FileText(ProfileFile("JOHN")), profile);
     for (const char* name : {"mainResolution", "b8", "b16", "b32", "Button1", "Button5"})
         EXPECT_FALSE(IsWindowEnabled(Control(center, name))) << name;
+    EXPECT_EQ(Text(center, "mainResolutionDesc"), "800x600");  // the locked mode, not the profile's
+    EXPECT_EQ(CheckedDepth(center), "b16");
     EXPECT_EQ(Text(center, "Label21"), "Your administrator set this display mode.");
     RECT line{}, box{};  // the line sizes itself to its text: whole inside its group box
     GetWindowRect(Control(center, "Label21"), &line);
