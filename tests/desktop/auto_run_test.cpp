@@ -2,9 +2,9 @@
 // HKEY_CURRENT_USER redirected to scratch keys of this test (RegOverridePredefKey).
 #include "desktop/auto_run.h"
 #include "desktop_test_support.h"
+#include "support/scratch_registry.h"
 
 #include <gtest/gtest.h>
-#include <shlwapi.h>
 
 #include <string>
 
@@ -17,25 +17,10 @@ class AutoRunTest : public DesktopTest {
 protected:
     void SetUp() override {
         DesktopTest::SetUp();
-        scratchPath_ = "Software\\QvTest\\AutoRun" + std::to_string(GetCurrentProcessId());
-        RegCreateKeyExA(HKEY_CURRENT_USER, (scratchPath_ + "\\Machine").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &machine_, nullptr);
-        RegCreateKeyExA(HKEY_CURRENT_USER, (scratchPath_ + "\\User").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &user_, nullptr);
-        ASSERT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_), ERROR_SUCCESS);
-        ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, user_), ERROR_SUCCESS);
-    }
-    void TearDown() override {
-        RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-        RegCloseKey(machine_);
-        RegCloseKey(user_);
-        SHDeleteKeyA(HKEY_CURRENT_USER, scratchPath_.c_str());
-        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\QvTest");  // fails while another test still uses it
-        DesktopTest::TearDown();
+        ASSERT_TRUE(registry_.Redirected());
     }
 
-    HKEY Root(bool machine) const { return machine ? machine_ : user_; }
+    HKEY Root(bool machine) const { return registry_.Root(machine); }
     static std::string KeyPath(const char* tail) { return std::string("Software\\Microsoft\\Windows\\CurrentVersion\\") + tail; }
 
     // The value's data and type, or "(none)" when the value or its key is missing.
@@ -69,8 +54,7 @@ protected:
         RegCloseKey(key);
     }
 
-    std::string scratchPath_;
-    HKEY machine_ = nullptr, user_ = nullptr;
+    const testsupport::ScratchRegistry registry_;
 };
 
 TEST_F(AutoRunTest, EachKindHasItsKeyAndServiceKindsAreSkippedOnNt) {

@@ -16,8 +16,8 @@ public:
                         &machine_, nullptr);
         RegCreateKeyExA(HKEY_CURRENT_USER, (path_ + "\\User").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &user_,
                         nullptr);
-        RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_);
-        RegOverridePredefKey(HKEY_CURRENT_USER, user_);
+        redirected_ = RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_) == ERROR_SUCCESS &&
+                      RegOverridePredefKey(HKEY_CURRENT_USER, user_) == ERROR_SUCCESS;
     }
     ~ScratchRegistry() {
         RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
@@ -31,6 +31,8 @@ public:
     ScratchRegistry(const ScratchRegistry&) = delete;
     ScratchRegistry& operator=(const ScratchRegistry&) = delete;
 
+    // False when the system refused to redirect a root: the test would write the real registry.
+    bool Redirected() const { return redirected_; }
     HKEY Root(bool machine) const { return machine ? machine_ : user_; }
     // Sets a DWORD value under `key` of the machine's or the user's root.
     void SetDword(bool machine, const char* key, const char* name, DWORD value) const {
@@ -50,6 +52,7 @@ public:
 private:
     std::string path_;
     HKEY machine_ = nullptr, user_ = nullptr;
+    bool redirected_ = false;
 };
 
 }  // namespace testsupport
