@@ -74,15 +74,27 @@ DEVMODEA DisplayModeRecord(int32_t width, int32_t height, int32_t depth, DWORD f
     return mode;
 }
 
-std::optional<CurrentMode> CurrentDisplayMode() {
+namespace {
+std::optional<CurrentMode> EnumeratedMode(DWORD which) {
     DEVMODEA mode{};
     mode.dmSize = sizeof(mode);
-    if (!Services().EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return std::nullopt;
+    if (!Services().EnumDisplaySettingsA(nullptr, which, &mode)) return std::nullopt;
     const CurrentMode current{static_cast<int32_t>(mode.dmPelsWidth), static_cast<int32_t>(mode.dmPelsHeight),
                               static_cast<int32_t>(mode.dmBitsPerPel), mode.dmDisplayFrequency};
     if (current.width <= 0 || current.height <= 0 || current.depth <= 0) return std::nullopt;
     return current;
 }
+}  // namespace
+
+std::optional<CurrentMode> CurrentDisplayMode() { return EnumeratedMode(ENUM_CURRENT_SETTINGS); }
+
+std::optional<CurrentMode> RegistryDisplayMode() { return EnumeratedMode(ENUM_REGISTRY_SETTINGS); }
+
+bool SameMode(const CurrentMode& a, const CurrentMode& b) {
+    return a.width == b.width && a.height == b.height && a.depth == b.depth;
+}
+
+bool RemoteSession() { return Services().GetSystemMetrics(SM_REMOTESESSION) != 0; }
 
 CurrentMode ScreenModeNow() {
     if (std::optional<CurrentMode> mode = CurrentDisplayMode()) return *mode;

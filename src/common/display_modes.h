@@ -44,6 +44,14 @@ struct CurrentMode {
 std::optional<CurrentMode> CurrentDisplayMode();
 // The mode in force; where the system does not tell it, the screen's size and depth as GDI sees them.
 CurrentMode ScreenModeNow();
+// The computer's natural mode: the one kept in the registry, which a change without a registry
+// update leaves alone and which ChangeDisplaySettingsA(nullptr, 0) returns to. Nothing when the
+// system keeps none.
+std::optional<CurrentMode> RegistryDisplayMode();
+// Whether two modes have the same width, height and colour depth (refresh rates aside).
+bool SameMode(const CurrentMode& a, const CurrentMode& b);
+// Whether this program runs in a Remote Desktop session, whose display belongs to the remote side.
+bool RemoteSession();
 
 // The record for a change to width x height x depth. The screen's current refresh rate goes along
 // when the display lists it for that mode, so that the change does not make the monitor switch its

@@ -85,6 +85,8 @@ struct WindowTraits : NullInvalid<HWND> {
     }
 };
 struct IconTraits : NullInvalid<HICON> { static void Close(HICON h) { DestroyIcon(h); } };
+// A DLL loaded at run time for functions that not every Windows version has.
+struct LibraryTraits : NullInvalid<HMODULE> { static void Close(HMODULE h) { FreeLibrary(h); } };
 
 using Handle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using File = UniqueHandle<HANDLE, FileTraits>;
@@ -101,6 +103,7 @@ using Selection = UniqueHandle<HGDIOBJ, SelectionTraits>;
 using Menu = UniqueHandle<HMENU, MenuTraits>;
 using Window = UniqueHandle<HWND, WindowTraits>;
 using Icon = UniqueHandle<HICON, IconTraits>;
+using Library = UniqueHandle<HMODULE, LibraryTraits>;
 
 // The DC of `window` (null: the screen), released to that window.
 inline WindowDc GetWindowDc(HWND window) { return WindowDc(GetDC(window), WindowDcTraits{window}); }

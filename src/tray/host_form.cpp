@@ -14,10 +14,15 @@
 #include "updater/install.h"
 
 #include <shellapi.h>
+#include <wtsapi32.h>
 
 namespace tray {
 
 namespace {
+constexpr UINT_PTR kSessionRetryTimer = 0x5E55;
+constexpr UINT kSessionRetryInterval = 5000;
+constexpr int32_t kSessionRetries = 12;
+
 HICON ProgramIcon() { return LoadIconA(GetModuleHandleA(nullptr), "MAINICON"); }
 }  // namespace
 
@@ -115,6 +120,7 @@ std::string Tresolution::QueryUserName() {
 
 // Nested loops (the wizard, message boxes) come back to the idle moment: the sequence runs once.
 void Tresolution::eventsIdle() {
+    WatchSessions();
     currentUser_ = common::AsciiUpper(QueryUserName());
     policies_ = common::ReadPolicies();
     Searchforupdates1->SetEnabled(!policies_.disableUpdates);
@@ -132,33 +138,26 @@ void Tresolution::eventsIdle() {
 void Tresolution::LoadProfile() {
     common::EnsureUsersDirectory();
     profile_ = std::make_unique<common::IniFile>(common::ProfilePath(currentUser_));
+    HealAndReadNaturalMode();
     const common::StoredMode stored = common::StoredMode::Read(*profile_);
-    common::StoredMode natural = common::StoredMode::ReadNatural(*profile_);
-    if (natural.width == 0) {
-        // The natural mode is the one the screen has before Quorvex first changes it; 1024 x 768
-        // at 32 bits only when the system cannot tell.
-        const common::CurrentMode screen = common::CurrentDisplayMode().value_or(common::CurrentMode{1024, 768, 32});
-        natural = {screen.width, screen.height, screen.depth};
-        natural.WriteNatural(*profile_);
-    }
-    NaturalX = natural.width;
-    NaturalY = natural.height;
-    NaturalDepth = natural.depth;
+    // A remote session's display belongs to the remote side: a stored mode waits for the computer's
+    // own screen, and only a first configuration is asked for.
+    const bool atTheScreen = !common::RemoteSession();
     if (policies_.lockMode) {
         // The administrator's mode for everybody; a mode of the user's own waits in the profile for
         // the day the lock goes.
-        ApplyDisplayMode(policies_.mode->width, policies_.mode->height, policies_.mode->depth);
+        if (atTheScreen) ApplyDisplayMode(policies_.mode->width, policies_.mode->height, policies_.mode->depth);
         return;
     }
     if (stored.Complete()) {
-        ApplyDisplayMode(stored.width, stored.height, stored.depth);
+        if (atTheScreen) ApplyDisplayMode(stored.width, stored.height, stored.depth);
         return;
     }
     if (policies_.mode) {
         // The administrator's mode for a user who has chosen none: kept as if the user had chosen it.
         const common::StoredMode given{policies_.mode->width, policies_.mode->height, policies_.mode->depth};
         given.Write(*profile_);
-        ApplyDisplayMode(given.width, given.height, given.depth);
+        if (atTheScreen) ApplyDisplayMode(given.width, given.height, given.depth);
         return;
     }
     RunWizard();
@@ -220,7 +219,31 @@ void Tresolution::FormClose(ui::CloseAction&) {
     RestoreNaturalMode();
 }
 
+void Tresolution::WatchSessions() {
+    if (sessions_.Register(Handle())) {
+        KillTimer(Handle(), kSessionRetryTimer);
+        return;
+    }
+    // Early at logon the system may refuse until Terminal Services runs: a minute of tries.
+    if (++sessionRetries_ <= kSessionRetries) SetTimer(Handle(), kSessionRetryTimer, kSessionRetryInterval, nullptr);
+    else KillTimer(Handle(), kSessionRetryTimer);
+}
+
 LRESULT Tresolution::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_WTSSESSION_CHANGE:
+        // Locking and unlocking the workstation change nothing.
+        if (wParam == WTS_CONSOLE_DISCONNECT) LeftTheConsole();
+        if (wParam == WTS_CONSOLE_CONNECT) BackAtTheConsole();
+        return 0;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) ReturnedFromSleep();
+        return TRUE;
+    case WM_TIMER:
+        if (wParam != kSessionRetryTimer) break;
+        WatchSessions();
+        return 0;
+    }
     if (message == WM_QUERYENDSESSION) {
         // Nothing may hold up the end of the session: no box waits for a user who is leaving, and an
         // open keep-or-revert question is dropped.

@@ -6,10 +6,12 @@
 #include "desktop/tray_icon.h"
 #include "tray/host.h"
 #include "tray/keep_or_revert.h"
+#include "tray/session_watch.h"
 #include "ui/form.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,15 +40,24 @@ public:
     ui::Form* Wizard() const { return wizard_; }
     const std::vector<ui::Form*>& ControlCenters() const { return controlCenters_; }
 
-    // Display switching (display_mode.cpp).
+    // Display switching (display_mode.cpp). A user's mode is a change for this session only: the
+    // registry keeps the computer's natural mode, which a restart, a crash or another user gets back.
     // Switches to a display mode after asking the system whether it is possible; reports the
-    // outcome itself. 0 when the mode was set and stored, -1 otherwise.
+    // outcome itself. 0 when the mode was set, -1 otherwise.
     int32_t ApplyDisplayMode(int32_t width, int32_t height, int32_t depth);
     // The open keep-or-revert question, or nullptr.
     Tconfirm* Question() const { return question_; }
     // Switches back to the natural display mode; only a bad natural mode is reported, and not
-    // while the session ends.
+    // while the session ends. Nothing happens in a remote session, whose display is not the computer's.
     void RestoreNaturalMode();
+    // The mode this program holds the screen in, or nothing while it is in the natural mode.
+    const std::optional<common::StoredMode>& HeldMode() const { return heldMode_; }
+    // This session left the console (another user switched in, or it was disconnected): the
+    // natural mode comes back. Back at the console, the user's mode is set again.
+    void LeftTheConsole();
+    void BackAtTheConsole();
+    // The computer woke up: a screen that came back in another mode gets the user's again.
+    void ReturnedFromSleep();
     // Shows `text` in a new notification popup.
     void ShowNotification(const std::string& text);
 
@@ -82,6 +93,13 @@ private:
     void Track(ui::Form* window, std::vector<ui::Form*>& open);
     // Carries out an answer to the keep-or-revert question (display_mode.cpp).
     void QuestionSettled(Tconfirm* question, const DisplayChange& change, Tconfirm::Answer answer);
+    // Notes the mode the screen was put in; the computer's natural mode is none of this program's.
+    void Holding(const common::StoredMode& mode);
+    // A screen left in another mode by a Quorvex that was killed or crashed goes back to the
+    // computer's natural mode; then that mode is the profile's natural mode.
+    void HealAndReadNaturalMode();
+    // Registers for session notifications; while the system refuses, a timer tries again.
+    void WatchSessions();
 
     ui::Bound<ui::TLabel> luser{*this, "luser"}, info{*this, "info"}, wersja{*this, "wersja"};
     ui::Bound<ui::TTimer> Timer1{*this, "Timer1"};
@@ -96,6 +114,10 @@ private:
     std::unique_ptr<common::IniFile> profile_;
     std::unique_ptr<common::IniFile> versionFile_;
     Tconfirm* question_ = nullptr;
+    std::optional<common::StoredMode> heldMode_;
+    std::optional<common::StoredMode> modeAwayFromConsole_;  // held when the session left the console
+    SessionWatch sessions_;
+    int32_t sessionRetries_ = 0;
     bool sessionEnding_ = false;  // from WM_QUERYENDSESSION until the session ends or is cancelled
 };
 

@@ -3,9 +3,12 @@
 #include "screens/control_center.h"
 #include "screens/wizard.h"
 #include "tray/host_form.h"
+#include "tray/session_watch.h"
 #include "ui/application.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // A crash must not leave the user's mode to the next user or to the logon screen.
+    tray::ReturnTheScreenOnCrash();
     tray::ScreenFactories screens;
     screens.controlCenter = [](ui::Form& owner, tray::Host& host) -> ui::Form* {
         return owner.CreateOwned<screens::Tmain>(host);

@@ -241,6 +241,96 @@ TEST(Journey, TheSessionEndRestoresTheNaturalMode) {
     EXPECT_EQ(ScreenWidth(), 1024);
 }
 
+// Sets the computer's own mode, the one in the registry.
+void SetComputersMode(int width, int height) {
+    DEVMODEA mode{};
+    mode.dmSize = sizeof(mode);
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
+    mode.dmPelsWidth = width;
+    mode.dmPelsHeight = height;
+    mode.dmBitsPerPel = 32;
+    ASSERT_EQ(ChangeDisplaySettingsA(&mode, CDS_UPDATEREGISTRY), DISP_CHANGE_SUCCESSFUL);
+}
+
+// The computer's natural mode outlives a killed Quorvex, a crashed one and a session that leaves
+// the console, and another user never takes a mode left behind for the natural one. Three steps,
+// the second as another Windows user: run_journeys.sh runs them in order, with the Wine desktop
+// kept alive between them.
+const char kNaturalDir[] = "natural";
+const char kUsersMode[] = "X=800\r\nY=600\r\nDepth=16\r\n";
+const char kComputersNatural[] = "[Screen]\r\noldX=1280\r\noldY=1024\r\noldDepth=32\r\n";
+
+TEST(Journey, NaturalMode1AKilledQuorvexLeavesItsModeBehind) {
+    if (UserName() != "ROOT") GTEST_SKIP() << "the first user's step";
+    SetComputersMode(1280, 1024);
+    Settled root = StartSettled(kNaturalDir, kUsersMode);
+    EXPECT_EQ(ScreenWidth(), 800);
+    root.quorvex.Kill();  // as Task Manager would
+    EXPECT_EQ(ScreenWidth(), 800);
+    // Only the first start has mended the profile's natural mode: it was another one.
+    EXPECT_EQ(FileText(root.dir + "Users\\" + UserName()), std::string(kComputersNatural) + kUsersMode);
+}
+
+// Another user's first start: the computer's mode is back before the wizard shows, and is hers.
+TEST(Journey, NaturalMode2TheNextUserGetsTheComputersMode) {
+    if (UserName() == "ROOT") GTEST_SKIP() << "runs under another user name";
+    const std::string dir = NewProgramDirectory(kNaturalDir);
+    Process quorvex(dir + "Quorvex.exe", dir);
+    HWND wizard = WaitWindow("Twizard", quorvex.Id());
+    ASSERT_NE(wizard, nullptr);
+    EXPECT_EQ(ScreenWidth(), 1280);
+    EXPECT_EQ(ScreenHeight(), 1024);
+    EXPECT_EQ(FileText(dir + "Users\\" + UserName()), kComputersNatural);
+    PostMessageA(wizard, WM_CLOSE, 0, 0);
+    HWND host = WaitWindow("Tresolution", quorvex.Id(), 5000);
+    EndThroughSessionEnd(quorvex, host);
+    EXPECT_EQ(ScreenWidth(), 1280);
+}
+
+TEST(Journey, NaturalMode3ExitSessionsAndACrashGiveTheComputersModeBack) {
+    if (UserName() != "ROOT") GTEST_SKIP() << "the first user's step";
+    const std::string dir = NewProgramDirectory(kNaturalDir);
+    const auto start = [&] {
+        Settled s{dir, Process(dir + "Quorvex.exe", dir)};
+        s.host = WaitWindow("Tresolution", s.quorvex.Id());
+        EXPECT_TRUE(WaitFor([] { return ScreenWidth() == 800; }, 10000));
+        return s;
+    };
+    {
+        Settled root = start();
+        ASSERT_TRUE(ChooseFromTrayMenu(5));  // Exit
+        EXPECT_GE(root.quorvex.WaitExit(10000), 0);
+        EXPECT_EQ(ScreenWidth(), 1280);
+        EXPECT_EQ(FileText(dir + "Users\\" + UserName()), std::string(kComputersNatural) + kUsersMode);
+    }
+    {
+        // Another user switches in (this session leaves the console), then this one comes back.
+        Settled root = start();
+        PostMessageA(root.host, WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT, 0);
+        EXPECT_TRUE(WaitFor([] { return ScreenWidth() == 1280; }, 5000));
+        PostMessageA(root.host, WM_WTSSESSION_CHANGE, WTS_CONSOLE_CONNECT, 0);
+        EXPECT_TRUE(WaitFor([] { return ScreenWidth() == 800; }, 5000));
+        EXPECT_EQ(NewestVisible("Tconfirm", root.quorvex.Id()), nullptr);  // it was confirmed before
+
+        // An access violation on a thread of Quorvex; crashes end without Wine's crash dialog here,
+        // as on a computer without a debugger.
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Wine\\WineDbg", &key), ERROR_SUCCESS);
+        const DWORD no = 0;
+        RegSetValueExA(key, "ShowCrashDialog", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&no), sizeof(no));
+        RegCloseKey(key);
+        HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, root.quorvex.Id());
+        ASSERT_NE(process, nullptr);
+        HANDLE thread = CreateRemoteThread(process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(16), nullptr,
+                                           0, nullptr);
+        ASSERT_NE(thread, nullptr);
+        CloseHandle(thread);
+        CloseHandle(process);
+        EXPECT_TRUE(WaitFor([] { return ScreenWidth() == 1280; }, 10000)) << ScreenWidth();
+    }
+    SetComputersMode(1024, 768);
+}
+
 TEST(Journey, ASecondCopyIsRefusedAndANewTaskbarBringsTheIconBack) {
     Settled s = StartSettled("twice", "X=1024\r\nY=768\r\nDepth=32\r\n");
     Process second(s.dir + "Quorvex.exe", s.dir);

@@ -37,7 +37,11 @@ BOOL ScriptedServices::EnumDisplaySettingsA(const char* device, DWORD modeNumber
         *mode = *currentMode;
         return TRUE;
     }
-    if (modeNumber != ENUM_CURRENT_SETTINGS && displayModes) {
+    if (modeNumber == ENUM_REGISTRY_SETTINGS && (registryMode || currentMode)) {
+        *mode = registryMode ? *registryMode : *currentMode;
+        return TRUE;
+    }
+    if (modeNumber != ENUM_CURRENT_SETTINGS && modeNumber != ENUM_REGISTRY_SETTINGS && displayModes) {
         if (modeNumber >= displayModes->size()) return FALSE;
         *mode = (*displayModes)[modeNumber];
         return TRUE;

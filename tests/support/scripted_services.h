@@ -47,6 +47,9 @@ public:
     // The display's mode list and its current mode; unset, the real system answers.
     std::optional<std::vector<DEVMODEA>> displayModes;
     std::optional<DEVMODEA> currentMode;
+    // The registry's mode (the computer's natural one); unset, the current mode stands for it when
+    // that is scripted, else the real system answers.
+    std::optional<DEVMODEA> registryMode;
 
     std::string userName = "tester";
     bool userNameFails = false;

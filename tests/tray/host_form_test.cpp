@@ -10,6 +10,8 @@
 #include <windows.h>
 
 #include <fstream>
+#include <optional>
+#include <tuple>
 
 namespace traytest {
 namespace {
@@ -45,7 +47,7 @@ TEST_F(HostFormTest, FirstStartSeedsTheProfileRunsTheWizardAndStampsTheVersion) 
     EXPECT_EQ(mode.dmBitsPerPel, 32u);
     EXPECT_EQ(mode.dmDisplayFrequency, 0u);
     EXPECT_EQ(services.displayCalls[0].flags, static_cast<DWORD>(CDS_TEST));
-    EXPECT_EQ(services.displayCalls[1].flags, static_cast<DWORD>(CDS_UPDATEREGISTRY));
+    EXPECT_EQ(services.displayCalls[1].flags, 0u);  // the registry keeps the natural mode
     EXPECT_EQ(Popups(), std::vector<std::string>{kSuccess});
     EXPECT_EQ(host->VersionText(), "2.0");
     EXPECT_EQ(FileText(Dir() + "version.txt"), "[Quorvex]\r\nupdate=1\r\n");
@@ -53,43 +55,57 @@ TEST_F(HostFormTest, FirstStartSeedsTheProfileRunsTheWizardAndStampsTheVersion) 
     EXPECT_TRUE(services.messages.empty());
 }
 
-// The natural mode is the screen's own at the first start (physical pixels, the real depth), so
-// that "Exit" gives the machine back as it was; 1024 x 768 at 32 bits only when the system cannot tell.
-TEST_F(HostFormTest, TheFirstStartSeedsTheNaturalModeFromTheScreenAndExitRestoresIt) {
+DEVMODEA Mode(DWORD width, DWORD height, DWORD depth) {
+    DEVMODEA mode{};
+    mode.dmPelsWidth = width;
+    mode.dmPelsHeight = height;
+    mode.dmBitsPerPel = depth;
+    return mode;
+}
+
+// The natural mode is the computer's (the registry's), whatever another user's Quorvex left on the
+// screen or wrote into a profile: a screen left changed goes back to it first, the profile records
+// it, and "Exit" returns to it. 1024 x 768 at 32 bits only when the system cannot tell.
+TEST_F(HostFormTest, TheNaturalModeIsTheComputersAndExitReturnsToIt) {
     struct Case {
-        DEVMODEA current;
+        std::optional<DEVMODEA> registry, screen;
+        const char* profileBefore;
         const char* seeded;
-        DWORD width, height, depth;
+        bool healed;
     };
-    DEVMODEA desktop{};
-    desktop.dmPelsWidth = 1280;
-    desktop.dmPelsHeight = 1024;
-    desktop.dmBitsPerPel = 32;
+    const char* kComputers = "[Screen]\r\noldX=1280\r\noldY=1024\r\noldDepth=32\r\n";
     const Case cases[] = {
-        {desktop, "[Screen]\r\noldX=1280\r\noldY=1024\r\noldDepth=32\r\n", 1280, 1024, 32},
-        {DEVMODEA{}, "[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\n", 1024, 768, 32},
+        {Mode(1280, 1024, 32), Mode(1280, 1024, 32), nullptr, kComputers, false},
+        {Mode(1280, 1024, 32), Mode(800, 600, 16), nullptr, kComputers, true},  // a killed Quorvex's mode
+        {Mode(1280, 1024, 32), Mode(1280, 1024, 32), "[Screen]\r\noldX=800\r\noldY=600\r\noldDepth=16\r\n",
+         kComputers, false},
+        {DEVMODEA{}, DEVMODEA{}, nullptr, "[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\n", false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.width);
+        SCOPED_TRACE(c.profileBefore ? c.profileBefore : "first start");
         ui::App().Reset();
-        DeleteFileA(ProfileFile("JOHN").c_str());  // a first start; the wizard is left unfinished
-        services.currentMode = c.current;
+        DeleteFileA(ProfileFile("JOHN").c_str());  // the wizard is left unfinished
+        if (c.profileBefore) WriteProfile("JOHN", c.profileBefore);
+        services.registryMode = c.registry;
+        services.currentMode = c.screen;
         services.displayCalls.clear();
         CreateHost();
         StartUp();
         EXPECT_EQ(FileText(ProfileFile("JOHN")), std::string(c.seeded));
+        ASSERT_EQ(services.displayCalls.size(), c.healed ? 1u : 0u);
+        if (c.healed) {
+            EXPECT_FALSE(services.displayCalls[0].hasMode);
+        }
         host->Find<ui::TMenuItem>("Exit1").Click();
         ASSERT_FALSE(services.displayCalls.empty());
-        const DEVMODEA& restored = services.displayCalls.back().mode;
-        EXPECT_EQ(services.displayCalls.back().flags, static_cast<DWORD>(CDS_UPDATEREGISTRY));
-        EXPECT_EQ(restored.dmPelsWidth, c.width);
-        EXPECT_EQ(restored.dmPelsHeight, c.height);
-        EXPECT_EQ(restored.dmBitsPerPel, c.depth);
+        EXPECT_FALSE(services.displayCalls.back().hasMode);
+        EXPECT_EQ(services.displayCalls.back().flags, 0u);
     }
 }
 
 TEST_F(HostFormTest, ALaterStartAppliesTheStoredModeAndNamesDifferingInCaseShareAProfile) {
     services.userName = "John";
+    services.currentMode = Mode(1280, 1024, 16);
     WriteProfile("JOHN", "[Screen]\r\noldX=1280\r\noldY=1024\r\noldDepth=16\r\nX=0x320\r\nY= 600\r\nDepth=16\r\n");
     CreateHost();
     StartUp();
@@ -243,8 +259,8 @@ TEST_F(HostFormTest, RestoreNaturalModeIsSilentExceptForABadMode) {
     }
     EXPECT_TRUE(services.messages.empty());
     ASSERT_EQ(services.displayCalls.size(), 4u);
-    EXPECT_EQ(services.displayCalls[0].flags, static_cast<DWORD>(CDS_UPDATEREGISTRY));
-    EXPECT_EQ(services.displayCalls[0].mode.dmPelsWidth, 1024u);
+    EXPECT_FALSE(services.displayCalls[0].hasMode);  // back to the registry's mode
+    EXPECT_EQ(services.displayCalls[0].flags, 0u);
     services.displayAnswers = {DISP_CHANGE_BADMODE};
     host->RestoreNaturalMode();
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Error 4: Natural screen settings are invalid. Please read the readme.txt file."});
@@ -308,6 +324,65 @@ TEST_F(HostFormTest, WithoutAUserNameNothingIsWritten) {
     }
 }
 
+// Leaving the console gives the computer its natural mode and coming back sets the user's again,
+// without a question; locking changes nothing. After sleep, only a screen that came back in another
+// mode is set again.
+TEST_F(HostFormTest, TheUsersModeLeavesWithTheConsoleAndComesBackWithItAndAfterSleep) {
+    services.currentMode = Mode(1024, 768, 32);
+    WriteProfile("JOHN", "[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\nX=800\r\nY=600\r\nDepth=16\r\n");
+    services.registryMode = Mode(1024, 768, 32);
+    CreateHost();
+    StartUp();
+    services.currentMode = Mode(800, 600, 16);
+    const HWND window = host->Handle();
+    const auto changesAfter = [&](UINT message, WPARAM event) {
+        services.displayCalls.clear();
+        SendMessageA(window, message, event, 0);
+        return services.displayCalls;
+    };
+    EXPECT_TRUE(changesAfter(WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK).empty());
+    EXPECT_TRUE(changesAfter(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK).empty());
+
+    auto calls = changesAfter(WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_FALSE(calls[0].hasMode);
+    EXPECT_FALSE(host->HeldMode());
+    services.currentMode = Mode(1024, 768, 32);
+    calls = changesAfter(WM_WTSSESSION_CHANGE, WTS_CONSOLE_CONNECT);
+    ASSERT_EQ(calls.size(), 2u);  // the test, then the change
+    EXPECT_EQ(std::make_tuple(calls[1].mode.dmPelsWidth, calls[1].mode.dmBitsPerPel, calls[1].flags),
+              std::make_tuple(800u, 16u, 0u));
+    EXPECT_EQ(host->Question(), nullptr);
+    EXPECT_TRUE(services.messages.empty());
+
+    services.currentMode = Mode(800, 600, 16);
+    EXPECT_TRUE(changesAfter(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC).empty());
+    services.currentMode = Mode(640, 480, 16);  // the screen woke up in another mode
+    calls = changesAfter(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[1].mode.dmPelsWidth, 800u);
+    EXPECT_EQ(host->Question(), nullptr);
+}
+
+// A remote session's display is not the computer's: nothing is changed at start, at "Apply
+// settings" or at exit, and a choice is kept for the computer's own screen.
+TEST_F(HostFormTest, InARemoteSessionNoModeIsChangedAndAChoiceWaitsForTheComputersScreen) {
+    services.metrics[SM_REMOTESESSION] = 1;
+    services.currentMode = Mode(1280, 1024, 32);
+    services.registryMode = Mode(1024, 768, 32);
+    WriteProfile("JOHN", "[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\nX=800\r\nY=600\r\nDepth=16\r\n");
+    CreateHost();
+    StartUp();
+    EXPECT_TRUE(Popups().empty());
+    const common::StoredModeText before = common::StoredModeText::Read(common::IniFile(ProfileFile("JOHN")));
+    EXPECT_EQ(host->ApplyChosenDisplayMode({1024, 768, 32}, before, ProfileFile("JOHN")), 0);
+    EXPECT_EQ(host->Question(), nullptr);
+    EXPECT_EQ(Popups(), std::vector<std::string>{
+                            "Your choice is saved. It will be applied when you log on at the computer's own screen."});
+    host->Find<ui::TMenuItem>("Exit1").Click();
+    EXPECT_TRUE(services.displayCalls.empty());
+}
+
 TEST_F(HostFormTest, TheSessionEndRestoresTheNaturalModeOnce) {
     WriteProfile("JOHN", "[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\nX=800\r\nY=600\r\nDepth=16\r\n");
     CreateHost();
@@ -318,7 +393,7 @@ TEST_F(HostFormTest, TheSessionEndRestoresTheNaturalModeOnce) {
     EXPECT_EQ(SendMessageA(host->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
     SendMessageA(host->Handle(), WM_ENDSESSION, FALSE, 0);
     ASSERT_EQ(services.displayCalls.size(), 1u);
-    EXPECT_EQ(services.displayCalls[0].mode.dmPelsWidth, 1024u);
+    EXPECT_FALSE(services.displayCalls[0].hasMode);
     EXPECT_FALSE(ui::App().Terminated());
 
     // A bad natural mode is not reported while the session ends: no box may hold it up. Once
@@ -352,7 +427,7 @@ TEST_F(HostFormTest, CheckForUpdatesStartsFetchwellRestoresTheModeAndEnds) {
     EXPECT_FALSE(call.hasDirectory);
     EXPECT_EQ(call.show, SW_SHOWNORMAL);
     ASSERT_EQ(services.displayCalls.size(), 1u);
-    EXPECT_EQ(services.displayCalls[0].mode.dmPelsWidth, 1024u);
+    EXPECT_FALSE(services.displayCalls[0].hasMode);
     EXPECT_TRUE(ui::App().Terminated());
 }
 

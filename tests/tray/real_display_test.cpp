@@ -62,13 +62,18 @@ TEST_F(RealDisplay, TheStoredModeIsAppliedAtStartAndTheNaturalModeRestoredAtExit
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
 }
 
-// A screen that was not at 1024 x 768 before Quorvex first ran gets its own mode back at "Exit".
-TEST_F(RealDisplay, TheFirstStartTakesTheScreensModeAsTheNaturalModeAndExitRestoresIt) {
-    DEVMODEA desktop = common::DisplayModeRecord(1280, 1024, 32);
-    ASSERT_EQ(ChangeDisplaySettingsA(&desktop, 0), DISP_CHANGE_SUCCESSFUL);
+// The computer's natural mode is the registry's: a screen left in another mode by a Quorvex that was
+// killed goes back to it before the wizard shows, the profile records it, and "Exit" returns to it.
+TEST_F(RealDisplay, AModeLeftByAKilledQuorvexGivesWayToTheComputersNaturalMode) {
+    DEVMODEA computers = common::DisplayModeRecord(1280, 1024, 32);
+    ASSERT_EQ(ChangeDisplaySettingsA(&computers, CDS_UPDATEREGISTRY), DISP_CHANGE_SUCCESSFUL);
+    DEVMODEA leftBehind = common::DisplayModeRecord(800, 600, 16);
+    ASSERT_EQ(ChangeDisplaySettingsA(&leftBehind, 0), DISP_CHANGE_SUCCESSFUL);
     std::string user;
     ASSERT_TRUE(common::Win32Services().GetUserNameA(user));
+    int widthUnderTheWizard = 0;
     FakeWizard::action = [&] {  // the user finishes the wizard with 800 x 600 at 16 bits
+        widthUnderTheWizard = GetSystemMetrics(SM_CXSCREEN);
         common::IniFile profile(ProfileFile(common::AsciiUpper(user)));
         profile.WriteInteger("Screen", "X", 800);
         profile.WriteInteger("Screen", "Y", 600);
@@ -76,9 +81,14 @@ TEST_F(RealDisplay, TheFirstStartTakesTheScreensModeAsTheNaturalModeAndExitResto
     };
     CreateHost();
     StartUp();
+    EXPECT_EQ(widthUnderTheWizard, 1280);
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);
     ASSERT_NE(host->Question(), nullptr);
     SendMessageA(host->Question()->Find("Button1").Handle(), BM_CLICK, 0, 0);  // "Keep settings"
+    DEVMODEA registry{};
+    registry.dmSize = sizeof(registry);
+    ASSERT_TRUE(EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &registry));
+    EXPECT_EQ(registry.dmPelsWidth, 1280u);  // the user's mode never reaches the registry
     host->Find<ui::TMenuItem>("Exit1").Click();
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1280);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 1024);
