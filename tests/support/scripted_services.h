@@ -47,6 +47,8 @@ public:
     // The display's mode list and its current mode; unset, the real system answers.
     std::optional<std::vector<DEVMODEA>> displayModes;
     std::optional<DEVMODEA> currentMode;
+    // A successful change (not a test) to a mode record becomes the current mode, as on a real display.
+    bool followChanges = false;
 
     std::string userName = "tester";
     bool userNameFails = false;
