@@ -73,7 +73,8 @@ void Tresolution::Displaymode1Popup() {
 
     ui::TMenuItem& natural = Displaymode1->Add(ModeCaption("Natural mode", NaturalX, NaturalY, NaturalDepth),
                                                [this] { ChooseNaturalMode(); });
-    natural.SetEnabled(!locked);
+    // Before the start-up sequence has read it, there is no natural mode to go back to.
+    natural.SetEnabled(!locked && NaturalX > 0);
     natural.SetChecked(ScreenIs(NaturalX, NaturalY, NaturalDepth));
 
     const std::vector<common::ScreenSize> sizes = SizesAt(now.depth);
@@ -143,7 +144,7 @@ void Tresolution::ChooseMyMode() {
 }
 
 void Tresolution::ChooseNaturalMode() {
-    if (policies_.lockMode) return;
+    if (policies_.lockMode || NaturalX <= 0) return;
     SettleQuestionBeforeChoice();
     RestoreNaturalMode();
 }
@@ -167,7 +168,8 @@ int Tresolution::RunModeCommand(const ModeCommand& command) {
         return ScreenIs(mine.width, mine.height, mine.depth) ? kModeSwitched : kModeRefused;
     }
     case ModeCommand::Kind::Natural:
-        if (policies_.lockMode) return kModeRefused;
+        // A command that comes while this copy is still starting finds no natural mode read yet.
+        if (policies_.lockMode || NaturalX <= 0) return kModeRefused;
         ChooseNaturalMode();
         return ScreenIs(NaturalX, NaturalY, NaturalDepth) ? kModeSwitched : kModeRefused;
     default:
