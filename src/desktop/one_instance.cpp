@@ -28,7 +28,27 @@ InstanceMutex instanceMutex;
 
 void ReleaseInstanceMutex() { instanceMutex.Release(); }
 
-void TdskOneInstance::Loaded() { CheckInstance(); }
+TdskOneInstance::~TdskOneInstance() {
+    if (hook_) ui::App().UnhookMainWindow(hook_);
+}
+
+void TdskOneInstance::Loaded() {
+    CheckInstance();
+    if (!terminate_ && OnForwarded) ListenForForwardedTexts();
+}
+
+void TdskOneInstance::ListenForForwardedTexts() {
+    hook_ = ui::App().HookMainWindow([this](UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+        if (message != WM_COPYDATA) return false;
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (!data || data->dwData != kForwardedTextTag) return false;
+        // Another program's bytes: only as many as it says it sent, and no more than the limit.
+        const size_t size = data->lpData ? std::min<size_t>(data->cbData, kForwardedTextLimit) : 0;
+        const std::string text(static_cast<const char*>(data->lpData), size);
+        result = ui::Guarded([&]() -> LRESULT { return OnForwarded(text.substr(0, text.find('\0'))); }, kNoAnswer);
+        return true;
+    });
+}
 
 std::string TdskOneInstance::MutexBaseName() const {
     std::string name = ExeNameAsIdentifier ? common::AsciiUpper(ExecutablePath()) : ui::App().Title();
@@ -65,6 +85,12 @@ void TdskOneInstance::CheckInstance() {
     ui::Application& app = ui::App();
     const bool showMainForm = app.ShowMainForm;
     app.ShowMainForm = false;
+    if (!ForwardText.empty()) {
+        forwarded_ = true;
+        forwardAnswer_ = Forward();
+        app.Terminate();
+        return;
+    }
     if (ShowMessage) DoShowMessage();
     if (ActivatePrevInstance) ActivatePreviousInstance();
     if (terminate_)
@@ -83,15 +109,31 @@ void TdskOneInstance::DoShowMessage() {
     common::Services().MessageBoxExA(app.Handle(), text, app.Title(), MB_OK | MB_ICONEXCLAMATION, 0);
 }
 
-void TdskOneInstance::ActivatePreviousInstance() {
+HWND TdskOneInstance::PreviousInstanceWindow() const {
     ui::Application& app = ui::App();
-    HWND found = nullptr;
     for (HWND window = nullptr;
          (window = FindWindowExA(nullptr, window, ui::Application::kWindowClass, app.Title().c_str()));)
-        if (window != app.Handle()) {
-            found = window;
-            break;
-        }
+        if (window != app.Handle()) return window;
+    return nullptr;
+}
+
+int TdskOneInstance::Forward() {
+    HWND running = PreviousInstanceWindow();
+    if (!running) return kNoAnswer;
+    const std::string text = ForwardText.substr(0, kForwardedTextLimit);
+    COPYDATASTRUCT data{kForwardedTextTag, static_cast<DWORD>(text.size()), const_cast<char*>(text.data())};
+    // The running copy answers once it has carried the text out; a copy that hangs does not hold
+    // this one (and a script waiting for it) for ever. Messages sent to this copy meanwhile, such as
+    // the display change, are still handled.
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(running, WM_COPYDATA, reinterpret_cast<WPARAM>(ui::App().Handle()),
+                             reinterpret_cast<LPARAM>(&data), SMTO_NORMAL | SMTO_ABORTIFHUNG, 120000, &answer))
+        return kNoAnswer;
+    return static_cast<int>(static_cast<LRESULT>(answer));
+}
+
+void TdskOneInstance::ActivatePreviousInstance() {
+    HWND found = PreviousInstanceWindow();
     if (!found || !IsWindow(found)) return;
     if (IsIconic(found))
         OpenIcon(found);

@@ -65,14 +65,18 @@ const ui::ControlSpec Tresolution::kLayout[] = {
     ui::Custom<desktop::TdskAutoRun, Tresolution>("autorun",
         [](Tresolution&, desktop::TdskAutoRun& autorun) { autorun.SetAutoRun(true); }),
     ui::Custom<desktop::TdskOneInstance, Tresolution>("once",
-        [](Tresolution&, desktop::TdskOneInstance& once) {
+        [](Tresolution& host, desktop::TdskOneInstance& once) {
             once.Message = "You can not run this program twice.";
             once.ShowMessage = true;
+            // A command line goes to the Quorvex already running instead.
+            once.ForwardText = host.arguments_;
+            once.OnForwarded = [&host](const std::string& text) { return host.RunModeCommand(ParseModeCommand(text)); };
         }),
     ui::Manifest("man"),
     ui::PopupMenu("popup").Animation(TPM_HORPOSANIMATION | TPM_HORNEGANIMATION | TPM_VERPOSANIMATION |
                                      TPM_VERNEGANIMATION),
     ui::MenuItem("Open1", "Open Control Center", "popup").Default().OnClick(&Tresolution::Open1Click),
+    ui::MenuItem("Displaymode1", "Display mode", "popup").OnPopup(&Tresolution::Displaymode1Popup),
     ui::MenuItem("N1", "-", "popup"),
     ui::MenuItem("Help1", "Help", "popup").OnClick(&Tresolution::Help1Click),
     ui::MenuItem("Whatisthisprogramfor1", "What is this program for?", "popup")
@@ -93,8 +97,8 @@ const ui::ControlSpec Tresolution::kLayout[] = {
         }),
 };
 
-Tresolution::Tresolution(ui::Form* owner, ScreenFactories screens)
-    : ui::Form(owner, kForm, kLayout), screens_(std::move(screens)) {}
+Tresolution::Tresolution(ui::Form* owner, ScreenFactories screens, std::string arguments)
+    : ui::Form(owner, kForm, kLayout), screens_(std::move(screens)), arguments_(std::move(arguments)) {}
 
 // The screens outlive this part of the host form: the base class destroys them.
 Tresolution::~Tresolution() {
@@ -132,6 +136,9 @@ void Tresolution::eventsIdle() {
     updater::RecoverInterruptedInstall(common::ProgramDirectory());
     versionFile_ = std::make_unique<common::IniFile>(common::ProgramDirectory() + "version.txt");
     versionFile_->WriteString("Quorvex", "update", ProgramBuild);
+    // A mode asked for on the command line follows the user's own; "/mymode" has just been applied.
+    if (const ModeCommand command = ParseModeCommand(arguments_); command.kind != ModeCommand::Kind::MyMode)
+        RunModeCommand(command);
     Timer1->SetEnabled(true);
 }
 

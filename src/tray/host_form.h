@@ -7,6 +7,7 @@
 #include "tray/host.h"
 #include "tray/keep_or_revert.h"
 #include "tray/session_watch.h"
+#include "tray/mode_command.h"
 #include "ui/form.h"
 
 #include <cstdint>
@@ -19,7 +20,8 @@ namespace tray {
 
 class Tresolution : public ui::Form, public Host {
 public:
-    Tresolution(ui::Form* owner, ScreenFactories screens);
+    // `arguments`: the program's command line after its name (mode_command.h).
+    Tresolution(ui::Form* owner, ScreenFactories screens, std::string arguments = {});
     ~Tresolution() override;
 
     // Host.
@@ -61,6 +63,20 @@ public:
     // Shows `text` in a new notification popup.
     void ShowNotification(const std::string& text);
 
+    // Quick switching (quick_switch.cpp): modes for a while, from the tray menu's "Display mode" and
+    // from the command line; the profile does not change.
+    // Switches to a size the display lists, without a registry update; `ask`: the keep-or-revert
+    // question follows. kModeSwitched or kModeRefused.
+    int SwitchTemporarily(int32_t width, int32_t height, int32_t depth, bool ask);
+    // Back to the user's own mode, or to the natural mode; nothing is asked.
+    void ChooseMyMode();
+    void ChooseNaturalMode();
+    // Carries out a command another copy handed over, or this copy's own at start; a ModeCommandResult.
+    int RunModeCommand(const ModeCommand& command);
+    // What the process ends with: the running copy's answer when the command line went to it.
+    int ExitCode() const;
+    void Displaymode1Popup();
+
     // The user name as the system gives it; puts the upper-case name into `luser`.
     std::string QueryUserName();
 
@@ -100,11 +116,19 @@ private:
     void HealAndReadNaturalMode();
     // Registers for session notifications; while the system refuses, a timer tries again.
     void WatchSessions();
+    // Quick switching (quick_switch.cpp).
+    // The mode "My mode" stands for; width 0 when none is stored.
+    common::StoredMode MyMode() const;
+    // An open question is dropped when it was about a mode for a while (the new choice replaces
+    // it), and answered "Revert" when it was about a stored one.
+    void SettleQuestionBeforeChoice();
+    void TemporaryQuestionSettled(Tconfirm* question, const DisplayChange& change, Tconfirm::Answer answer);
 
     ui::Bound<ui::TLabel> luser{*this, "luser"}, info{*this, "info"}, wersja{*this, "wersja"};
     ui::Bound<ui::TTimer> Timer1{*this, "Timer1"};
     ui::Bound<desktop::TdskTrayIcon> trayIcon{*this, "tray"};
     ui::Bound<ui::TMenuItem> Searchforupdates1{*this, "Searchforupdates1"};
+    ui::Bound<ui::TMenuItem> Displaymode1{*this, "Displaymode1"};
 
     ScreenFactories screens_;
     std::vector<ui::Form*> controlCenters_, abouts_;  // oldest first
@@ -119,6 +143,8 @@ private:
     SessionWatch sessions_;
     int32_t sessionRetries_ = 0;
     bool sessionEnding_ = false;  // from WM_QUERYENDSESSION until the session ends or is cancelled
+    std::string arguments_;
+    Tconfirm* temporaryQuestion_ = nullptr;  // the open question, when it is about a mode for a while
 };
 
 }  // namespace tray

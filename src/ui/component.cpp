@@ -85,6 +85,11 @@ void TTimer::Update() {
 
 // ---- Menus ----
 
+namespace {
+// Items made while a menu opens are numbered from here on each build, clear of the layout's rows.
+constexpr UINT kFirstMadeItemId = 0x8000;
+}  // namespace
+
 TMenuItem::TMenuItem(Form& owner, std::string name, std::string caption, UINT id)
     : Component(owner, std::move(name)), caption_(std::move(caption)), id_(id) {}
 
@@ -100,6 +105,15 @@ void TMenuItem::SetEnabled(bool enabled) {
         EnableMenuItem(menu_->Handle(), id_, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
+TMenuItem& TMenuItem::Add(std::string caption, std::function<void()> onClick) {
+    auto item = std::make_unique<TMenuItem>(Owner(), Name(), std::move(caption), 0);
+    item->menu_ = menu_;
+    item->made_ = true;
+    item->OnClick = std::move(onClick);
+    items_.push_back(std::move(item));
+    return *items_.back();
+}
+
 void TPopupMenu::Add(TMenuItem* item) {
     items_.push_back(item);
     item->menu_ = this;
@@ -107,15 +121,51 @@ void TPopupMenu::Add(TMenuItem* item) {
 
 void TPopupMenu::Loaded() { Build(); }
 
+namespace {
+
+void RunPopupHandlers(TMenuItem& item) {
+    if (item.OnPopup) item.OnPopup();
+    for (const auto& child : item.Items()) RunPopupHandlers(*child);
+}
+
+}  // namespace
+
+// Appends `item` to `menu`; a submenu is made and filled on the way. Layout rows keep their
+// numbers; items made while the menu opens are numbered anew.
+void TPopupMenu::AppendItem(HMENU menu, TMenuItem& item, UINT& nextMadeId) {
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID;
+    if (item.IsSeparator()) {
+        info.fType = MFT_SEPARATOR;
+    } else {
+        info.fMask |= MIIM_STRING;
+        info.fType = MFT_STRING | (item.RadioItem ? MFT_RADIOCHECK : 0);
+        info.dwTypeData = const_cast<char*>(item.Caption().c_str());
+        info.fState = (item.Enabled() ? MFS_ENABLED : MFS_GRAYED) | (item.Checked() ? MFS_CHECKED : 0) |
+                      (item.IsDefault() ? MFS_DEFAULT : 0);
+    }
+    if (item.made_) item.id_ = nextMadeId++;
+    info.wID = item.id_;
+    if (item.HasSubmenu()) {
+        // The submenu belongs to the menu from here on: destroying the menu destroys it too.
+        HMENU submenu = CreatePopupMenu();
+        for (const auto& child : item.Items()) AppendItem(submenu, *child, nextMadeId);
+        info.fMask |= MIIM_SUBMENU;
+        info.hSubMenu = submenu;
+    }
+    InsertMenuItemA(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &info);
+}
+
+void TPopupMenu::Refresh() {
+    for (TMenuItem* item : items_) RunPopupHandlers(*item);
+    Build();
+}
+
 void TPopupMenu::Build() {
     menu_.Reset(CreatePopupMenu());
-    for (TMenuItem* item : items_) {
-        if (item->IsSeparator())
-            AppendMenuA(menu_.Get(), MF_SEPARATOR, 0, nullptr);
-        else
-            AppendMenuA(menu_.Get(), MF_STRING | (item->Enabled() ? 0 : MF_GRAYED), item->Id(), item->Caption().c_str());
-        if (item->IsDefault()) SetMenuDefaultItem(menu_.Get(), item->Id(), FALSE);
-    }
+    UINT nextMadeId = kFirstMadeItemId;
+    for (TMenuItem* item : items_) AppendItem(menu_.Get(), *item, nextMadeId);
 }
 
 TMenuItem* TPopupMenu::DefaultItem() const {
@@ -124,17 +174,28 @@ TMenuItem* TPopupMenu::DefaultItem() const {
     return nullptr;
 }
 
+namespace {
+TMenuItem* FindById(TMenuItem& item, UINT id) {
+    if (item.Id() == id && !item.IsSeparator() && !item.HasSubmenu()) return &item;
+    for (const auto& child : item.Items())
+        if (TMenuItem* found = FindById(*child, id)) return found;
+    return nullptr;
+}
+}  // namespace
+
+TMenuItem* TPopupMenu::ItemById(UINT id) const {
+    if (id == 0) return nullptr;
+    for (TMenuItem* item : items_)
+        if (TMenuItem* found = FindById(*item, id)) return found;
+    return nullptr;
+}
+
 void TPopupMenu::Popup(int x, int y) {
-    if (!menu_) Build();
+    Refresh();
     const UINT chosen = static_cast<UINT>(TrackPopupMenu(menu_.Get(),
                                                          TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | Animation,
                                                          x, y, 0, Owner().Handle(), nullptr));
-    if (chosen == 0) return;
-    for (TMenuItem* item : items_)
-        if (item->Id() == chosen) {
-            item->Click();
-            return;
-        }
+    if (TMenuItem* item = ItemById(chosen)) item->Click();
 }
 
 // ---- Application events ----

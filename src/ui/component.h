@@ -4,7 +4,9 @@
 #include "ui/layout.h"
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace ui {
 
@@ -71,14 +73,28 @@ public:
     const std::string& Caption() const { return caption_; }
     bool IsSeparator() const { return caption_ == "-"; }
     bool IsDefault() const { return default_; }
+    // An item of a submenu made while the menu opens gets its number when the menu is built.
     UINT Id() const { return id_; }
     void SetDefault(bool on) { default_ = on; }
     bool Enabled() const { return enabled_; }
     // A disabled item shows grey and cannot be chosen.
     void SetEnabled(bool enabled);
+    bool Checked() const { return checked_; }
+    // A checked item shows a mark: a round one when the item is one of a radio group.
+    void SetChecked(bool checked) { checked_ = checked; }
+    bool RadioItem = false;
     // Runs the item's handler, as choosing it does.
     void Click();
     std::function<void()> OnClick;
+
+    // Submenus. An item with items of its own opens them instead of being chosen. OnPopup runs each
+    // time the menu that holds the item opens, before it is shown: a submenu whose items change with
+    // the system is made there (Clear, then Add).
+    std::function<void()> OnPopup;
+    TMenuItem& Add(std::string caption, std::function<void()> onClick = {});  // "-": a separator
+    void Clear() { items_.clear(); }
+    const std::vector<std::unique_ptr<TMenuItem>>& Items() const { return items_; }
+    bool HasSubmenu() const { return !items_.empty() || OnPopup; }
 
 private:
     friend class TPopupMenu;
@@ -86,7 +102,10 @@ private:
     UINT id_;
     bool default_ = false;
     bool enabled_ = true;
+    bool checked_ = false;
+    bool made_ = false;  // by Add, not by a layout row
     TPopupMenu* menu_ = nullptr;  // the menu that holds the item
+    std::vector<std::unique_ptr<TMenuItem>> items_;
 };
 
 class TPopupMenu : public Component {
@@ -98,6 +117,8 @@ public:
     const std::vector<TMenuItem*>& Items() const { return items_; }
     TMenuItem* DefaultItem() const;
     HMENU Handle() const { return menu_.Get(); }
+    // The item of this menu or of one of its submenus with this number, or nullptr.
+    TMenuItem* ItemById(UINT id) const;
 
     bool AutoPopup = true;
     UINT Animation = 0;
@@ -106,9 +127,13 @@ public:
 
     // Shows the menu at a screen point and returns when it closes; the chosen item is clicked.
     void Popup(int x, int y);
+    // What opening the menu does before it shows: the items' OnPopup handlers run and the menu is
+    // built anew.
+    void Refresh();
 
 private:
     void Build();
+    static void AppendItem(HMENU menu, TMenuItem& item, UINT& nextMadeId);
     std::vector<TMenuItem*> items_;
     common::Menu menu_;
 };

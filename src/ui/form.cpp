@@ -332,6 +332,7 @@ struct Form::Rows {
         auto item = std::make_unique<TMenuItem>(form, row.name, row.caption, id);
         item->SetDefault(row.isDefault);
         if (row.onClick) item->OnClick = [&form, h = row.onClick] { form.RunHandler(h); };
+        if (row.onPopup) item->OnPopup = [&form, h = row.onPopup] { form.RunHandler(h); };
         form.Find<TPopupMenu>(row.parent).Add(item.get());
         return item;
     }

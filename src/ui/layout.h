@@ -86,6 +86,7 @@ struct ControlSpec {
     Handler onClick = nullptr;        // click (buttons, menu items), change (track bars), timer
     IdleHandler onIdle = nullptr;     // application event sink
     Handler onFirstIdle = nullptr;    // the form's start, at the first idle moment after it loaded
+    Handler onPopup = nullptr;        // a menu item's submenu is made: the menu that holds it opens
     std::function<std::unique_ptr<Component>(Form&)> create;  // custom components
 
     ControlSpec In(const char* parentName) const { return With([&](ControlSpec& s) { s.parent = parentName; }); }
@@ -121,6 +122,11 @@ struct ControlSpec {
     ControlSpec OnChange(void (F::*handler)()) const { return OnClick(handler); }
     template <class F>
     ControlSpec OnTimer(void (F::*handler)()) const { return OnClick(handler); }
+    // A menu item with a submenu, made by the handler each time the menu opens (TMenuItem::OnPopup).
+    template <class F>
+    ControlSpec OnPopup(void (F::*handler)()) const {
+        return With([&](ControlSpec& s) { s.onPopup = static_cast<Handler>(handler); });
+    }
     template <class F>
     ControlSpec OnIdle(void (F::*handler)(bool&)) const {
         return With([&](ControlSpec& s) { s.onIdle = static_cast<IdleHandler>(handler); });

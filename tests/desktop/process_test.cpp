@@ -194,7 +194,7 @@ TEST_F(QuorvexProcesses, TheTrayIconMenuBalloonDoubleClickAndControlCenterHints)
 
     // "What is this program for?": the balloon over the icon.
     EXPECT_FALSE(e2e::ShellBalloonShown(quorvex.Id()));
-    for (int key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) {
+    for (int key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) {
         PostMessageA(menu, WM_KEYDOWN, key, 0);
         Sleep(50);
     }

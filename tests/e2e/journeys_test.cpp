@@ -7,6 +7,8 @@
 #include "support/zip_writer.h"
 
 #include <commctrl.h>
+
+#include <algorithm>
 #include <cstdio>
 
 #include <gtest/gtest.h>
@@ -217,17 +219,17 @@ TEST(Journey, ALaterStartAppliesTheModeAndTheControlCenterChangesIt) {
     Screenshot("journey3/help");
     PostMessageA(viewer, WM_CLOSE, 0, 0);
 
-    ASSERT_TRUE(ChooseFromTrayMenu(5));  // Exit
+    ASSERT_TRUE(ChooseFromTrayMenu(6));  // Exit
     EXPECT_GE(s.quorvex.WaitExit(10000), 0);
 }
 
 TEST(Journey, TheBalloonAndExitRestoreTheNaturalMode) {
     Settled s = StartSettled("balloon", "X=800\r\nY=600\r\nDepth=16\r\n");
     EXPECT_EQ(ScreenWidth(), 800);
-    ASSERT_TRUE(ChooseFromTrayMenu(3));  // What is this program for?
+    ASSERT_TRUE(ChooseFromTrayMenu(4));  // What is this program for?
     EXPECT_TRUE(WaitFor([&] { return ShellBalloonShown(s.quorvex.Id()); }, 6000)) << "no balloon";
     Screenshot("journey4/balloon");
-    ASSERT_TRUE(ChooseFromTrayMenu(5));  // Exit
+    ASSERT_TRUE(ChooseFromTrayMenu(6));  // Exit
     EXPECT_GE(s.quorvex.WaitExit(10000), 0);
     EXPECT_EQ(ScreenWidth(), 1024);
 }
@@ -347,8 +349,108 @@ TEST(Journey, ASecondCopyIsRefusedAndANewTaskbarBringsTheIconBack) {
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(s.host) != FALSE; }, 5000));
     EXPECT_EQ(VersionLabel(s.host), "2.0");
     Screenshot("journey5/taskbar-created");
-    ASSERT_TRUE(ChooseFromTrayMenu(5));  // the icon is back and works
+    ASSERT_TRUE(ChooseFromTrayMenu(6));  // the icon is back and works
     EXPECT_GE(s.quorvex.WaitExit(10000), 0);
+}
+
+// The place of width x height among the sizes the tray's "Display mode" offers (largest first, at
+// the screen's depth): 0 for the first size; -1 when it is not offered.
+int OfferedPlace(DWORD width, DWORD height) {
+    DEVMODEA now{};
+    now.dmSize = sizeof(now);
+    EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &now);
+    std::vector<std::pair<DWORD, DWORD>> sizes;
+    DEVMODEA mode{};
+    mode.dmSize = sizeof(mode);
+    for (DWORD i = 0; EnumDisplaySettingsA(nullptr, i, &mode); ++i)
+        if (mode.dmBitsPerPel == now.dmBitsPerPel && mode.dmPelsWidth >= 640 && mode.dmPelsHeight >= 480)
+            sizes.emplace_back(mode.dmPelsWidth, mode.dmPelsHeight);
+    std::sort(sizes.rbegin(), sizes.rend());
+    sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());
+    for (size_t i = 0; i < sizes.size(); ++i)
+        if (sizes[i] == std::pair{width, height}) return static_cast<int>(i);
+    return -1;
+}
+
+// Opens the tray menu, then "Display mode" with the keyboard, and moves `down` items from the
+// submenu's first one ("My mode"); Enter chooses. The submenu is screenshot as `shot` when given.
+bool ChooseDisplayMode(int down, const std::string& shot = "") {
+    HWND menu = OpenTrayMenu();
+    if (!menu) return false;
+    PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(menu, WM_KEYDOWN, VK_RIGHT, 0);
+    HWND submenu = nullptr;
+    const bool opened = WaitFor([&] {
+        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32768", nullptr));)
+            if (w != menu && IsWindowVisible(w)) submenu = w;
+        return submenu != nullptr;
+    }, 5000);
+    if (!opened) return false;
+    for (int i = 0; i < down; ++i) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+    if (!shot.empty()) Screenshot(shot);
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+    return WaitFor([&] { return !IsWindowVisible(menu) && !IsWindowVisible(submenu); }, 5000);
+}
+
+// A copy started with a command line while Quorvex runs: it hands the command over and ends with
+// the answer, without the second-copy box. Its exit code.
+long RunCommandLine(const Settled& s, const std::string& arguments) {
+    Process command(s.dir + "Quorvex.exe", s.dir, {}, arguments);
+    const long code = command.WaitExit(20000);
+    EXPECT_EQ(FindWindowA("#32770", "Quorvex"), nullptr) << arguments;
+    return code;
+}
+
+TEST(Journey, QuickSwitchingFromTheTrayMenuAndTheCommandLine) {
+    const std::string mine = "X=1024\r\nY=768\r\nDepth=32\r\n";
+    Settled s = StartSettled("quick", mine);
+    const std::string profile = s.dir + "Users\\" + UserName();
+    ASSERT_EQ(ScreenWidth(), 1024);
+    const int place = OfferedPlace(800, 600);
+    ASSERT_GE(place, 0);
+
+    // "Display mode" > "800 x 600": for a while, after the question is answered "Keep".
+    ASSERT_TRUE(ChooseDisplayMode(2 + place, "journey7/display-mode-menu"));
+    EXPECT_TRUE(WaitFor([] { return ScreenWidth() == 800 && ScreenHeight() == 600; }, 10000));
+    Screenshot("journey7/keep-or-revert");
+    KeepSettings(s.quorvex);
+    EXPECT_EQ(FileText(profile), std::string(kNewUserProfile) + mine);
+
+    // "My mode" brings the stored mode back and asks nothing.
+    ASSERT_TRUE(ChooseDisplayMode(0));
+    EXPECT_TRUE(WaitFor([] { return ScreenWidth() == 1024 && ScreenHeight() == 768; }, 10000));
+    Sleep(500);
+    EXPECT_EQ(NewestVisible("Tconfirm", s.quorvex.Id()), nullptr);
+
+    // The command line goes to the running Quorvex.
+    EXPECT_EQ(RunCommandLine(s, "/mode 800x600"), 0);
+    EXPECT_EQ(ScreenWidth(), 800);
+    EXPECT_EQ(RunCommandLine(s, "/mode 1024x768"), 0);
+    EXPECT_EQ(ScreenWidth(), 1024);
+    EXPECT_EQ(ScreenHeight(), 768);
+    EXPECT_EQ(RunCommandLine(s, "/mode 123x45"), 2);
+    EXPECT_EQ(RunCommandLine(s, "-Resolution 800x600"), 2);
+    EXPECT_EQ(ScreenWidth(), 1024);
+    EXPECT_EQ(NewestVisible("Tconfirm", s.quorvex.Id()), nullptr);
+    EXPECT_EQ(FileText(profile), std::string(kNewUserProfile) + mine);
+    EXPECT_TRUE(s.quorvex.Running());
+
+    ASSERT_TRUE(ChooseFromTrayMenu(6));  // Exit
+    EXPECT_GE(s.quorvex.WaitExit(10000), 0);
+
+    // With no Quorvex running, a bad command line starts nothing; a good one starts Quorvex, which
+    // applies the user's mode and then the one asked for, for a while.
+    EXPECT_EQ(RunCommandLine(s, "/mode 800x600x"), 2);
+    EXPECT_EQ(FindVisibleWindow("Tresolution", 0), nullptr);
+    Process started(s.dir + "Quorvex.exe", s.dir, {}, "/mode 800x600");
+    EXPECT_TRUE(WaitFor([] { return ScreenWidth() == 800 && ScreenHeight() == 600; }, 15000));
+    EXPECT_EQ(NewestVisible("Tconfirm", started.Id()), nullptr);
+    EXPECT_EQ(FileText(profile), std::string(kNewUserProfile) + mine);
+    ASSERT_TRUE(WaitFor([&] { HWND host = FindVisibleWindow("Tresolution", started.Id()); return !host; }, 10000));
+    ASSERT_TRUE(ChooseFromTrayMenu(6));  // Exit
+    EXPECT_EQ(started.WaitExit(10000), 0);
+    EXPECT_EQ(ScreenWidth(), 1024);
 }
 
 // Closes the wizard of a Quorvex that Fetchwell restarted for a new user (no mode chosen: the
@@ -409,7 +511,7 @@ TEST(Journey, TheUpdateRoadFromTheTrayMenuToTheRestartedQuorvex) {
     // build, so the build Fetchwell records can be seen.
     DeleteFileA(profile.c_str());
 
-    ASSERT_TRUE(ChooseFromTrayMenu(4));  // Check for updates
+    ASSERT_TRUE(ChooseFromTrayMenu(5));  // Check for updates
     EXPECT_GE(quorvex.WaitExit(10000), 0);
     EXPECT_EQ(ScreenWidth(), 1024);  // the natural mode on the way out
     HWND fetchwell = WaitWindow("Tupdate", 0, 15000);

@@ -429,7 +429,7 @@ TEST(Layout, EveryWindowOfQuorvex) {
     // Leaves as a user would, so no icon of a killed program stays in the notification area.
     ASSERT_TRUE(Click(about, "I agree"));
     ASSERT_TRUE(Click(center, "Close Control Center"));
-    ASSERT_TRUE(ChooseFromTrayMenu(5));  // Exit
+    ASSERT_TRUE(ChooseFromTrayMenu(6));  // Exit
     EXPECT_EQ(quorvex.WaitExit(10000), 0);
 }
 

@@ -16,9 +16,21 @@ LONG ScriptedServices::ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
     DisplayCall call{mode != nullptr, {}, flags};
     if (mode) call.mode = *mode;
     displayCalls.push_back(call);
-    if (displayAnswers.empty()) return displayDefault;
-    const LONG answer = displayAnswers.front();
-    displayAnswers.pop_front();
+    LONG answer = displayDefault;
+    if (!displayAnswers.empty()) {
+        answer = displayAnswers.front();
+        displayAnswers.pop_front();
+    }
+    if (followChanges && mode && !(flags & CDS_TEST) && answer == DISP_CHANGE_SUCCESSFUL) {
+        DEVMODEA now{};
+        now.dmSize = sizeof(now);
+        now.dmPelsWidth = mode->dmPelsWidth;
+        now.dmPelsHeight = mode->dmPelsHeight;
+        now.dmBitsPerPel = mode->dmBitsPerPel;
+        now.dmDisplayFrequency = mode->dmDisplayFrequency;
+        currentMode = now;
+    }
+    if (followChanges && !mode && answer == DISP_CHANGE_SUCCESSFUL && registryMode) currentMode = registryMode;
     return answer;
 }
 

@@ -50,6 +50,9 @@ public:
     // The registry's mode (the computer's natural one); unset, the current mode stands for it when
     // that is scripted, else the real system answers.
     std::optional<DEVMODEA> registryMode;
+    // A successful change (not a test) becomes the current mode, as on a real display: a mode record,
+    // or the registry's mode for the call without one.
+    bool followChanges = false;
 
     std::string userName = "tester";
     bool userNameFails = false;

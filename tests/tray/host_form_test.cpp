@@ -460,8 +460,9 @@ TEST_F(HostFormTest, MenuCommandsOpenWindowsAndHelpWorksBeforeAnyControlCenter) 
         GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof(text), MF_BYPOSITION);
         shown.push_back(GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR ? "-" : text);
     }
-    EXPECT_EQ(shown, (std::vector<std::string>{"Open Control Center", "-", "Help", "What is this program for?", "-",
-                                               "Check for updates", "-", "Exit", "About"}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"Open Control Center", "Display mode", "-", "Help",
+                                               "What is this program for?", "-", "Check for updates", "-", "Exit",
+                                               "About"}));
     EXPECT_EQ(GetMenuDefaultItem(menu, TRUE, 0), 0u);
 
     host->Find<ui::TMenuItem>("Exit1").Click();

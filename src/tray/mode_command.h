@@ -1,0 +1,36 @@
+#pragma once
+// Quorvex's command line: a display mode asked for by a script or a shortcut, either at start or
+// handed to the Quorvex already running in the session.
+//
+//   Quorvex.exe /mode 1280x1024       a size the display lists, at the screen's colour depth
+//   Quorvex.exe /mode 1280x1024x16    the same at 16 bits
+//   Quorvex.exe /mymode               the user's own mode, as the profile stores it
+//   Quorvex.exe /natural              the natural mode
+//
+// Switch names are case-insensitive and may start with '-' instead of '/'.
+#include <cstdint>
+#include <string>
+
+namespace tray {
+
+struct ModeCommand {
+    enum class Kind { None, Mode, MyMode, Natural, Bad };
+    Kind kind = Kind::None;
+    int32_t width = 0, height = 0;
+    int32_t depth = 0;  // 0: the depth the screen has when the command is carried out
+
+    bool operator==(const ModeCommand&) const = default;
+};
+
+// What the process that handed a command over ends with.
+enum ModeCommandResult : int {
+    kModeSwitched = 0,
+    kModeRefused = 1,      // the display (or the administrator's lock) refused it; nothing changed
+    kModeBadArgument = 2,  // malformed, unknown, or a size the display does not list
+};
+
+// `arguments`: the command line after the program's name. None for an empty one; Bad for anything
+// that is not exactly one of the forms above.
+ModeCommand ParseModeCommand(const std::string& arguments);
+
+}  // namespace tray

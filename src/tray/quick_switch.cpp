@@ -1,0 +1,199 @@
+// Quick switching: a display mode for a while, chosen from the tray menu's "Display mode" or asked
+// for on the command line. Such a mode is set without a registry update and never reaches the
+// profile; it lasts until "My mode", "Exit", the end of the session or the next choice.
+#include "common/display_modes.h"
+#include "common/system_services.h"
+#include "desktop/one_instance.h"
+#include "tray/host_form.h"
+#include "ui/application.h"
+
+#include <algorithm>
+
+namespace tray {
+
+namespace {
+
+std::string SizeCaption(int32_t width, int32_t height) {
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+std::string ModeCaption(const char* name, int32_t width, int32_t height, int32_t depth) {
+    return std::string(name) + " (" + SizeCaption(width, height) + ", " + std::to_string(depth) + " bits)";
+}
+
+bool ScreenIs(int32_t width, int32_t height, int32_t depth) {
+    const common::CurrentMode now = common::ScreenModeNow();
+    return now.width == width && now.height == height && now.depth == depth;
+}
+
+// The sizes the display lists at `depth`, largest first.
+std::vector<common::ScreenSize> SizesAt(int32_t depth) {
+    std::vector<common::ScreenSize> sizes = common::ListedScreenSizes();
+    std::erase_if(sizes, [depth](const common::ScreenSize& size) { return !size.Offers(depth); });
+    std::reverse(sizes.begin(), sizes.end());
+    return sizes;
+}
+
+void ReportRefusal(LONG result) {
+    switch (result) {
+    case DISP_CHANGE_RESTART:
+        ui::ShowMessage(
+            "Error 1: Your display driver is unable to change the screen resolution without system reboot.\r"
+            "Please read the program manual.");
+        return;
+    case DISP_CHANGE_BADMODE:
+        ui::ShowMessage("Error 3: Your machine does not support this display mode.");
+        return;
+    default:
+        ui::ShowMessage("Error 2: Screen resolution could not be changed - unknown error occured.");
+    }
+}
+
+}  // namespace
+
+common::StoredMode Tresolution::MyMode() const {
+    // A mode the administrator locked is the user's, whatever the profile holds.
+    if (policies_.lockMode) return {policies_.mode->width, policies_.mode->height, policies_.mode->depth};
+    if (!profile_) return {};
+    const common::StoredMode stored = common::StoredMode::Read(*profile_);
+    return stored.Complete() ? stored : common::StoredMode{};
+}
+
+// Made each time the tray menu opens: the display's list can change with the monitor.
+void Tresolution::Displaymode1Popup() {
+    Displaymode1->Clear();
+    const common::CurrentMode now = common::ScreenModeNow();
+    // Nothing but the user's own mode under a lock, and nothing at all in a remote session.
+    const bool locked = policies_.lockMode || common::RemoteSession();
+
+    const common::StoredMode mine = MyMode();
+    ui::TMenuItem& myMode = Displaymode1->Add(
+        mine.width ? ModeCaption("My mode", mine.width, mine.height, mine.depth) : "My mode", [this] { ChooseMyMode(); });
+    myMode.SetEnabled(mine.width > 0 && !common::RemoteSession());
+    myMode.SetChecked(mine.width > 0 && ScreenIs(mine.width, mine.height, mine.depth));
+
+    ui::TMenuItem& natural = Displaymode1->Add(ModeCaption("Natural mode", NaturalX, NaturalY, NaturalDepth),
+                                               [this] { ChooseNaturalMode(); });
+    // Before the start-up sequence has read it, there is no natural mode to go back to.
+    natural.SetEnabled(!locked && NaturalX > 0);
+    natural.SetChecked(ScreenIs(NaturalX, NaturalY, NaturalDepth));
+
+    const std::vector<common::ScreenSize> sizes = SizesAt(now.depth);
+    if (!sizes.empty()) Displaymode1->Add("-");
+    for (const common::ScreenSize& size : sizes) {
+        ui::TMenuItem& item = Displaymode1->Add(SizeCaption(size.width, size.height), [this, size, depth = now.depth] {
+            SwitchTemporarily(size.width, size.height, depth, true);
+        });
+        item.SetEnabled(!locked);
+        item.SetChecked(size.width == now.width && size.height == now.height);
+    }
+    for (const auto& item : Displaymode1->Items()) item->RadioItem = true;
+}
+
+void Tresolution::SettleQuestionBeforeChoice() {
+    if (question_ && question_ == temporaryQuestion_)
+        question_->Settle(Tconfirm::Answer::Abandon);
+    else
+        RevertUnconfirmedMode();
+}
+
+int Tresolution::SwitchTemporarily(int32_t width, int32_t height, int32_t depth, bool ask) {
+    // The display of a remote session is not the computer's.
+    if (common::RemoteSession()) return kModeRefused;
+    SettleQuestionBeforeChoice();
+    DisplayChange change{common::ScreenModeNow(), {}, {}};
+    DEVMODEA mode = common::ChangeRecord(width, height, depth);
+    NoteScreenChanged(true);
+    const LONG result = common::Services().ChangeDisplaySettingsA(&mode, 0);
+    if (result != DISP_CHANGE_SUCCESSFUL) {
+        if (ask) ReportRefusal(result);
+        return kModeRefused;
+    }
+    Holding({width, height, depth});
+    const common::CurrentMode& before = change.previousScreen;
+    const bool changed = before.width != width || before.height != height || before.depth != depth;
+    // A mode the driver accepts can still be one the monitor cannot show: unless a script asked for
+    // it, it undoes itself when nobody confirms it.
+    if (!ask || !changed || sessionEnding_) return kModeSwitched;
+    question_ = temporaryQuestion_ = CreateOwned<Tconfirm>(
+        std::move(change), [this](Tconfirm* question, const DisplayChange& settled, Tconfirm::Answer answer) {
+            TemporaryQuestionSettled(question, settled, answer);
+        });
+    question_->Ask();
+    return kModeSwitched;
+}
+
+// Only the screen goes back: the profile was never touched. When the program ends, its own switch
+// to the natural mode follows.
+void Tresolution::TemporaryQuestionSettled(Tconfirm* question, const DisplayChange& change, Tconfirm::Answer answer) {
+    if (question == question_) question_ = nullptr;
+    if (question == temporaryQuestion_) temporaryQuestion_ = nullptr;
+    if (answer == Tconfirm::Answer::Keep) return;
+    const common::CurrentMode& before = change.previousScreen;
+    // Abandoned, the screen stays for the moment; the mode to come back to is the previous one.
+    if (answer == Tconfirm::Answer::Abandon) {
+        Holding({before.width, before.height, before.depth});
+        return;
+    }
+
+    DEVMODEA mode = common::DisplayModeRecord(before.width, before.height, before.depth, before.frequency);
+    if (common::Services().ChangeDisplaySettingsA(&mode, 0) != DISP_CHANGE_SUCCESSFUL) {
+        ui::ShowMessage("The previous display settings could not be restored. Please read the readme.txt file.");
+        return;
+    }
+    Holding({before.width, before.height, before.depth});
+    ShowNotification(answer == Tconfirm::Answer::TimeOut
+                         ? "The new display settings were not confirmed in time: the previous ones are back."
+                         : "The new display settings were reverted: the previous ones are back.");
+}
+
+void Tresolution::ChooseMyMode() {
+    const common::StoredMode mine = MyMode();
+    if (!mine.width || common::RemoteSession()) return;
+    SettleQuestionBeforeChoice();
+    ApplyDisplayMode(mine.width, mine.height, mine.depth);
+}
+
+void Tresolution::ChooseNaturalMode() {
+    if (policies_.lockMode || NaturalX <= 0) return;
+    SettleQuestionBeforeChoice();
+    RestoreNaturalMode();
+}
+
+int Tresolution::RunModeCommand(const ModeCommand& command) {
+    switch (command.kind) {
+    case ModeCommand::Kind::Mode: {
+        const int32_t depth = command.depth ? command.depth : common::ScreenModeNow().depth;
+        const std::vector<common::ScreenSize> sizes = SizesAt(depth);
+        const bool listed = std::any_of(sizes.begin(), sizes.end(), [&](const common::ScreenSize& size) {
+            return size.width == command.width && size.height == command.height;
+        });
+        if (!listed) return kModeBadArgument;
+        if (policies_.lockMode) return kModeRefused;
+        return SwitchTemporarily(command.width, command.height, depth, false);
+    }
+    case ModeCommand::Kind::MyMode: {
+        const common::StoredMode mine = MyMode();
+        if (!mine.width) return kModeBadArgument;
+        ChooseMyMode();
+        return ScreenIs(mine.width, mine.height, mine.depth) ? kModeSwitched : kModeRefused;
+    }
+    case ModeCommand::Kind::Natural:
+        // A command that comes while this copy is still starting finds no natural mode read yet.
+        if (policies_.lockMode || NaturalX <= 0) return kModeRefused;
+        ChooseNaturalMode();
+        return ScreenIs(NaturalX, NaturalY, NaturalDepth) ? kModeSwitched : kModeRefused;
+    default:
+        return kModeBadArgument;
+    }
+}
+
+int Tresolution::ExitCode() const {
+    const auto& once = Find<desktop::TdskOneInstance>("once");
+    if (!once.Forwarded()) return 0;
+    // A copy that handed its command over ends with the running copy's answer; without one, nothing
+    // was switched.
+    return once.ForwardAnswer() == desktop::TdskOneInstance::kNoAnswer ? kModeRefused : once.ForwardAnswer();
+}
+
+}  // namespace tray
