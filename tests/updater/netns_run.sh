@@ -62,15 +62,11 @@ export TMPDIR=/tmp
 
 
 unset DISPLAY XVFB_PID
-# QV_LOG_PIXELS=N: the prefix copy runs at N DPI, on a desktop as much larger than 1024 x 768 as N is
-# than 96 (a screen of the same size in points). Wine reads LogPixels when its session starts.
-[ -n "${QV_LOG_PIXELS:-}" ] && export QV_XVFB_SCREEN=2048x1536x24
 start_xvfb || exit 1
 start_wine
+# QV_LOG_PIXELS=N: the prefix copy runs at N DPI. Wine reads LogPixels when its session starts.
 if [ -n "${QV_LOG_PIXELS:-}" ]; then
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$QV_LOG_PIXELS" /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v qv \
-        /d "$((1024 * QV_LOG_PIXELS / 96))x$((768 * QV_LOG_PIXELS / 96))" /f >/dev/null 2>&1
     start_wine
 fi
 # A program that crashes ends at once rather than waiting in the debugger's window.
