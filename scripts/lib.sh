@@ -58,7 +58,7 @@ start_xvfb() {
     local n
     for n in $(seq 90 130); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 9>&- &
+        Xvfb ":$n" -screen 0 "${QV_XVFB_SCREEN:-1600x1200x24}" -nolisten tcp >/dev/null 2>&1 9>&- &
         XVFB_PID=$!
         export DISPLAY=":$n"
         local i

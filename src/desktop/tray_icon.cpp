@@ -2,6 +2,7 @@
 
 #include "common/system_services.h"
 #include "ui/application.h"
+#include "ui/dpi.h"
 #include "ui/form.h"
 
 #include <algorithm>
@@ -103,7 +104,8 @@ void TdskTrayIcon::SetHint(const std::string& hint) {
 }
 
 void TdskTrayIcon::SetIcon(HICON icon) {
-    icon_.Reset(icon ? CopyIcon(icon) : nullptr);
+    // The notification area shows small icons: the image of that size, not a larger one shrunk.
+    icon_ = ui::IconAtSystemSize(icon, true);
     UpdateIcon();
 }
 

@@ -33,7 +33,10 @@ Tagent::Tagent(ui::Form* owner, std::string text) : ui::Form(owner, kForm, kLayo
 
 void Tagent::FormActivate() {
     auto& services = common::Services();
-    SetPosition(services.GetSystemMetrics(SM_CXSCREEN) - 280, services.GetSystemMetrics(SM_CYSCREEN) - 145);
+    // Near the bottom right corner, as far from it as the window is scaled, and inside the work area.
+    SetPosition(services.GetSystemMetrics(SM_CXSCREEN) - Scaled(280),
+                services.GetSystemMetrics(SM_CYSCREEN) - Scaled(145));
+    KeepInWorkArea();
     info->SetText(text_);
     Timer1->SetEnabled(true);
 }

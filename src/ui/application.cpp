@@ -1,6 +1,7 @@
 #include "ui/application.h"
 
 #include "common/system_services.h"
+#include "ui/dpi.h"
 #include "ui/exception.h"
 #include "ui/form.h"
 #include "ui/screen.h"
@@ -63,11 +64,15 @@ Application::Application() : title_(DefaultTitle()), hintColor_(GetSysColor(COLO
 
 void Application::Initialize() {
     if (window_) return;
+    DeclareDpiAware();
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
 
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    if (!icon_) icon_ = LoadIconA(instance, "MAINICON");
+    if (!icon_) {
+        icon_ = LoadIconA(instance, "MAINICON");
+        smallIcon_ = LoadIconAtSystemSize("MAINICON", true);
+    }
     WNDCLASSA cls{};
     cls.lpfnWndProc = WindowProc;
     cls.hInstance = instance;
@@ -82,6 +87,7 @@ void Application::Initialize() {
                                   WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0,
                                   nullptr, nullptr, instance, nullptr));
     if (icon_) SendMessageA(window_.Get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    if (smallIcon_) SendMessageA(window_.Get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
 }
 
 void Application::SetTitle(const std::string& title) {
@@ -91,6 +97,7 @@ void Application::SetTitle(const std::string& title) {
 
 void Application::SetIcon(HICON icon) {
     common::Icon copy(icon ? CopyIcon(icon) : nullptr);
+    common::Icon small = ui::IconAtSystemSize(icon, true);
     icon_ = copy.Get();
     std::vector<HWND> windows;
     if (window_) windows.push_back(window_.Get());
@@ -98,9 +105,10 @@ void Application::SetIcon(HICON icon) {
         if (form->Design().icon && form->Handle()) windows.push_back(form->Handle());
     for (HWND window : windows) {
         SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-        SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+        SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small ? small.Get() : icon_));
     }
-    ownIcon_ = std::move(copy);  // the old copy goes once nobody shows it any more
+    ownIcon_ = std::move(copy);
+    smallIcon_ = std::move(small);  // the old copy goes once nobody shows it any more
 }
 
 void Application::AdoptForm(std::unique_ptr<Form> form) {

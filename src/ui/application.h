@@ -34,6 +34,8 @@ public:
     const std::string& Title() const { return title_; }
     void SetTitle(const std::string& title);
     HICON Icon() const { return icon_; }
+    // The icon at the small size the system asks for (title bars, the taskbar), or nullptr.
+    HICON SmallIcon() const { return smallIcon_.Get(); }
     // The application keeps its own copy of `icon`; forms that show the program icon take it too.
     void SetIcon(HICON icon);
     HWND Handle() const { return window_.Get(); }
@@ -143,6 +145,7 @@ private:
     std::string title_;
     HICON icon_ = nullptr;
     common::Icon ownIcon_;
+    common::Icon smallIcon_;
     std::vector<std::pair<int, WindowHook>> hooks_;
     int nextHookId_ = 1;
     common::Window window_;

@@ -1,6 +1,7 @@
 #include "ui/controls.h"
 
 #include "ui/application.h"
+#include "ui/dpi.h"
 #include "ui/form.h"
 
 #include <commctrl.h>
@@ -105,6 +106,7 @@ void TLabel::SetText(const std::string& text) {
     if (text == Text()) return;
     Control::SetText(text);
     AdjustSize();
+    if (!spec_.autoSize) Owner().FitText(*this);
 }
 
 void TLabel::AdjustSize() {
@@ -351,22 +353,30 @@ HBITMAP TImage::Bitmap() const {
     return static_cast<HBITMAP>(bitmap_.Get());
 }
 
-void TImage::Draw(HDC dc, double scale) const {
+void TImage::Draw(HDC dc, int dpi) const {
     if (!Bitmap()) return;
     BITMAP info{};
     GetObjectA(bitmap_.Get(), sizeof(info), &info);
-    const int left = static_cast<int>(spec_.bounds.left * scale), top = static_cast<int>(spec_.bounds.top * scale);
-    const int width = static_cast<int>(spec_.bounds.width * scale), height = static_cast<int>(spec_.bounds.height * scale);
+    const Bounds& b = spec_.bounds;
+    const int left = ScaleToDpi(b.left, dpi), top = ScaleToDpi(b.top, dpi);
+    const int width = ScaleToDpi(b.left + b.width, dpi) - left, height = ScaleToDpi(b.top + b.height, dpi) - top;
+    const int pictureWidth = ScaleToDpi(info.bmWidth, dpi), pictureHeight = ScaleToDpi(info.bmHeight, dpi);
     int x = left, y = top;
     if (spec_.pictureMode == PictureMode::Centered) {
-        x += (width - info.bmWidth) / 2;
-        y += (height - info.bmHeight) / 2;
+        x += (width - pictureWidth) / 2;
+        y += (height - pictureHeight) / 2;
     }
     const common::MemoryDc source(CreateCompatibleDC(dc));
     const common::Selection picture = common::Select(source.Get(), bitmap_.Get());
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, left, top, left + width, top + height);
-    BitBlt(dc, x, y, info.bmWidth, info.bmHeight, source.Get(), 0, 0, SRCCOPY);
+    if (pictureWidth == info.bmWidth && pictureHeight == info.bmHeight) {
+        BitBlt(dc, x, y, info.bmWidth, info.bmHeight, source.Get(), 0, 0, SRCCOPY);
+    } else {
+        SetStretchBltMode(dc, HALFTONE);
+        SetBrushOrgEx(dc, 0, 0, nullptr);  // as HALFTONE requires
+        StretchBlt(dc, x, y, pictureWidth, pictureHeight, source.Get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    }
     RestoreDC(dc, saved);
 }
 

@@ -172,7 +172,8 @@ HBITMAP LoadPicture(const char* resource);
 class TImage : public Component {
 public:
     TImage(Form& owner, const ControlSpec& row);
-    void Draw(HDC dc, double scale) const;
+    // Draws the picture at `dpi`: above 96 DPI stretched smoothly (halftone) to the scaled size.
+    void Draw(HDC dc, int dpi) const;
     HBITMAP Bitmap() const;
     void Unload() const { bitmap_.Reset(); }
 

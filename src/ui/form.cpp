@@ -165,22 +165,12 @@ void Form::CreateWindowFromSpec() {
         cls.style = CS_DBLCLKS;
         RegisterClassA(&cls);
     }
-    if (spec_.scaled) {
-        const common::WindowDc screen = common::GetWindowDc(nullptr);
-        scale_ = GetDeviceCaps(screen.Get(), LOGPIXELSY) / 96.0;
-    }
-    int width = static_cast<int>(std::lround(spec_.width * scale_));
-    int height = static_cast<int>(std::lround(spec_.height * scale_));
-    if (spec_.clientWidth > 0) {
-        RECT rect{0, 0, static_cast<LONG>(std::lround(spec_.clientWidth * scale_)),
-                  static_cast<LONG>(std::lround(spec_.clientHeight * scale_))};
-        AdjustWindowRectEx(&rect, Style(), FALSE, ExStyle());
-        width = rect.right - rect.left;
-        height = rect.bottom - rect.top;
-    }
+    if (spec_.scaled) dpi_ = SystemDpi();
+    scale_ = dpi_ / 96.0;
+    const RECT outer = WindowRectForDpi();
     HWND ownerWindow = owner_ ? owner_->Handle() : App().Handle();
-    CreateWindowExA(ExStyle(), spec_.className, spec_.caption, Style(), spec_.left, spec_.top, width, height,
-                    ownerWindow, nullptr, instance, this);
+    CreateWindowExA(ExStyle(), spec_.className, spec_.caption, Style(), outer.left, outer.top, outer.right - outer.left,
+                    outer.bottom - outer.top, ownerWindow, nullptr, instance, this);
     if (!window_) throw Exception("Error creating window", "EOutOfResources");
     if (ExStyle() & WS_EX_LAYERED) {
         DWORD flags = 0;
@@ -193,14 +183,27 @@ void Form::CreateWindowFromSpec() {
     if (spec_.topmost)
         SetWindowPos(window_.Get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (spec_.icon && App().Icon()) {
+        HICON small = App().SmallIcon() ? App().SmallIcon() : App().Icon();
         SendMessageA(window_.Get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(App().Icon()));
-        SendMessageA(window_.Get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(App().Icon()));
+        SendMessageA(window_.Get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
     }
+}
+
+// The window's place and outer size for the form's DPI: the designed position and the client (or
+// outer) size of the layout, scaled.
+RECT Form::WindowRectForDpi() const {
+    RECT rect{0, 0, Scaled(spec_.width), Scaled(spec_.height)};
+    if (spec_.clientWidth > 0) {
+        rect = {0, 0, Scaled(spec_.clientWidth), Scaled(spec_.clientHeight)};
+        AdjustWindowRectEx(&rect, Style(), FALSE, ExStyle());
+    }
+    OffsetRect(&rect, Scaled(spec_.left) - rect.left, Scaled(spec_.top) - rect.top);
+    return rect;
 }
 
 HFONT Form::FontFor(const ControlSpec& row) {
     const char* name = row.fontName ? row.fontName : spec_.font.name;
-    const int height = static_cast<int>(std::lround((row.fontHeight ? row.fontHeight : spec_.font.height) * scale_));
+    const int height = Scaled(row.fontHeight ? row.fontHeight : spec_.font.height);
     const bool bold = row.bold || spec_.font.bold;
     const std::string key = std::string(name) + "/" + std::to_string(height) + (bold ? "/b" : "");
     auto it = fonts_.find(key);
@@ -218,6 +221,49 @@ HFONT Form::FontFor(const ControlSpec& row) {
 
 Color Form::ColorFor(const ControlSpec& row) const { return row.fontColor ? *row.fontColor : spec_.font.color; }
 
+void Form::FitText(Control& control) {
+    if (dpi_ <= 96) return;  // the layouts are made for 96 DPI: there they stay as designed
+    const ControlSpec& row = control.spec_;
+    const bool check = row.kind == Kind::CheckBox || row.kind == Kind::RadioButton;
+    const bool label = row.kind == Kind::Label;
+    if (!check && row.kind != Kind::Button && !(label && !row.autoSize)) return;
+    const std::string text = control.Text();
+    if (text.empty()) return;
+    const RECT now = control.BoundsRect();
+    const int width = now.right - now.left, height = now.bottom - now.top;
+    RECT need{0, 0, row.wordWrap ? width : 0, 0};
+    {
+        const common::WindowDc dc = common::GetWindowDc(control.Handle());
+        const common::Selection font = common::Select(
+            dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageA(control.Handle(), WM_GETFONT, 0, 0)));
+        DrawTextA(dc.Get(), text.c_str(), -1, &need,
+                  DT_CALCRECT | DT_NOPREFIX | (row.wordWrap ? DT_WORDBREAK : DT_SINGLELINE));
+    }
+    // Room besides the text: a check box's box and the gap after it; a push button's edges.
+    const int besides = label ? 0 : check ? Scaled(13 + 6) : Scaled(10);
+    const int wantWidth = row.wordWrap ? width : std::max(width, static_cast<int>(need.right) + besides);
+    const int wantHeight = std::max(height, static_cast<int>(need.bottom));
+    if (wantWidth == width && wantHeight == height) return;
+    int left = now.left;
+    if (label && row.align == Align::Right) left = now.right - wantWidth;
+    if (label && row.align == Align::Center) left = now.left - (wantWidth - width) / 2;
+    control.SetBounds(left, now.top, wantWidth, wantHeight);
+}
+
+void Form::KeepInWorkArea() {
+    RECT rect;
+    GetWindowRect(window_.Get(), &rect);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoA(MonitorFromWindow(window_.Get(), MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    const RECT& work = monitor.rcWork;
+    int left = std::min(rect.left, work.right - (rect.right - rect.left));
+    int top = std::min(rect.top, work.bottom - (rect.bottom - rect.top));
+    left = std::max(left, static_cast<int>(work.left));
+    top = std::max(top, static_cast<int>(work.top));
+    if (left != rect.left || top != rect.top) SetPosition(left, top);
+}
+
 HWND Form::ParentWindow(const ControlSpec& row) const {
     if (!row.parent) return window_.Get();
     return Find<Control>(row.parent).ContainerHandle();
@@ -234,10 +280,13 @@ struct Form::Rows {
         DWORD exStyle = 0;
     };
 
-    static RECT Place(const Form& form, const ControlSpec& row) {  // left, top, width, height
-        auto scaled = [&](int v) { return static_cast<LONG>(std::lround(v * form.scale_)); };
-        return {scaled(row.bounds.left), scaled(row.bounds.top), row.bounds.width < 0 ? 0 : scaled(row.bounds.width),
-                row.bounds.height < 0 ? 0 : scaled(row.bounds.height)};
+    // Left, top, width, height at the form's DPI. The edges are scaled, so that controls that meet
+    // at 96 DPI still meet; a label without a size sizes itself to its text.
+    static RECT Place(const Form& form, const ControlSpec& row) {
+        const Bounds& b = row.bounds;
+        const int left = form.Scaled(b.left), top = form.Scaled(b.top);
+        return {left, top, b.width < 0 ? 0 : form.Scaled(b.left + b.width) - left,
+                b.height < 0 ? 0 : form.Scaled(b.top + b.height) - top};
     }
     // Makes the control's window in its parent, with the form's font and the row's enabled state;
     // `setup` completes the control before it is shown.
@@ -254,6 +303,7 @@ struct Form::Rows {
         control->Attach(window);
         SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(form.FontFor(row)), FALSE);
         if (!row.enabled) EnableWindow(window, FALSE);
+        form.FitText(*control);
         if (setup(*control) && row.visible) ShowWindow(window, SW_SHOWNA);
         return control;
     }
@@ -372,6 +422,38 @@ void Form::CreateRow(const ControlSpec& row, UINT id) {
     components_.push_back(std::move(component));
 }
 
+void Form::ApplyDpi(int dpi, const RECT* suggested) {
+    if (!spec_.scaled || dpi <= 0 || dpi == dpi_) return;
+    dpi_ = dpi;
+    scale_ = dpi_ / 96.0;
+    // The controls keep their old fonts until they have the new ones.
+    std::map<std::string, common::GdiObject> oldFonts;
+    oldFonts.swap(fonts_);
+    for (Component* component : order_) {
+        auto* control = dynamic_cast<Control*>(component);
+        if (!control) continue;
+        const ControlSpec& row = control->spec_;
+        RECT at = Rows::Place(*this, row);
+        if (row.kind == Kind::Page) GetClientRect(GetParent(control->Handle()), &at);
+        control->SetBounds(at.left, at.top, at.right, at.bottom);
+        SendMessageA(control->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row)), FALSE);
+        if (auto* label = dynamic_cast<TLabel*>(control)) label->AdjustSize();
+        FitText(*control);
+    }
+    RECT outer = WindowRectForDpi();
+    if (suggested) {
+        outer = *suggested;
+    } else {
+        RECT now;
+        GetWindowRect(window_.Get(), &now);
+        OffsetRect(&outer, now.left - outer.left, now.top - outer.top);
+    }
+    SetWindowPos(window_.Get(), nullptr, outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (background_) RebuildBackground();
+    RedrawWindow(window_.Get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 void Form::Load() {
     App().Initialize();
     RegisterContainerClass();
@@ -382,6 +464,9 @@ void Form::Load() {
     for (const ControlSpec& row : layout_) CreateRow(row, id++);
     for (const auto& bind : bindings_) bind();
     SetTabOrder();
+
+    // A form that opened on a monitor of another DPI than the system's is laid out for that one.
+    if (spec_.scaled) ApplyDpi(WindowDpi(window_.Get()), nullptr);
 
     CreateHintWindow();
     for (Component* component : order_) component->Loaded();
@@ -484,7 +569,7 @@ void Form::RebuildBackground() {
         const common::Selection drawing = common::Select(memory.Get(), backgroundBitmap_.Get());
         const common::GdiObject fill(CreateSolidBrush(spec_.color.Resolve()));
         FillRect(memory.Get(), &client, static_cast<HBRUSH>(fill.Get()));
-        for (const TImage* picture : pictures) picture->Draw(memory.Get(), scale_);
+        for (const TImage* picture : pictures) picture->Draw(memory.Get(), dpi_);
     }
     background_.Reset(CreatePatternBrush(static_cast<HBITMAP>(backgroundBitmap_.Get())));
 }
@@ -605,6 +690,9 @@ LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (background_) RebuildBackground();
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
         break;
+    case kDpiChangedMessage:
+        ApplyDpi(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_WINDOWPOSCHANGING:
         if (spec_.snapBuffer > 0) Snap(*reinterpret_cast<WINDOWPOS*>(lParam));
         break;
@@ -671,6 +759,7 @@ void Form::Show() {
         const int width = rect.right - rect.left, height = rect.bottom - rect.top;
         SetWindowPos(window_.Get(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                      (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        KeepInWorkArea();
     }
     shownOnce_ = true;
     App().UpdateTaskbarButton(true);

@@ -1,6 +1,7 @@
 #pragma once
 // A form: a top-level window built from a layout table, owning its controls and components.
 #include "ui/controls.h"
+#include "ui/dpi.h"
 #include "ui/layout.h"
 
 #include <functional>
@@ -84,6 +85,14 @@ public:
     bool ChildNotification(HWND from, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // Tells the form a control's text or size changed so the parent's background is repainted.
     double Scale() const { return scale_; }
+    // The DPI the form is laid out for, and a length of its 96-DPI layout at that DPI.
+    int Dpi() const { return dpi_; }
+    int Scaled(int value) const { return ScaleToDpi(value, dpi_); }
+    // Above 96 DPI, grows a button, check box, radio button or fixed-size label whose text no longer
+    // fits its scaled size (text does not grow exactly in proportion) by what is missing.
+    void FitText(Control& control);
+    // Moves the window, when it sticks out, inside the work area of its monitor.
+    void KeepInWorkArea();
     HFONT FontFor(const ControlSpec& row);
     Color ColorFor(const ControlSpec& row) const;
     void RunHandler(Handler handler);
@@ -115,6 +124,10 @@ private:
     void AddHint(Control& control);
     void ApplyHintSettings();
     void Snap(WINDOWPOS& pos) const;
+    // Lays the form out again for `dpi` (a move to a monitor of another DPI), in `suggested` when the
+    // system gives the new window rectangle.
+    void ApplyDpi(int dpi, const RECT* suggested);
+    RECT WindowRectForDpi() const;
     void Activated(bool active);
     DWORD Style() const;
     DWORD ExStyle() const;
@@ -133,6 +146,7 @@ private:
     common::GdiObject background_;
     common::GdiObject backgroundBitmap_;
     double scale_ = 1.0;
+    int dpi_ = 96;
     int modalResult_ = 0;
     bool modal_ = false;
     bool shownOnce_ = false;

@@ -202,7 +202,7 @@ struct FormSpec {
     bool icon = true;  // the program icon
     int alpha = 255;
     std::optional<Color> transparentColor;
-    bool scaled = false;  // scaled with the screen's DPI, designed at 96
+    bool scaled = true;  // laid out for the screen's DPI (designed at 96)
     int snapBuffer = 0;   // snaps to the screen edges within this many pixels; 0: off
     bool topmost = false;  // stays above the windows that are not topmost
     bool visible = false;

@@ -89,6 +89,9 @@ TEST(ProgramResources, IconAndCommonControlsManifest) {
         EXPECT_NE(xml.find("version=\"6.0.0.0\""), std::string::npos) << program;
         // Run as invoked, not virtualized; trustInfo with its one namespace declaration and nothing
         // more (two on one element restart Windows XP SP2).
+        // DPI-aware in the form Windows XP skips: the application element in the asm.v3 namespace.
+        EXPECT_NE(xml.find("<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">"), std::string::npos) << program;
+        EXPECT_NE(xml.find(">true</dpiAware>"), std::string::npos) << program;
         const size_t trust = xml.find("<trustInfo xmlns=\"urn:schemas-microsoft-com:asm.v2\">");
         ASSERT_NE(trust, std::string::npos) << program;
         size_t declarations = 0;

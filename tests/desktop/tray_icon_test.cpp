@@ -297,6 +297,68 @@ TEST_F(TrayIconTest, TheSessionMayEndAndTheIconLeavesWithItsForm) {
     EXPECT_FALSE(form->Visible()) << "the form is not brought back while the icon goes with it";
 }
 
+// The pixels of an icon drawn at `size` on white.
+std::vector<DWORD> IconPixels(HICON icon, int size) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all{0, 0, size, size};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    std::vector<DWORD> pixels(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + size * size);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return pixels;
+}
+
+// The program icon's own image of `size` pixels, unstretched, or nullptr when it has none.
+HICON ProgramIconImage(int size) {
+    HMODULE self = GetModuleHandleA(nullptr);
+    HRSRC group = FindResourceA(self, "MAINICON", reinterpret_cast<LPCSTR>(RT_GROUP_ICON));
+    if (!group) return nullptr;
+    const auto* dir = static_cast<const BYTE*>(LockResource(LoadResource(self, group)));
+    const int count = dir[4] | dir[5] << 8;
+    for (int i = 0; i < count; ++i) {
+        const BYTE* entry = dir + 6 + 14 * i;  // width, height, colours, reserved, planes, bits, bytes, id
+        if ((entry[0] ? entry[0] : 256) != size) continue;
+        const int id = entry[12] | entry[13] << 8;
+        HRSRC image = FindResourceA(self, MAKEINTRESOURCEA(id), reinterpret_cast<LPCSTR>(RT_ICON));
+        return CreateIconFromResourceEx(static_cast<BYTE*>(LockResource(LoadResource(self, image))),
+                                        SizeofResource(self, image), TRUE, 0x00030000, size, size, 0);
+    }
+    return nullptr;
+}
+
+// The notification area shows small icons: at 150 % (144 DPI) the 24-pixel image, not the
+// 32-pixel one shrunk. ctest runs this at every DPI the programs are checked at.
+TEST_F(TrayIconTest, TheIconIsTheImageOfTheSizeTheSystemAsks) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    const int small = GetSystemMetrics(SM_CXSMICON);
+    if (dpi == 144) {
+        EXPECT_EQ(small, 24);
+    }
+    TdskTrayIcon tray(*form, "tray");
+    tray.SetIcon(LoadIconA(GetModuleHandleA(nullptr), "MAINICON"));  // as the host form gives it
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(tray.Icon(), &info));
+    BITMAP color{};
+    GetObjectA(info.hbmColor, sizeof(color), &color);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    EXPECT_EQ(color.bmWidth, small) << "at " << dpi << " DPI";
+    HICON image = ProgramIconImage(small);
+    ASSERT_NE(image, nullptr) << "the program icon has no " << small << "-pixel image";
+    EXPECT_EQ(IconPixels(tray.Icon(), small), IconPixels(image, small)) << "drawn from the " << small << "-pixel image";
+    DestroyIcon(image);
+}
+
 TEST_F(TrayIconTest, TheTimerRunsOnlyWithIntervalEnabledAndHandlerAndReportsErrors) {
     desktop::TdskCustomTimer timer(*form, "timer");
     int ticks = 0;

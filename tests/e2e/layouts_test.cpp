@@ -2,6 +2,7 @@
 // text, place, size, visibility, enabled and checked state, and the fonts and colours of the texts.
 #include "driver.h"
 #include "layout.h"
+#include "layouts.h"
 #include "support/signing.h"
 
 #include <commctrl.h>
@@ -9,7 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace e2e {
-namespace {
 
 constexpr POINT kNoBackground{-1, -1};
 
@@ -327,6 +327,8 @@ ExpectedWindow UpdateWindow() {
 }
 
 // ---- the walks ----
+
+namespace {
 
 void Look(HWND window, const ExpectedWindow& expected, const std::vector<Change>& changes, const std::string& shot) {
     Screenshot("layouts/" + shot);

@@ -9,7 +9,7 @@ cp "$program" "$dir/"
 cd "$dir"
 exe=$(basename "$program")
 status=0
-wine "./$exe" --gtest_filter='-Journey.SecondUser*:Journey.TheSessionEnd*:Journey.NaturalMode*' || status=1
+wine "./$exe" --gtest_filter='-Journey.SecondUser*:Journey.TheSessionEnd*:Journey.NaturalMode*:Dpi.*' || status=1
 USER=alice LOGNAME=alice wine "./$exe" --gtest_filter='Journey.SecondUser*' || status=1
 
 # The natural-mode steps pass the screen from one user's run to the next: a windowless Wine program

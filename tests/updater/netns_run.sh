@@ -64,6 +64,11 @@ export TMPDIR=/tmp
 unset DISPLAY XVFB_PID
 start_xvfb || exit 1
 start_wine
+# QV_LOG_PIXELS=N: the prefix copy runs at N DPI. Wine reads LogPixels when its session starts.
+if [ -n "${QV_LOG_PIXELS:-}" ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$QV_LOG_PIXELS" /f >/dev/null 2>&1
+    start_wine
+fi
 # A program that crashes ends at once rather than waiting in the debugger's window.
 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f >/dev/null 2>&1
 "$@"
