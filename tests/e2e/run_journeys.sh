@@ -22,7 +22,9 @@ wine "./$exe" --gtest_filter='Journey.NaturalMode1*' || status=1
 USER=alice LOGNAME=alice wine "./$exe" --gtest_filter='Journey.NaturalMode2*' || status=1
 wine "./$exe" --gtest_filter='Journey.NaturalMode3*' || status=1
 exec 8>&-
-wait "$keeper"
+for _ in $(seq 50); do kill -0 "$keeper" 2>/dev/null || break; sleep 0.1; done
+kill "$keeper" 2>/dev/null
+wait "$keeper" 2>/dev/null
 
 wine "./$exe" --gtest_filter='Journey.TheSessionEnd*' || status=1
 exit $status
