@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cmath>
 #include <optional>
 
@@ -202,9 +203,11 @@ RECT Form::WindowRectForDpi() const {
 }
 
 HFONT Form::FontFor(const ControlSpec& row) {
-    const char* name = row.fontName ? row.fontName : spec_.font.name;
-    const int height = Scaled(row.fontHeight ? row.fontHeight : spec_.font.height);
-    const bool bold = row.bold || spec_.font.bold;
+    return FontOf(row.fontName ? row.fontName : spec_.font.name,
+                  Scaled(row.fontHeight ? row.fontHeight : spec_.font.height), row.bold || spec_.font.bold);
+}
+
+HFONT Form::FontOf(const char* name, int height, bool bold) {
     const std::string key = std::string(name) + "/" + std::to_string(height) + (bold ? "/b" : "");
     auto it = fonts_.find(key);
     if (it == fonts_.end()) {
@@ -221,28 +224,52 @@ HFONT Form::FontFor(const ControlSpec& row) {
 
 Color Form::ColorFor(const ControlSpec& row) const { return row.fontColor ? *row.fontColor : spec_.font.color; }
 
+namespace {
+// The extent of `text` in `font`: one line, or lines broken to `width` when it is given.
+RECT TextExtent(HWND window, HFONT font, const std::string& text, int width) {
+    RECT need{0, 0, width, 0};
+    const common::WindowDc dc = common::GetWindowDc(window);
+    const common::Selection selected = common::Select(dc.Get(), reinterpret_cast<HGDIOBJ>(font));
+    DrawTextA(dc.Get(), text.c_str(), -1, &need, DT_CALCRECT | DT_NOPREFIX | (width ? DT_WORDBREAK : DT_SINGLELINE));
+    return need;
+}
+}  // namespace
+
 void Form::FitText(Control& control) {
     if (dpi_ <= 96) return;  // the layouts are made for 96 DPI: there they stay as designed
     const ControlSpec& row = control.spec_;
     const bool check = row.kind == Kind::CheckBox || row.kind == Kind::RadioButton;
     const bool label = row.kind == Kind::Label;
-    if (!check && row.kind != Kind::Button && !(label && !row.autoSize)) return;
+    if (!check && row.kind != Kind::Button && !label) return;
     const std::string text = control.Text();
     if (text.empty()) return;
     const RECT now = control.BoundsRect();
     const int width = now.right - now.left, height = now.bottom - now.top;
-    RECT need{0, 0, row.wordWrap ? width : 0, 0};
-    {
-        const common::WindowDc dc = common::GetWindowDc(control.Handle());
-        const common::Selection font = common::Select(
-            dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageA(control.Handle(), WM_GETFONT, 0, 0)));
-        DrawTextA(dc.Get(), text.c_str(), -1, &need,
-                  DT_CALCRECT | DT_NOPREFIX | (row.wordWrap ? DT_WORDBREAK : DT_SINGLELINE));
-    }
+    const HFONT font = reinterpret_cast<HFONT>(SendMessageA(control.Handle(), WM_GETFONT, 0, 0));
+    const RECT need = TextExtent(control.Handle(), font, text, row.wordWrap ? width : 0);
     // Room besides the text: a check box's box and the gap after it; a push button's edges.
     const int besides = label ? 0 : check ? Scaled(13 + 6) : Scaled(10);
-    const int wantWidth = row.wordWrap ? width : std::max(width, static_cast<int>(need.right) + besides);
-    const int wantHeight = std::max(height, static_cast<int>(need.bottom));
+    int wantWidth = row.wordWrap ? width : std::max(width, static_cast<int>(need.right) + besides);
+    int wantHeight = std::max(height, static_cast<int>(need.bottom));
+
+    // The room up to the parent's edge, with as much margin as the control has on its left (8 at most).
+    RECT parent{};
+    GetClientRect(GetParent(control.Handle()), &parent);
+    const int room = parent.right - now.left - std::min(static_cast<int>(now.left), Scaled(8));
+    if (!row.wordWrap && wantWidth > room && room > besides) {
+        const int designed = std::abs(Scaled(row.fontHeight ? row.fontHeight : spec_.font.height));
+        for (int size = designed - 1; size >= designed * 4 / 5; --size) {
+            const HFONT smaller = FontOf(row.fontName ? row.fontName : spec_.font.name, -size, row.bold || spec_.font.bold);
+            const RECT fits = TextExtent(control.Handle(), smaller, text, 0);
+            if (fits.right + besides > room && size > designed * 4 / 5) continue;
+            SendMessageA(control.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(smaller), TRUE);
+            wantWidth = std::min(room, std::max(width, static_cast<int>(fits.right) + besides));
+            wantHeight = std::max(height, static_cast<int>(fits.bottom));
+            break;
+        }
+    } else if (label && row.autoSize) {
+        return;  // a label that sizes itself to its text has done so
+    }
     if (wantWidth == width && wantHeight == height) return;
     int left = now.left;
     if (label && row.align == Align::Right) left = now.right - wantWidth;

@@ -89,11 +89,13 @@ public:
     int Dpi() const { return dpi_; }
     int Scaled(int value) const { return ScaleToDpi(value, dpi_); }
     // Above 96 DPI, grows a button, check box, radio button or fixed-size label whose text no longer
-    // fits its scaled size (text does not grow exactly in proportion) by what is missing.
+    // fits its scaled size (text does not grow exactly in proportion) by what is missing. A line that
+    // would then run past its parent's edge is set a little smaller instead (down to 80 %).
     void FitText(Control& control);
     // Moves the window, when it sticks out, inside the work area of its monitor.
     void KeepInWorkArea();
     HFONT FontFor(const ControlSpec& row);
+    HFONT FontOf(const char* name, int height, bool bold);
     Color ColorFor(const ControlSpec& row) const;
     void RunHandler(Handler handler);
     void ReleaseOwned(Form* form);

@@ -316,7 +316,7 @@ TEST(Journey, NaturalMode3ExitSessionsAndACrashGiveTheComputersModeBack) {
     };
     {
         Settled root = start();
-        ASSERT_TRUE(ChooseFromTrayMenu(5));  // Exit
+        ASSERT_TRUE(ChooseFromTrayMenu(6));  // Exit
         EXPECT_GE(root.quorvex.WaitExit(10000), 0);
         EXPECT_EQ(ScreenWidth(), 1280);
         EXPECT_EQ(FileText(dir + "Users\\" + UserName()), std::string(kComputersNatural) + kUsersMode);
