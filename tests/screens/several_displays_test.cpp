@@ -129,6 +129,13 @@ TEST_F(SeveralDisplaysTest, TheControlCenterSetsTheChosenDisplayAlone) {
     EXPECT_EQ(Text(center, "Label18"), "800x600");
     EXPECT_EQ(Text(center, "Label19"), "1280x1024");
     EXPECT_EQ(Text(center, "mainResolutionDesc"), "1024x768");
+    // For people to look at: the window with the second display chosen, and its list open.
+    uitest::PumpUntil([] { return false; }, 300);
+    uitest::SaveScreenshot(center.Handle(), "control_center_several_displays");
+    SendMessageA(list.Handle(), CB_SHOWDROPDOWN, TRUE, 0);
+    uitest::PumpUntil([] { return false; }, 300);
+    uitest::SaveScreenshot(GetDesktopWindow(), "control_center_several_displays-list");
+    SendMessageA(list.Handle(), CB_SHOWDROPDOWN, FALSE, 0);
     MoveSlider(center, 1);
     services.displayCalls.clear();
     Press(center, "Button1");
