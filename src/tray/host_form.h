@@ -73,7 +73,9 @@ public:
     // from the command line; the profile does not change.
     // Switches to a size the display lists, without a registry update; `ask`: the keep-or-revert
     // question follows. kModeSwitched or kModeRefused.
-    int SwitchTemporarily(int32_t width, int32_t height, int32_t depth, bool ask);
+    // `display`: another display than the primary one, switched alone.
+    int SwitchTemporarily(int32_t width, int32_t height, int32_t depth, bool ask,
+                          const common::Display* display = nullptr);
     // Back to the user's own mode, or to the natural mode; nothing is asked.
     void ChooseMyMode();
     void ChooseNaturalMode();

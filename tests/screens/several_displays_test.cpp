@@ -154,5 +154,37 @@ TEST_F(SeveralDisplaysTest, TheControlCenterSetsTheChosenDisplayAlone) {
     EXPECT_NE(FileText(ProfileFile("JOHN")).find("X=1024\r\nY=768\r\n"), std::string::npos);
 }
 
+// "/mode WxH /display N" and the tray menu's submenu of each other display switch that display alone,
+// for a while; a display that is not attached is no number.
+TEST_F(SeveralDisplaysTest, TheCommandLineAndTheTrayMenuReachEachDisplay) {
+    ScriptDisplays(false);
+    WriteProfile("JOHN", std::string(kModeProfile) + "X=1600\r\nY=1200\r\nDepth=32\r\n");
+    CreateHost();
+    StartUp();
+    services.displayCalls.clear();
+    EXPECT_EQ(host->RunModeCommand(tray::ParseModeCommand("/mode 1024x768 /display 2")), tray::kModeSwitched);
+    EXPECT_EQ(DeviceChanges(), std::vector<std::string>{"\\\\.\\DISPLAY2 1024x768@75"});
+    EXPECT_EQ(services.currentMode->dmPelsWidth, 1600u);
+    EXPECT_EQ(host->RunModeCommand(tray::ParseModeCommand("/mode 1024x768 /display 3")), tray::kModeBadArgument);
+    EXPECT_EQ(host->RunModeCommand(tray::ParseModeCommand("/mode 1600x1200 /display 2")), tray::kModeBadArgument);
+
+    host->Displaymode1Popup();
+    auto& menu = host->Find<ui::TMenuItem>("Displaymode1");
+    ASSERT_FALSE(menu.Items().empty());
+    ui::TMenuItem& second = *menu.Items().back();
+    EXPECT_EQ(second.Caption(), "Display 2 (1024 x 768)");
+    std::vector<std::string> sizes;
+    for (const auto& item : second.Items()) sizes.push_back(item->Caption());
+    EXPECT_EQ(sizes, (std::vector<std::string>{"1280 x 1024", "1024 x 768", "800 x 600"}));
+    services.displayCalls.clear();
+    second.Items().back()->Click();
+    EXPECT_EQ(DeviceChanges(), std::vector<std::string>{"\\\\.\\DISPLAY2 800x600@75"});
+    ASSERT_NE(host->Question(), nullptr);
+    services.displayCalls.clear();
+    host->Question()->Settle(tray::Tconfirm::Answer::Revert);
+    EXPECT_EQ(DeviceChanges(), std::vector<std::string>{"\\\\.\\DISPLAY2 1024x768@75"});
+    EXPECT_EQ(services.currentMode->dmPelsWidth, 1600u);
+}
+
 }  // namespace
 }  // namespace screenstest
