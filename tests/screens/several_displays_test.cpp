@@ -154,6 +154,25 @@ TEST_F(SeveralDisplaysTest, TheControlCenterSetsTheChosenDisplayAlone) {
     EXPECT_NE(FileText(ProfileFile("JOHN")).find("X=1024\r\nY=768\r\n"), std::string::npos);
 }
 
+// A display attached while Quorvex runs gets its stored mode once the desktop has settled; a display
+// change that attaches none sets no timer.
+TEST_F(SeveralDisplaysTest, ADisplayAttachedWhileRunningGetsItsStoredMode) {
+    ScriptDisplays(false);
+    WriteProfile("JOHN", std::string(kModeProfile) + "X=1600\r\nY=1200\r\nDepth=32\r\n[" + kThirdSection +
+                             "]\r\nX=640\r\nY=480\r\nDepth=16\r\n");
+    CreateHost();
+    StartUp();
+    services.displayCalls.clear();
+    SendMessageA(host->Handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1600, 1200));
+    EXPECT_FALSE(KillTimer(host->Handle(), tray::Tresolution::kSettleTimer));
+    (*services.displays)[2].attached = true;
+    SendMessageA(host->Handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1600, 1200));
+    EXPECT_TRUE(DeviceChanges().empty());  // not before the desktop settled
+    uitest::PumpUntil([&] { return !DeviceChanges().empty(); }, 4000);
+    EXPECT_EQ(DeviceChanges(), std::vector<std::string>{"\\\\.\\DISPLAY3 640x480@60"});
+    EXPECT_EQ(host->HeldOtherDisplays().count(kThird), 1u);
+}
+
 // "/mode WxH /display N" and the tray menu's submenu of each other display switch that display alone,
 // for a while; a display that is not attached is no number.
 TEST_F(SeveralDisplaysTest, TheCommandLineAndTheTrayMenuReachEachDisplay) {
