@@ -11,12 +11,12 @@ namespace common {
 namespace {
 
 // Every mode the display lists, in the system's order.
-void ForEachListedMode(const std::function<void(const DEVMODEA&)>& visit) {
+void ForEachListedMode(const char* device, const std::function<void(const DEVMODEA&)>& visit) {
     auto& services = Services();
     for (DWORD number = 0;; ++number) {
         DEVMODEA mode{};
         mode.dmSize = sizeof(mode);
-        if (!services.EnumDisplaySettingsA(nullptr, number, &mode)) return;
+        if (!services.EnumDisplaySettingsA(device, number, &mode)) return;
         visit(mode);
     }
 }
@@ -31,9 +31,9 @@ int32_t ScreenSize::HighestDepth() const { return depth32 ? 32 : depth16 ? 16 : 
 
 std::string ScreenSize::Caption() const { return std::to_string(width) + "x" + std::to_string(height); }
 
-std::vector<ScreenSize> ListedScreenSizes() {
+std::vector<ScreenSize> ListedScreenSizes(const char* device) {
     std::vector<ScreenSize> sizes;
-    ForEachListedMode([&](const DEVMODEA& mode) {
+    ForEachListedMode(device, [&](const DEVMODEA& mode) {
         const auto width = static_cast<int32_t>(mode.dmPelsWidth);
         const auto height = static_cast<int32_t>(mode.dmPelsHeight);
         const auto depth = static_cast<int32_t>(mode.dmBitsPerPel);
@@ -75,10 +75,10 @@ DEVMODEA DisplayModeRecord(int32_t width, int32_t height, int32_t depth, DWORD f
 }
 
 namespace {
-std::optional<CurrentMode> EnumeratedMode(DWORD which) {
+std::optional<CurrentMode> EnumeratedMode(const char* device, DWORD which) {
     DEVMODEA mode{};
     mode.dmSize = sizeof(mode);
-    if (!Services().EnumDisplaySettingsA(nullptr, which, &mode)) return std::nullopt;
+    if (!Services().EnumDisplaySettingsA(device, which, &mode)) return std::nullopt;
     const CurrentMode current{static_cast<int32_t>(mode.dmPelsWidth), static_cast<int32_t>(mode.dmPelsHeight),
                               static_cast<int32_t>(mode.dmBitsPerPel), mode.dmDisplayFrequency};
     if (current.width <= 0 || current.height <= 0 || current.depth <= 0) return std::nullopt;
@@ -86,9 +86,11 @@ std::optional<CurrentMode> EnumeratedMode(DWORD which) {
 }
 }  // namespace
 
-std::optional<CurrentMode> CurrentDisplayMode() { return EnumeratedMode(ENUM_CURRENT_SETTINGS); }
+std::optional<CurrentMode> CurrentDisplayMode(const char* device) { return EnumeratedMode(device, ENUM_CURRENT_SETTINGS); }
 
-std::optional<CurrentMode> RegistryDisplayMode() { return EnumeratedMode(ENUM_REGISTRY_SETTINGS); }
+std::optional<CurrentMode> RegistryDisplayMode(const char* device) {
+    return EnumeratedMode(device, ENUM_REGISTRY_SETTINGS);
+}
 
 bool SameMode(const CurrentMode& a, const CurrentMode& b) {
     return a.width == b.width && a.height == b.height && a.depth == b.depth;
@@ -96,8 +98,9 @@ bool SameMode(const CurrentMode& a, const CurrentMode& b) {
 
 bool RemoteSession() { return Services().GetSystemMetrics(SM_REMOTESESSION) != 0; }
 
-CurrentMode ScreenModeNow() {
-    if (std::optional<CurrentMode> mode = CurrentDisplayMode()) return *mode;
+CurrentMode ScreenModeNow(const char* device) {
+    if (std::optional<CurrentMode> mode = CurrentDisplayMode(device)) return *mode;
+    if (device) return {0, 0, 0};
     auto& services = Services();
     const WindowDc screen = GetWindowDc(nullptr);
     const int32_t depth =
@@ -105,12 +108,12 @@ CurrentMode ScreenModeNow() {
     return {services.GetSystemMetrics(SM_CXSCREEN), services.GetSystemMetrics(SM_CYSCREEN), depth};
 }
 
-DEVMODEA ChangeRecord(int32_t width, int32_t height, int32_t depth) {
-    const std::optional<CurrentMode> current = CurrentDisplayMode();
+DEVMODEA ChangeRecord(int32_t width, int32_t height, int32_t depth, const char* device) {
+    const std::optional<CurrentMode> current = CurrentDisplayMode(device);
     // 0 and 1 stand for the hardware's default rate: nothing to keep.
     if (!current || current->frequency <= 1) return DisplayModeRecord(width, height, depth);
     bool offered = false;
-    ForEachListedMode([&](const DEVMODEA& mode) {
+    ForEachListedMode(device, [&](const DEVMODEA& mode) {
         offered = offered || (static_cast<int32_t>(mode.dmPelsWidth) == width &&
                               static_cast<int32_t>(mode.dmPelsHeight) == height &&
                               static_cast<int32_t>(mode.dmBitsPerPel) == depth &&

@@ -9,20 +9,19 @@ namespace common {
 
 namespace {
 
-constexpr const char* kSection = "Screen";
 using Keys = const char* const[3];  // width, height, depth
 constexpr Keys kUserKeys = {"X", "Y", "Depth"};
 constexpr Keys kNaturalKeys = {"oldX", "oldY", "oldDepth"};
 
-StoredMode ReadMode(const IniFile& profile, const Keys& keys) {
-    return {profile.ReadInteger(kSection, keys[0], 0), profile.ReadInteger(kSection, keys[1], 0),
-            profile.ReadInteger(kSection, keys[2], 0)};
+StoredMode ReadMode(const IniFile& profile, const std::string& section, const Keys& keys) {
+    return {profile.ReadInteger(section, keys[0], 0), profile.ReadInteger(section, keys[1], 0),
+            profile.ReadInteger(section, keys[2], 0)};
 }
 
-void WriteMode(IniFile& profile, const Keys& keys, const StoredMode& mode) {
-    profile.WriteInteger(kSection, keys[0], mode.width);
-    profile.WriteInteger(kSection, keys[1], mode.height);
-    profile.WriteInteger(kSection, keys[2], mode.depth);
+void WriteMode(IniFile& profile, const std::string& section, const Keys& keys, const StoredMode& mode) {
+    profile.WriteInteger(section, keys[0], mode.width);
+    profile.WriteInteger(section, keys[1], mode.height);
+    profile.WriteInteger(section, keys[2], mode.depth);
 }
 
 // Stands for a key the profile does not hold: no value read from an INI file holds a line break
@@ -40,15 +39,24 @@ void EnsureUsersDirectory() {
 
 std::string ProfilePath(const std::string& upperCaseName) { return ProgramDirectory() + "Users\\" + upperCaseName; }
 
-StoredMode StoredMode::Read(const IniFile& profile) { return ReadMode(profile, kUserKeys); }
-StoredMode StoredMode::ReadNatural(const IniFile& profile) { return ReadMode(profile, kNaturalKeys); }
-void StoredMode::Write(IniFile& profile) const { WriteMode(profile, kUserKeys, *this); }
-void StoredMode::WriteNatural(IniFile& profile) const { WriteMode(profile, kNaturalKeys, *this); }
+StoredMode StoredMode::Read(const IniFile& profile, const std::string& section) {
+    return ReadMode(profile, section, kUserKeys);
+}
+StoredMode StoredMode::ReadNatural(const IniFile& profile, const std::string& section) {
+    return ReadMode(profile, section, kNaturalKeys);
+}
+void StoredMode::Write(IniFile& profile, const std::string& section) const {
+    WriteMode(profile, section, kUserKeys, *this);
+}
+void StoredMode::WriteNatural(IniFile& profile, const std::string& section) const {
+    WriteMode(profile, section, kNaturalKeys, *this);
+}
 
-StoredModeText StoredModeText::Read(const IniFile& profile) {
+StoredModeText StoredModeText::Read(const IniFile& profile, const std::string& section) {
     StoredModeText text;
+    text.section = section;
     for (int i = 0; i < 3; ++i)
-        if (std::string value = profile.ReadString(kSection, kUserKeys[i], kMissing); value != kMissing)
+        if (std::string value = profile.ReadString(section, kUserKeys[i], kMissing); value != kMissing)
             text.values[i] = value;
     return text;
 }
@@ -56,9 +64,9 @@ StoredModeText StoredModeText::Read(const IniFile& profile) {
 void StoredModeText::Restore(IniFile& profile) const {
     for (int i = 0; i < 3; ++i)
         if (values[i])
-            profile.WriteString(kSection, kUserKeys[i], *values[i]);
+            profile.WriteString(section, kUserKeys[i], *values[i]);
         else
-            profile.DeleteKey(kSection, kUserKeys[i]);
+            profile.DeleteKey(section, kUserKeys[i]);
 }
 
 }  // namespace common

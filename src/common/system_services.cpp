@@ -51,6 +51,12 @@ public:
     BOOL EnumDisplaySettingsA(const char* device, DWORD modeNumber, DEVMODEA* mode) override {
         return ::EnumDisplaySettingsA(device, modeNumber, mode);
     }
+    BOOL EnumDisplayDevicesA(const char* device, DWORD index, DISPLAY_DEVICEA* info, DWORD flags) override {
+        return ::EnumDisplayDevicesA(device, index, info, flags);
+    }
+    LONG ChangeDisplaySettingsExA(const char* device, DEVMODEA* mode, DWORD flags) override {
+        return ::ChangeDisplaySettingsExA(device, mode, nullptr, flags, nullptr);
+    }
 
     bool GetUserNameA(std::string& name) override {
         // The name is the text up to the terminating NUL of a 254-character buffer announced as 253.

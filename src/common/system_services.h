@@ -20,6 +20,11 @@ public:
     // The display's modes by index 0, 1, ... until FALSE, or ENUM_CURRENT_SETTINGS for the mode in
     // force (in physical pixels, whatever the program's DPI awareness).
     virtual BOOL EnumDisplaySettingsA(const char* device, DWORD modeNumber, DEVMODEA* mode) = 0;
+    // The display adapters (`device` nullptr) or the monitors of one adapter, by index until FALSE.
+    virtual BOOL EnumDisplayDevicesA(const char* device, DWORD index, DISPLAY_DEVICEA* info, DWORD flags) = 0;
+    // A change of one display (`device` such as "\\.\DISPLAY2"); nullptr for both commits the changes
+    // made with CDS_NORESET.
+    virtual LONG ChangeDisplaySettingsExA(const char* device, DEVMODEA* mode, DWORD flags) = 0;
 
     // The Windows user name; false when the system refuses it.
     virtual bool GetUserNameA(std::string& name) = 0;

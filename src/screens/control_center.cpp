@@ -14,13 +14,13 @@ namespace {
 // The slider position a stored mode opens at. Of the fixed sizes, the width alone decides, and a
 // width that is not one of theirs gives the middle position. Of the display's own sizes, the nearest to
 // the stored size; without a stored size, the nearest to the screen's.
-int PositionOf(const OfferedSizes& offered, int32_t width, int32_t height) {
+int PositionOf(const OfferedSizes& offered, int32_t width, int32_t height, const char* device) {
     if (!offered.listed) {
         for (int position = 1; position <= offered.Count(); ++position)
             if (offered.At(position)->width == width) return position;
         return 3;
     }
-    if (width <= 0 || height <= 0) return NearestToScreen(offered);
+    if (width <= 0 || height <= 0) return NearestToScreen(offered, device);
     return static_cast<int>(common::NearestSize(offered.sizes, width, height)) + 1;
 }
 
@@ -91,8 +91,54 @@ const ui::ControlSpec Tmain::kLayout[] = {
         .OnClick(&Tmain::Button2Click),
 };
 
-Tmain::Tmain(ui::Form* owner, tray::Host& host)
-    : ui::Form(owner, kForm, kLayout), host_(host), sizes_(FixedSizes()) {}
+std::span<const ui::ControlSpec> Tmain::SeveralDisplaysLayout() {
+    // The tip above the slider gives way to the list of displays.
+    static const std::vector<ui::ControlSpec> layout = [] {
+        std::vector<ui::ControlSpec> rows;
+        for (const ui::ControlSpec& row : kLayout) {
+            const std::string name = row.name;
+            if (name == "Label12" || name == "Label13" || name == "Label14") continue;
+            if (name == "Label15") {
+                rows.push_back(ui::Label("Label23", {8, 24}, "Select the display to set:").In("GroupBox2")
+                                   .TextColor(kHeading));
+                rows.push_back(ui::ComboBox("mainDisplay", {8, 44, 241, 21}).In("GroupBox2")
+                                   .OnChange(&Tmain::mainDisplayChange));
+            }
+            rows.push_back(row);
+        }
+        return rows;
+    }();
+    return layout;
+}
+
+Tmain::Tmain(ui::Form* owner, tray::Host& host) : Tmain(owner, host, common::AttachedDisplays()) {}
+
+Tmain::Tmain(ui::Form* owner, tray::Host& host, std::vector<common::Display> displays)
+    : ui::Form(owner, kForm, displays.size() > 1 ? SeveralDisplaysLayout() : std::span<const ui::ControlSpec>(kLayout)),
+      host_(host), displays_(std::move(displays)), sizes_(FixedSizes()) {}
+
+const common::Display* Tmain::Chosen() const { return displays_.size() > 1 ? &displays_[chosen_] : nullptr; }
+
+void Tmain::ListDisplays() {
+    mainDisplay_ = &Find<ui::TComboBox>("mainDisplay");
+    mainDisplay_->Clear();
+    for (size_t i = 0; i < displays_.size(); ++i) {
+        const common::CurrentMode now = common::ScreenModeNow(displays_[i].deviceName.c_str());
+        std::string caption = std::to_string(i + 1) + ". " + (displays_[i].primary ? "Primary - " : "");
+        caption += now.width > 0 ? std::to_string(now.width) + " x " + std::to_string(now.height) : "unknown mode";
+        mainDisplay_->Add(caption);
+    }
+    mainDisplay_->SetItemIndex(static_cast<int>(chosen_));
+}
+
+void Tmain::mainDisplayChange() {
+    const int index = mainDisplay_->ItemIndex();
+    if (index < 0 || static_cast<size_t>(index) >= displays_.size()) return;
+    chosen_ = static_cast<size_t>(index);
+    ShowCurrentMode();
+    OfferStoredMode();
+    FollowPolicies();
+}
 
 // A closed Control Center is gone: every "Open Control Center" makes a new one.
 void Tmain::FormClose(ui::CloseAction& action) { action = ui::CloseAction::Free; }
@@ -101,6 +147,7 @@ void Tmain::FormClose(ui::CloseAction& action) { action = ui::CloseAction::Free;
 void Tmain::FormActivate() {
     mainUser->SetText(host_.UserLabel());
     OpenProfile();
+    if (displays_.size() > 1) ListDisplays();
     ShowCurrentMode();
     OfferStoredMode();
     FollowPolicies();
@@ -117,17 +164,20 @@ void Tmain::FollowPolicies() {
 }
 
 void Tmain::OfferStoredMode() {
-    sizes_ = ReadOfferedSizes();
+    const common::Display* display = Chosen();
+    const char* device = display ? display->deviceName.c_str() : nullptr;
+    sizes_ = ReadOfferedSizes(device);
     mainResolution->SetRange(1, sizes_.Count());
     // The captions at the slider's ends name the smallest and the largest size.
     Label18->SetText(sizes_.sizes.front().Caption());
     Label19->SetText(sizes_.sizes.back().Caption());
     // The fixed sizes are told apart by their width alone. A mode the administrator locked is the one
     // in force, whatever the profile holds.
-    common::StoredMode stored = common::StoredMode::Read(*profile_);
-    if (const common::Policies& policies = host_.Policies(); policies.lockMode)
+    common::StoredMode stored =
+        common::StoredMode::Read(*profile_, display ? common::ProfileSection(*display) : common::kScreenSection);
+    if (const common::Policies& policies = host_.Policies(); policies.lockMode && (!display || display->primary))
         stored = {policies.mode->width, policies.mode->height, policies.mode->depth};
-    const int position = PositionOf(sizes_, stored.width, stored.height);
+    const int position = PositionOf(sizes_, stored.width, stored.height, device);
     mainResolution->SetPosition(position);
     // Setting the position it already has fires no change: the text follows here in any case.
     mainResolutionChange();
@@ -141,7 +191,8 @@ void Tmain::OfferStoredMode() {
 // The display's own settings: physical pixels (the screen metrics of a program that is not
 // DPI-aware are scaled on later Windows) and the real depth (COLORRES says 24 on a 32-bit screen).
 void Tmain::ShowCurrentMode() {
-    const common::CurrentMode mode = common::ScreenModeNow();
+    const common::Display* display = Chosen();
+    const common::CurrentMode mode = common::ScreenModeNow(display ? display->deviceName.c_str() : nullptr);
     mainX->SetText(std::to_string(mode.width));
     mainY->SetText(std::to_string(mode.height));
     mainDepth->SetText(std::to_string(mode.depth));
@@ -167,9 +218,12 @@ void Tmain::Button1Click() {
     if (!profile_) OpenProfile();
     // A question still open about an earlier change is answered "Revert" before this one starts.
     host_.RevertUnconfirmedMode();
-    const common::StoredModeText previous = common::StoredModeText::Read(*profile_);
-    chosen.Write(*profile_);
-    host_.ApplyChosenDisplayMode(chosen, previous, profile_->Path());
+    // Only the chosen display's section and screen change.
+    const common::Display* display = Chosen();
+    const std::string section = display ? common::ProfileSection(*display) : common::kScreenSection;
+    const common::StoredModeText previous = common::StoredModeText::Read(*profile_, section);
+    chosen.Write(*profile_, section);
+    host_.ApplyChosenDisplayMode(chosen, previous, profile_->Path(), display);
     Close();
 }
 

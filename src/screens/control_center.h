@@ -1,11 +1,14 @@
 #pragma once
 // The Control Center: the current display settings and the user's stored mode.
+#include "common/displays.h"
 #include "common/ini_file.h"
 #include "screens/resolutions.h"
 #include "tray/host.h"
 #include "ui/form.h"
 
 #include <memory>
+#include <span>
+#include <vector>
 
 namespace screens {
 
@@ -16,6 +19,7 @@ public:
     void FormActivate();
     void FormClose(ui::CloseAction& action);
     void mainResolutionChange();
+    void mainDisplayChange();
     void Button1Click();
     void Button5Click();
     void Button3Click();
@@ -24,8 +28,16 @@ public:
 
     static const ui::FormSpec kForm;
     static const ui::ControlSpec kLayout[];
+    // With several displays attached: the same window with the list of displays above the slider.
+    static std::span<const ui::ControlSpec> SeveralDisplaysLayout();
 
 private:
+    Tmain(ui::Form* owner, tray::Host& host, std::vector<common::Display> displays);
+    // The display the slider, the depth buttons and the current settings are about, or nullptr for
+    // the only one.
+    const common::Display* Chosen() const;
+    // Names each display in the list: its number, "Primary", and its size now.
+    void ListDisplays();
     // Makes sure the Users folder exists and opens the current user's profile.
     void OpenProfile();
     // Fills the current width, height and bits per pixel.
@@ -43,6 +55,10 @@ private:
     ui::Bound<ui::TLabel> Label21{*this, "Label21"};
     ui::Bound<ui::TButton> Button1{*this, "Button1"}, Button5{*this, "Button5"};
     DepthButtons depths_{*this};
+
+    std::vector<common::Display> displays_;  // attached, the primary first
+    size_t chosen_ = 0;
+    ui::TComboBox* mainDisplay_ = nullptr;  // only with several displays
 
     // The user's profile, opened at the first activation and kept for the window's life.
     std::unique_ptr<common::IniFile> profile_;

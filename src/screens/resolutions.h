@@ -39,8 +39,9 @@ inline OfferedSizes FixedSizes() {
     return offered;
 }
 
-inline OfferedSizes ReadOfferedSizes() {
-    OfferedSizes offered{common::ListedScreenSizes(), true};
+// `device`: a display's device name; nullptr for the primary display.
+inline OfferedSizes ReadOfferedSizes(const char* device = nullptr) {
+    OfferedSizes offered{common::ListedScreenSizes(device), true};
     return offered.sizes.empty() ? FixedSizes() : offered;
 }
 
@@ -75,8 +76,8 @@ private:
 };
 
 // The slider position nearest to the screen's size now.
-inline int NearestToScreen(const OfferedSizes& offered) {
-    const common::CurrentMode screen = common::ScreenModeNow();
+inline int NearestToScreen(const OfferedSizes& offered, const char* device = nullptr) {
+    const common::CurrentMode screen = common::ScreenModeNow(device);
     return static_cast<int>(common::NearestSize(offered.sizes, screen.width, screen.height)) + 1;
 }
 

@@ -6,14 +6,32 @@
 #include "tray/host_form.h"
 #include "ui/application.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tray {
 
-int32_t Tresolution::ApplyDisplayMode(int32_t width, int32_t height, int32_t depth) {
+namespace {
+bool Offered(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+}  // namespace
+
+int32_t Tresolution::ApplyDisplayMode(int32_t width, int32_t height, int32_t depth, const common::Display* display,
+                                      bool notify) {
     auto& services = common::Services();
-    DEVMODEA mode = common::ChangeRecord(width, height, depth);
-    if (services.ChangeDisplaySettingsA(&mode, CDS_TEST) == DISP_CHANGE_BADMODE) {
+    const bool other = display && !display->primary;
+    const char* device = other ? display->deviceName.c_str() : nullptr;
+    const auto change = [&](DEVMODEA* record, DWORD flags) {
+        return other ? services.ChangeDisplaySettingsExA(device, record, flags)
+                     : services.ChangeDisplaySettingsA(record, flags);
+    };
+    const auto hold = [&] {
+        if (other) HoldingOther(display->deviceName, {width, height, depth});
+        else Holding({width, height, depth});
+    };
+    DEVMODEA mode = common::ChangeRecord(width, height, depth, device);
+    if (change(&mode, CDS_TEST) == DISP_CHANGE_BADMODE) {
         ui::ShowMessage("Selected display mode is not supported on this machine.");
         ShowNotification("Display test failed.");
         return -1;
@@ -21,10 +39,16 @@ int32_t Tresolution::ApplyDisplayMode(int32_t width, int32_t height, int32_t dep
     // No registry update: the registry keeps the computer's natural mode. A crash while the screen
     // switches gives the screen back too.
     NoteScreenChanged(true);
-    switch (services.ChangeDisplaySettingsA(&mode, 0)) {
+    LONG result = change(&mode, 0);
+    // Another display may refuse the refresh rate kept from its current mode: the size goes without.
+    if (other && result == DISP_CHANGE_FAILED && (mode.dmFields & DM_DISPLAYFREQUENCY)) {
+        mode = common::DisplayModeRecord(width, height, depth);
+        result = change(&mode, 0);
+    }
+    switch (result) {
     case DISP_CHANGE_SUCCESSFUL:
-        Holding({width, height, depth});
-        ShowNotification("Screen resolution was changed successfully.");
+        hold();
+        if (notify) ShowNotification("Screen resolution was changed successfully.");
         return 0;
     case DISP_CHANGE_RESTART:
         ui::ShowMessage(
@@ -38,7 +62,7 @@ int32_t Tresolution::ApplyDisplayMode(int32_t width, int32_t height, int32_t dep
         ui::ShowMessage("Error 3: Your machine does not support this display mode.");
         return -1;
     case DISP_CHANGE_NOTUPDATED:
-        Holding({width, height, depth});
+        hold();
         ShowNotification(
             "INFO: Screen resolution was changed successfully, but the registry settings could not be updated.");
         return -1;
@@ -48,21 +72,100 @@ int32_t Tresolution::ApplyDisplayMode(int32_t width, int32_t height, int32_t dep
 
 void Tresolution::RestoreNaturalMode() {
     if (common::RemoteSession()) return;
+    // Every other display this program changed goes back on its own: a failure there is reported,
+    // and never made up for by a change of the primary display.
+    std::string refused;
+    for (auto held = heldOthers_.begin(); held != heldOthers_.end();) {
+        if (RestoreNaturalModeOf(held->first) == DISP_CHANGE_SUCCESSFUL) {
+            held = heldOthers_.erase(held);
+            continue;
+        }
+        refused += (refused.empty() ? "" : ", ") + held->first;
+        ++held;
+    }
     // Back to the registry's mode, with the refresh rate and everything else the registry keeps.
     const LONG result = common::Services().ChangeDisplaySettingsA(nullptr, 0);
-    if (result == DISP_CHANGE_SUCCESSFUL) {
-        heldMode_.reset();
-        NoteScreenChanged(false);
-    }
-    if (result == DISP_CHANGE_BADMODE && !sessionEnding_)
+    if (result == DISP_CHANGE_SUCCESSFUL) heldMode_.reset();
+    NoteScreenChanged(heldMode_.has_value() || !heldOthers_.empty());
+    if (sessionEnding_) return;
+    if (result == DISP_CHANGE_BADMODE)
         ui::ShowMessage("Error 4: Natural screen settings are invalid. Please read the readme.txt file.");
+    if (!refused.empty())
+        ui::ShowMessage("The natural settings of the display " + refused +
+                        " could not be restored. Please read the readme.txt file.");
+}
+
+LONG Tresolution::RestoreNaturalModeOf(const std::string& device) {
+    auto& services = common::Services();
+    const std::optional<common::CurrentMode> natural = common::RegistryDisplayMode(device.c_str());
+    if (!natural) return services.ChangeDisplaySettingsExA(device.c_str(), nullptr, 0);
+    DEVMODEA mode = common::DisplayModeRecord(natural->width, natural->height, natural->depth, natural->frequency);
+    LONG result = services.ChangeDisplaySettingsExA(device.c_str(), &mode, 0);
+    if (result != DISP_CHANGE_SUCCESSFUL && (mode.dmFields & DM_DISPLAYFREQUENCY)) {
+        mode = common::DisplayModeRecord(natural->width, natural->height, natural->depth);
+        result = services.ChangeDisplaySettingsExA(device.c_str(), &mode, 0);
+    }
+    return result;
+}
+
+void Tresolution::HoldingOther(const std::string& device, const common::StoredMode& mode) {
+    const std::optional<common::CurrentMode> natural = common::RegistryDisplayMode(device.c_str());
+    if (natural && common::SameMode(*natural, {mode.width, mode.height, mode.depth})) heldOthers_.erase(device);
+    else heldOthers_[device] = mode;
+    NoteScreenChanged(heldMode_.has_value() || !heldOthers_.empty());
+}
+
+void Tresolution::HealOtherDisplays(const std::vector<common::Display>& displays) {
+    for (const common::Display& display : displays) {
+        if (display.primary) continue;
+        const char* device = display.deviceName.c_str();
+        const std::optional<common::CurrentMode> computers = common::RegistryDisplayMode(device);
+        if (!computers) continue;
+        if (const std::optional<common::CurrentMode> now = common::CurrentDisplayMode(device);
+            now && !common::SameMode(*now, *computers))
+            RestoreNaturalModeOf(display.deviceName);
+        const std::string section = common::ProfileSection(display);
+        const common::StoredMode computer{computers->width, computers->height, computers->depth};
+        const common::StoredMode natural = common::StoredMode::ReadNatural(*profile_, section);
+        if (natural.width != computer.width || natural.height != computer.height || natural.depth != computer.depth)
+            computer.WriteNatural(*profile_, section);
+    }
+}
+
+void Tresolution::ApplyOtherDisplays(const std::vector<std::string>* only) {
+    if (common::RemoteSession() || !profile_) return;
+    for (const common::Display& display : common::AttachedDisplays()) {
+        if (display.primary || (only && !Offered(*only, display.deviceName))) continue;
+        const common::StoredMode stored = common::StoredMode::Read(*profile_, common::ProfileSection(display));
+        if (stored.Complete()) ApplyDisplayMode(stored.width, stored.height, stored.depth, &display, false);
+    }
+}
+
+void Tresolution::DisplaysChanged() {
+    if (!profile_) return;  // the start-up sequence looks itself
+    std::vector<std::string> now;
+    for (const common::Display& display : common::AttachedDisplays()) now.push_back(display.deviceName);
+    for (const std::string& name : now)
+        if (!Offered(attachedDisplays_, name) && !Offered(newlyAttached_, name)) newlyAttached_.push_back(name);
+    // A display that went away is in no mode any more: nothing to give back.
+    std::erase_if(heldOthers_, [&](const auto& held) { return !Offered(now, held.first); });
+    NoteScreenChanged(heldMode_.has_value() || !heldOthers_.empty());
+    attachedDisplays_ = std::move(now);
+    // The system tells of a new display while it still arranges the desktop: the mode waits.
+    if (!newlyAttached_.empty()) SetTimer(Handle(), kSettleTimer, kSettleDelay, nullptr);
+}
+
+void Tresolution::SettledAfterAttach() {
+    KillTimer(Handle(), kSettleTimer);
+    const std::vector<std::string> attached = std::exchange(newlyAttached_, {});
+    ApplyOtherDisplays(&attached);
 }
 
 void Tresolution::Holding(const common::StoredMode& mode) {
     const std::optional<common::CurrentMode> natural = common::RegistryDisplayMode();
     if (natural && common::SameMode(*natural, {mode.width, mode.height, mode.depth})) {
         heldMode_.reset();
-        NoteScreenChanged(false);
+        NoteScreenChanged(!heldOthers_.empty());
         return;
     }
     heldMode_ = mode;
@@ -95,6 +198,11 @@ void Tresolution::HealAndReadNaturalMode() {
     NaturalX = natural.width;
     NaturalY = natural.height;
     NaturalDepth = natural.depth;
+
+    const std::vector<common::Display> displays = common::AttachedDisplays();
+    attachedDisplays_.clear();
+    for (const common::Display& display : displays) attachedDisplays_.push_back(display.deviceName);
+    if (!remote && displays.size() > 1) HealOtherDisplays(displays);
 }
 
 void Tresolution::ShowNotification(const std::string& text) {
@@ -103,15 +211,17 @@ void Tresolution::ShowNotification(const std::string& text) {
 }
 
 int32_t Tresolution::ApplyChosenDisplayMode(const common::StoredMode& mode, const common::StoredModeText& previousProfile,
-                                            const std::string& profilePath) {
+                                            const std::string& profilePath, const common::Display* display) {
     RevertUnconfirmedMode();
     if (common::RemoteSession()) {
         // The display of a remote session is not the computer's: the choice waits in the profile.
         ShowNotification("Your choice is saved. It will be applied when you log on at the computer's own screen.");
         return 0;
     }
-    DisplayChange change{common::ScreenModeNow(), previousProfile, profilePath};
-    const int32_t result = ApplyDisplayMode(mode.width, mode.height, mode.depth);
+    const bool other = display && !display->primary;
+    DisplayChange change{common::ScreenModeNow(other ? display->deviceName.c_str() : nullptr), previousProfile,
+                         profilePath, other ? display->deviceName : std::string()};
+    const int32_t result = ApplyDisplayMode(mode.width, mode.height, mode.depth, other ? display : nullptr);
     const common::CurrentMode& before = change.previousScreen;
     const bool screenChanged = before.width != mode.width || before.height != mode.height || before.depth != mode.depth;
     // Nothing is asked while the session ends: nobody would be there to answer.
@@ -136,18 +246,33 @@ void Tresolution::QuestionSettled(Tconfirm* question, const DisplayChange& chang
     change.previousProfile.Restore(profile);
     const common::CurrentMode& before = change.previousScreen;
     // Abandoned, the screen stays for the moment; the mode to come back to is the previous one.
+    const auto hold = [&] {
+        if (change.device.empty()) Holding({before.width, before.height, before.depth});
+        else HoldingOther(change.device, {before.width, before.height, before.depth});
+    };
     if (answer == Tconfirm::Answer::Abandon) {
-        Holding({before.width, before.height, before.depth});
+        hold();
         return;
     }
 
+    auto& services = common::Services();
     DEVMODEA mode = common::DisplayModeRecord(before.width, before.height, before.depth, before.frequency);
-    const LONG restored = common::Services().ChangeDisplaySettingsA(&mode, 0);
+    LONG restored = DISP_CHANGE_SUCCESSFUL;
+    if (change.device.empty()) {
+        restored = services.ChangeDisplaySettingsA(&mode, 0);
+    } else {
+        // Only the display that was changed goes back; a refused refresh rate is tried once without.
+        restored = services.ChangeDisplaySettingsExA(change.device.c_str(), &mode, 0);
+        if (restored == DISP_CHANGE_FAILED && (mode.dmFields & DM_DISPLAYFREQUENCY)) {
+            mode = common::DisplayModeRecord(before.width, before.height, before.depth);
+            restored = services.ChangeDisplaySettingsExA(change.device.c_str(), &mode, 0);
+        }
+    }
     if (restored != DISP_CHANGE_SUCCESSFUL && restored != DISP_CHANGE_NOTUPDATED) {
         ui::ShowMessage("The previous display settings could not be restored. Please read the readme.txt file.");
         return;
     }
-    Holding({before.width, before.height, before.depth});
+    hold();
     ShowNotification(answer == Tconfirm::Answer::TimeOut
                          ? "The new display settings were not confirmed in time: the previous ones are back."
                          : "The new display settings were reverted: the previous ones are back.");
@@ -157,22 +282,37 @@ void Tresolution::LeftTheConsole() {
     // An unconfirmed mode is not the user's: the one before it is what comes back.
     if (question_) question_->Settle(Tconfirm::Answer::Abandon);
     modeAwayFromConsole_ = heldMode_;
+    othersAwayFromConsole_ = heldOthers_;
     RestoreNaturalMode();
 }
 
 // The mode was confirmed before the session left: nothing is asked.
 void Tresolution::BackAtTheConsole() {
     const std::optional<common::StoredMode> mode = std::exchange(modeAwayFromConsole_, std::nullopt);
-    if (!mode || common::RemoteSession()) return;
-    const common::CurrentMode screen = common::ScreenModeNow();
-    if (!common::SameMode(screen, {mode->width, mode->height, mode->depth}))
+    const std::map<std::string, common::StoredMode> others = std::exchange(othersAwayFromConsole_, {});
+    if (common::RemoteSession()) return;
+    if (mode && !common::SameMode(common::ScreenModeNow(), {mode->width, mode->height, mode->depth}))
         ApplyDisplayMode(mode->width, mode->height, mode->depth);
+    ReapplyOtherDisplays(others);
+}
+
+void Tresolution::ReapplyOtherDisplays(const std::map<std::string, common::StoredMode>& modes) {
+    if (modes.empty()) return;
+    for (const common::Display& display : common::AttachedDisplays()) {
+        const auto held = modes.find(display.deviceName);
+        if (display.primary || held == modes.end()) continue;
+        const common::StoredMode& mode = held->second;
+        if (!common::SameMode(common::ScreenModeNow(display.deviceName.c_str()), {mode.width, mode.height, mode.depth}))
+            ApplyDisplayMode(mode.width, mode.height, mode.depth, &display, false);
+    }
 }
 
 // Only a screen that waking up changed is set again; a mode another program chose at any other time
 // is left alone.
 void Tresolution::ReturnedFromSleep() {
-    if (!heldMode_ || question_ || common::RemoteSession()) return;
+    if (question_ || common::RemoteSession()) return;
+    ReapplyOtherDisplays(std::map<std::string, common::StoredMode>(heldOthers_));
+    if (!heldMode_) return;
     const common::StoredMode mode = *heldMode_;
     if (!common::SameMode(common::ScreenModeNow(), {mode.width, mode.height, mode.depth}))
         ApplyDisplayMode(mode.width, mode.height, mode.depth);

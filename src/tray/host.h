@@ -1,6 +1,7 @@
 #pragma once
 // What the configuration screens use of the tray program: the host form hands itself over, as this
 // interface, through the factories that make the screens.
+#include "common/displays.h"
 #include "common/policies.h"
 #include "common/profile.h"
 #include "ui/form.h"
@@ -23,8 +24,10 @@ public:
     // A mode the user has just chosen and stored (`previousProfile`: what the profile at
     // `profilePath` held before): applies it and, when the screen changed, asks whether to keep it.
     // An open question is settled as "Revert" first. 0 when the mode was set and stored, -1 otherwise.
+    // `display`: the display it is for; nullptr for the primary one.
     virtual int32_t ApplyChosenDisplayMode(const common::StoredMode& mode, const common::StoredModeText& previousProfile,
-                                           const std::string& profilePath) = 0;
+                                           const std::string& profilePath,
+                                           const common::Display* display = nullptr) = 0;
     // Settles an open keep-or-revert question as "Revert".
     virtual void RevertUnconfirmedMode() = 0;
     // Starts the updater and ends Quorvex (back in the natural mode): the updater will not replace

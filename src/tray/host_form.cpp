@@ -129,6 +129,7 @@ void Tresolution::eventsIdle() {
     policies_ = common::ReadPolicies();
     Searchforupdates1->SetEnabled(!policies_.disableUpdates);
     LoadProfile();
+    ApplyOtherDisplays();
     ProgramVersion = "2.0";
     ProgramBuild = ProgramBuildNumber();
     wersja->SetText(ProgramVersion);
@@ -246,7 +247,14 @@ LRESULT Tresolution::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_POWERBROADCAST:
         if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) ReturnedFromSleep();
         return TRUE;
+    case WM_DISPLAYCHANGE:
+        DisplaysChanged();
+        break;
     case WM_TIMER:
+        if (wParam == kSettleTimer) {
+            SettledAfterAttach();
+            return 0;
+        }
         if (wParam != kSessionRetryTimer) break;
         WatchSessions();
         return 0;

@@ -11,6 +11,7 @@
 #include "ui/form.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,7 +31,7 @@ public:
     std::string VersionText() const override { return wersja->Text(); }
     const common::Policies& Policies() const override { return policies_; }
     int32_t ApplyChosenDisplayMode(const common::StoredMode& mode, const common::StoredModeText& previousProfile,
-                                   const std::string& profilePath) override;
+                                   const std::string& profilePath, const common::Display* display = nullptr) override;
     void RevertUnconfirmedMode() override;
     void StartUpdater() override;
     void ShowHelp(const ui::Form& window) override;
@@ -45,8 +46,11 @@ public:
     // Display switching (display_mode.cpp). A user's mode is a change for this session only: the
     // registry keeps the computer's natural mode, which a restart, a crash or another user gets back.
     // Switches to a display mode after asking the system whether it is possible; reports the
-    // outcome itself. 0 when the mode was set, -1 otherwise.
-    int32_t ApplyDisplayMode(int32_t width, int32_t height, int32_t depth);
+    // outcome itself. 0 when the mode was set, -1 otherwise. `display`: another display than the
+    // primary one, changed alone; a failure never falls back to the primary display. `notify`: a
+    // success shows the popup.
+    int32_t ApplyDisplayMode(int32_t width, int32_t height, int32_t depth, const common::Display* display = nullptr,
+                             bool notify = true);
     // The open keep-or-revert question, or nullptr.
     Tconfirm* Question() const { return question_; }
     // Switches back to the natural display mode; only a bad natural mode is reported, and not
@@ -54,6 +58,8 @@ public:
     void RestoreNaturalMode();
     // The mode this program holds the screen in, or nothing while it is in the natural mode.
     const std::optional<common::StoredMode>& HeldMode() const { return heldMode_; }
+    // The other displays this program holds in a user's mode, by device name.
+    const std::map<std::string, common::StoredMode>& HeldOtherDisplays() const { return heldOthers_; }
     // This session left the console (another user switched in, or it was disconnected): the
     // natural mode comes back. Back at the console, the user's mode is set again.
     void LeftTheConsole();
@@ -67,7 +73,9 @@ public:
     // from the command line; the profile does not change.
     // Switches to a size the display lists, without a registry update; `ask`: the keep-or-revert
     // question follows. kModeSwitched or kModeRefused.
-    int SwitchTemporarily(int32_t width, int32_t height, int32_t depth, bool ask);
+    // `display`: another display than the primary one, switched alone.
+    int SwitchTemporarily(int32_t width, int32_t height, int32_t depth, bool ask,
+                          const common::Display* display = nullptr);
     // Back to the user's own mode, or to the natural mode; nothing is asked.
     void ChooseMyMode();
     void ChooseNaturalMode();
@@ -97,6 +105,9 @@ public:
 
     static const ui::FormSpec kForm;
     static const ui::ControlSpec kLayout[];
+    // The one-shot timer that lets the desktop settle after a display was attached, and its delay.
+    static constexpr UINT_PTR kSettleTimer = 0x5E77;
+    static constexpr UINT kSettleDelay = 2000;
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -114,6 +125,23 @@ private:
     // A screen left in another mode by a Quorvex that was killed or crashed goes back to the
     // computer's natural mode; then that mode is the profile's natural mode.
     void HealAndReadNaturalMode();
+    // Each other display: one left in another mode goes back to its registry mode, and that mode is
+    // its natural mode in the profile.
+    void HealOtherDisplays(const std::vector<common::Display>& displays);
+    // The stored modes of the attached displays other than the primary one (`only`: of these device
+    // names alone); a display stored but not attached is passed over.
+    void ApplyOtherDisplays(const std::vector<std::string>* only = nullptr);
+    // Back to its registry mode, with its own refresh rate, and once more without a rate when the
+    // system refuses that; the system's answer.
+    LONG RestoreNaturalModeOf(const std::string& device);
+    void HoldingOther(const std::string& device, const common::StoredMode& mode);
+    // WM_DISPLAYCHANGE: a display attached since the last look gets its stored mode once the
+    // desktop has settled.
+    void DisplaysChanged();
+    void SettledAfterAttach();
+    // Other displays that are not in the mode held for them get it again (the console came back, the
+    // computer woke up).
+    void ReapplyOtherDisplays(const std::map<std::string, common::StoredMode>& modes);
     // Registers for session notifications; while the system refuses, a timer tries again.
     void WatchSessions();
     // Quick switching (quick_switch.cpp).
@@ -139,7 +167,11 @@ private:
     std::unique_ptr<common::IniFile> versionFile_;
     Tconfirm* question_ = nullptr;
     std::optional<common::StoredMode> heldMode_;
+    std::map<std::string, common::StoredMode> heldOthers_;
+    std::vector<std::string> attachedDisplays_;  // device names, as seen at start and at each change
+    std::vector<std::string> newlyAttached_;     // waiting for the desktop to settle
     std::optional<common::StoredMode> modeAwayFromConsole_;  // held when the session left the console
+    std::map<std::string, common::StoredMode> othersAwayFromConsole_;
     SessionWatch sessions_;
     int32_t sessionRetries_ = 0;
     bool sessionEnding_ = false;  // from WM_QUERYENDSESSION until the session ends or is cancelled

@@ -16,6 +16,7 @@ struct DisplayChange {
     common::CurrentMode previousScreen{};
     common::StoredModeText previousProfile;
     std::string profilePath;
+    std::string device;  // the display changed; empty for the primary one
 };
 
 class Tconfirm : public ui::Form {

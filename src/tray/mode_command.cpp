@@ -73,6 +73,16 @@ ModeCommand ParseModeCommand(const std::string& arguments) {
     if (first.size() < 2 || (first[0] != '/' && first[0] != '-')) return bad;
     const std::string name = common::AsciiUpper(first.substr(1));
     if (name == "MODE" && words.size() == 2) return Size(words[1]).value_or(bad);
+    if (name == "MODE" && words.size() == 4) {
+        const std::string& option = words[2];
+        const bool display = option.size() > 1 && (option[0] == '/' || option[0] == '-') &&
+                             common::AsciiUpper(option.substr(1)) == "DISPLAY";
+        std::optional<ModeCommand> command = Size(words[1]);
+        const std::optional<int32_t> number = Number(words[3]);
+        if (!display || !command || !number) return bad;
+        command->display = *number;
+        return *command;
+    }
     if (words.size() != 1) return bad;
     if (name == "MYMODE") return {ModeCommand::Kind::MyMode};
     if (name == "NATURAL") return {ModeCommand::Kind::Natural};

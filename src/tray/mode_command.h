@@ -6,6 +6,8 @@
 //   Quorvex.exe /mode 1280x1024x16    the same at 16 bits
 //   Quorvex.exe /mymode               the user's own mode, as the profile stores it
 //   Quorvex.exe /natural              the natural mode
+//   Quorvex.exe /mode 1280x1024 /display 2   the same on the second display (the primary is the
+//                                     first, the others follow in the system's order)
 //
 // Switch names are case-insensitive and may start with '-' instead of '/'.
 #include <cstdint>
@@ -18,6 +20,7 @@ struct ModeCommand {
     Kind kind = Kind::None;
     int32_t width = 0, height = 0;
     int32_t depth = 0;  // 0: the depth the screen has when the command is carried out
+    int32_t display = 0;  // 0: the primary display; N: the N-th attached one
 
     bool operator==(const ModeCommand&) const = default;
 };

@@ -2,12 +2,14 @@
 // for on the command line. Such a mode is set without a registry update and never reaches the
 // profile; it lasts until "My mode", "Exit", the end of the session or the next choice.
 #include "common/display_modes.h"
+#include "common/displays.h"
 #include "common/system_services.h"
 #include "desktop/one_instance.h"
 #include "tray/host_form.h"
 #include "ui/application.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace tray {
 
@@ -26,9 +28,9 @@ bool ScreenIs(int32_t width, int32_t height, int32_t depth) {
     return now.width == width && now.height == height && now.depth == depth;
 }
 
-// The sizes the display lists at `depth`, largest first.
-std::vector<common::ScreenSize> SizesAt(int32_t depth) {
-    std::vector<common::ScreenSize> sizes = common::ListedScreenSizes();
+// The sizes the display lists at `depth`, largest first; `device` nullptr: the primary display.
+std::vector<common::ScreenSize> SizesAt(int32_t depth, const char* device = nullptr) {
+    std::vector<common::ScreenSize> sizes = common::ListedScreenSizes(device);
     std::erase_if(sizes, [depth](const common::ScreenSize& size) { return !size.Offers(depth); });
     std::reverse(sizes.begin(), sizes.end());
     return sizes;
@@ -88,6 +90,27 @@ void Tresolution::Displaymode1Popup() {
         item.SetChecked(size.width == now.width && size.height == now.height);
     }
     for (const auto& item : Displaymode1->Items()) item->RadioItem = true;
+
+    // With several displays, each other one has a submenu of its own sizes.
+    const std::vector<common::Display> displays = common::AttachedDisplays();
+    if (displays.size() < 2) return;
+    Displaymode1->Add("-");
+    for (size_t number = 1; number <= displays.size(); ++number) {
+        const common::Display& display = displays[number - 1];
+        if (display.primary) continue;
+        const common::CurrentMode shown = common::ScreenModeNow(display.deviceName.c_str());
+        ui::TMenuItem& submenu = Displaymode1->Add("Display " + std::to_string(number) + " (" +
+                                                   SizeCaption(shown.width, shown.height) + ")");
+        submenu.SetEnabled(!locked);
+        for (const common::ScreenSize& size : SizesAt(shown.depth, display.deviceName.c_str())) {
+            ui::TMenuItem& item = submenu.Add(SizeCaption(size.width, size.height), [this, size, display, shown] {
+                SwitchTemporarily(size.width, size.height, shown.depth, true, &display);
+            });
+            item.SetEnabled(!locked);
+            item.SetChecked(size.width == shown.width && size.height == shown.height);
+            item.RadioItem = true;
+        }
+    }
 }
 
 void Tresolution::SettleQuestionBeforeChoice() {
@@ -97,19 +120,31 @@ void Tresolution::SettleQuestionBeforeChoice() {
         RevertUnconfirmedMode();
 }
 
-int Tresolution::SwitchTemporarily(int32_t width, int32_t height, int32_t depth, bool ask) {
+int Tresolution::SwitchTemporarily(int32_t width, int32_t height, int32_t depth, bool ask,
+                                   const common::Display* display) {
     // The display of a remote session is not the computer's.
     if (common::RemoteSession()) return kModeRefused;
     SettleQuestionBeforeChoice();
-    DisplayChange change{common::ScreenModeNow(), {}, {}};
-    DEVMODEA mode = common::ChangeRecord(width, height, depth);
+    const bool other = display && !display->primary;
+    const char* device = other ? display->deviceName.c_str() : nullptr;
+    DisplayChange change;
+    change.previousScreen = common::ScreenModeNow(device);
+    if (other) change.device = display->deviceName;
+    DEVMODEA mode = common::ChangeRecord(width, height, depth, device);
     NoteScreenChanged(true);
-    const LONG result = common::Services().ChangeDisplaySettingsA(&mode, 0);
+    auto& services = common::Services();
+    LONG result = other ? services.ChangeDisplaySettingsExA(device, &mode, 0) : services.ChangeDisplaySettingsA(&mode, 0);
+    // Another display may refuse the refresh rate kept from its current mode: the size goes without.
+    if (other && result == DISP_CHANGE_FAILED && (mode.dmFields & DM_DISPLAYFREQUENCY)) {
+        mode = common::DisplayModeRecord(width, height, depth);
+        result = services.ChangeDisplaySettingsExA(device, &mode, 0);
+    }
     if (result != DISP_CHANGE_SUCCESSFUL) {
         if (ask) ReportRefusal(result);
         return kModeRefused;
     }
-    Holding({width, height, depth});
+    if (other) HoldingOther(display->deviceName, {width, height, depth});
+    else Holding({width, height, depth});
     const common::CurrentMode& before = change.previousScreen;
     const bool changed = before.width != width || before.height != height || before.depth != depth;
     // A mode the driver accepts can still be one the monitor cannot show: unless a script asked for
@@ -131,17 +166,28 @@ void Tresolution::TemporaryQuestionSettled(Tconfirm* question, const DisplayChan
     if (answer == Tconfirm::Answer::Keep) return;
     const common::CurrentMode& before = change.previousScreen;
     // Abandoned, the screen stays for the moment; the mode to come back to is the previous one.
+    const auto hold = [&] {
+        if (change.device.empty()) Holding({before.width, before.height, before.depth});
+        else HoldingOther(change.device, {before.width, before.height, before.depth});
+    };
     if (answer == Tconfirm::Answer::Abandon) {
-        Holding({before.width, before.height, before.depth});
+        hold();
         return;
     }
 
+    auto& services = common::Services();
     DEVMODEA mode = common::DisplayModeRecord(before.width, before.height, before.depth, before.frequency);
-    if (common::Services().ChangeDisplaySettingsA(&mode, 0) != DISP_CHANGE_SUCCESSFUL) {
+    LONG restored = change.device.empty() ? services.ChangeDisplaySettingsA(&mode, 0)
+                                          : services.ChangeDisplaySettingsExA(change.device.c_str(), &mode, 0);
+    if (!change.device.empty() && restored == DISP_CHANGE_FAILED && (mode.dmFields & DM_DISPLAYFREQUENCY)) {
+        mode = common::DisplayModeRecord(before.width, before.height, before.depth);
+        restored = services.ChangeDisplaySettingsExA(change.device.c_str(), &mode, 0);
+    }
+    if (restored != DISP_CHANGE_SUCCESSFUL) {
         ui::ShowMessage("The previous display settings could not be restored. Please read the readme.txt file.");
         return;
     }
-    Holding({before.width, before.height, before.depth});
+    hold();
     ShowNotification(answer == Tconfirm::Answer::TimeOut
                          ? "The new display settings were not confirmed in time: the previous ones are back."
                          : "The new display settings were reverted: the previous ones are back.");
@@ -163,14 +209,22 @@ void Tresolution::ChooseNaturalMode() {
 int Tresolution::RunModeCommand(const ModeCommand& command) {
     switch (command.kind) {
     case ModeCommand::Kind::Mode: {
-        const int32_t depth = command.depth ? command.depth : common::ScreenModeNow().depth;
-        const std::vector<common::ScreenSize> sizes = SizesAt(depth);
+        // "/display N": the N-th attached display, the primary one first.
+        std::optional<common::Display> display;
+        if (command.display > 0) {
+            const std::vector<common::Display> displays = common::AttachedDisplays();
+            if (static_cast<size_t>(command.display) > displays.size()) return kModeBadArgument;
+            if (!displays[command.display - 1].primary) display = displays[command.display - 1];
+        }
+        const char* device = display ? display->deviceName.c_str() : nullptr;
+        const int32_t depth = command.depth ? command.depth : common::ScreenModeNow(device).depth;
+        const std::vector<common::ScreenSize> sizes = SizesAt(depth, device);
         const bool listed = std::any_of(sizes.begin(), sizes.end(), [&](const common::ScreenSize& size) {
             return size.width == command.width && size.height == command.height;
         });
         if (!listed) return kModeBadArgument;
         if (policies_.lockMode) return kModeRefused;
-        return SwitchTemporarily(command.width, command.height, depth, false);
+        return SwitchTemporarily(command.width, command.height, depth, false, display ? &*display : nullptr);
     }
     case ModeCommand::Kind::MyMode: {
         const common::StoredMode mine = MyMode();

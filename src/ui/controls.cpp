@@ -188,6 +188,38 @@ int CheckedValue(std::initializer_list<Choice> group, int none) {
     return value;
 }
 
+// ---- Combo box ----
+
+void TComboBox::Clear() { SendMessageA(window_, CB_RESETCONTENT, 0, 0); }
+
+void TComboBox::Add(const std::string& item) {
+    SendMessageA(window_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+
+int TComboBox::Count() const { return static_cast<int>(SendMessageA(window_, CB_GETCOUNT, 0, 0)); }
+
+std::string TComboBox::Item(int index) const {
+    const LRESULT length = SendMessageA(window_, CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR) return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    SendMessageA(window_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+int TComboBox::ItemIndex() const { return static_cast<int>(SendMessageA(window_, CB_GETCURSEL, 0, 0)); }
+
+void TComboBox::SetItemIndex(int index) { SendMessageA(window_, CB_SETCURSEL, index, 0); }
+
+void TComboBox::Choose(int index) {
+    SetItemIndex(index);
+    RunHandler(spec_.onClick);
+}
+
+void TComboBox::Command(WORD code) {
+    if (code == CBN_SELCHANGE) RunHandler(spec_.onClick);
+}
+
 // ---- Track bar and progress bar ----
 
 int TTrackBar::Position() const { return static_cast<int>(SendMessageA(window_, TBM_GETPOS, 0, 0)); }

@@ -122,6 +122,22 @@ private:
     int last_ = 0;
 };
 
+// A drop-down list. A choice made by the user (CBN_SELCHANGE) fires the change event; setting the
+// index from code does not.
+class TComboBox : public Control {
+public:
+    using Control::Control;
+    void Clear();
+    void Add(const std::string& item);
+    int Count() const;
+    std::string Item(int index) const;
+    int ItemIndex() const;  // -1: nothing chosen
+    void SetItemIndex(int index);
+    // Chooses the item as a user does: the change event follows.
+    void Choose(int index);
+    void Command(WORD code) override;
+};
+
 class TProgressBar : public Control {
 public:
     using Control::Control;

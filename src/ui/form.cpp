@@ -375,6 +375,13 @@ struct Form::Rows {
             return bar.SetPosition(row.position), true;
         });
     }
+    // The window's height includes the open list: room for eight items below the box.
+    static std::unique_ptr<Component> ComboBox(Form& form, const ControlSpec& row, UINT id) {
+        RECT at = Place(form, row);
+        at.bottom += form.Scaled(8 * 16);
+        return Windowed<TComboBox>(form, row, id, {"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP},
+                                   [](TComboBox&) { return true; }, at);
+    }
     static std::unique_ptr<Component> ProgressBar(Form& form, const ControlSpec& row, UINT id) {
         return Windowed<TProgressBar>(form, row, id, {PROGRESS_CLASSA, 0}, [&](TProgressBar& bar) {
             bar.Subclass();
@@ -437,7 +444,7 @@ struct Form::Rows {
 
     static constexpr Creator kCreators[] = {  // in the order of ui::Kind
         &Label, &Button, &CheckBox, &RadioButton, &GroupBox, &TrackBar, &ProgressBar, &Picture,
-        &Notebook, &Page, &PopupMenu, &MenuItem, &Timer, &Events, &Manifest, &Custom,
+        &Notebook, &Page, &PopupMenu, &MenuItem, &Timer, &Events, &Manifest, &ComboBox, &Custom,
     };
     static_assert(std::size(kCreators) == static_cast<size_t>(Kind::Custom) + 1);
 };
@@ -462,6 +469,7 @@ void Form::ApplyDpi(int dpi, const RECT* suggested) {
         const ControlSpec& row = control->spec_;
         RECT at = Rows::Place(*this, row);
         if (row.kind == Kind::Page) GetClientRect(GetParent(control->Handle()), &at);
+        if (row.kind == Kind::ComboBox) at.bottom += Scaled(8 * 16);
         control->SetBounds(at.left, at.top, at.right, at.bottom);
         SendMessageA(control->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row)), FALSE);
         if (auto* label = dynamic_cast<TLabel*>(control)) label->AdjustSize();

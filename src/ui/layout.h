@@ -45,7 +45,7 @@ struct Bounds {
 
 enum class Kind {
     Label, Button, CheckBox, RadioButton, GroupBox, TrackBar, ProgressBar, Picture, Notebook, Page,
-    PopupMenu, MenuItem, Timer, Events, Manifest, Custom
+    PopupMenu, MenuItem, Timer, Events, Manifest, ComboBox, Custom
 };
 enum class Align { Left, Right, Center };
 enum class PictureMode { Centered, TopLeft };
@@ -83,7 +83,7 @@ struct ControlSpec {
     bool startMark = false;           // a check box the form's start clears (StartMark)
     UINT animation = 0;               // popup menu animation flags (TPM_*ANIMATION)
     int tabOrder = -1;                // -1: layout order
-    Handler onClick = nullptr;        // click (buttons, menu items), change (track bars), timer
+    Handler onClick = nullptr;        // click (buttons, menu items), change (track bars, combo boxes), timer
     IdleHandler onIdle = nullptr;     // application event sink
     Handler onFirstIdle = nullptr;    // the form's start, at the first idle moment after it loaded
     Handler onPopup = nullptr;        // a menu item's submenu is made: the menu that holds it opens
@@ -153,6 +153,8 @@ ControlSpec CheckBox(const char* name, Bounds bounds, const char* caption);
 ControlSpec RadioButton(const char* name, Bounds bounds, const char* caption);
 ControlSpec GroupBox(const char* name, Bounds bounds, const char* caption);
 ControlSpec TrackBar(const char* name, Bounds bounds);
+// A drop-down list to choose from (no typing); its height is that of the closed box.
+ControlSpec ComboBox(const char* name, Bounds bounds);
 ControlSpec ProgressBar(const char* name, Bounds bounds);
 ControlSpec Picture(const char* name, Bounds bounds, const char* bitmapResource);
 ControlSpec Notebook(const char* name, Bounds bounds);

@@ -18,6 +18,22 @@ public:
         bool hasMode;  // false for the call with no mode record (back to the registry mode)
         DEVMODEA mode;
         DWORD flags;
+        // ChangeDisplaySettingsExA's device name; empty for ChangeDisplaySettingsA and for the
+        // commit with no device.
+        std::string device;
+        bool ex = false;  // made with ChangeDisplaySettingsExA
+    };
+    // One display adapter of the computer and its monitor.
+    struct Display {
+        std::string deviceName;  // "\\.\DISPLAY2"
+        std::string monitorId;   // empty: the adapter lists no monitor
+        bool primary = false, attached = true;
+        // The display's modes; for the primary display the ones below (displayModes, currentMode,
+        // registryMode) stand instead.
+        std::vector<DEVMODEA> modes;
+        std::optional<DEVMODEA> current, registry;
+        // A change that carries a refresh rate is refused (DISP_CHANGE_FAILED), as Wine does at times.
+        bool refusesRates = false;
     };
     struct ShellCall {
         HWND owner;
@@ -46,6 +62,8 @@ public:
     std::map<int, int> deviceCaps;
     // The display's mode list and its current mode; unset, the real system answers.
     std::optional<std::vector<DEVMODEA>> displayModes;
+    // The computer's displays; unset, the real system lists them.
+    std::optional<std::vector<Display>> displays;
     std::optional<DEVMODEA> currentMode;
     // The registry's mode (the computer's natural one); unset, the current mode stands for it when
     // that is scripted, else the real system answers.
@@ -84,6 +102,10 @@ public:
     int GetSystemMetrics(int index) override;
     int GetDeviceCaps(HDC dc, int index) override;
     BOOL EnumDisplaySettingsA(const char* device, DWORD modeNumber, DEVMODEA* mode) override;
+    BOOL EnumDisplayDevicesA(const char* device, DWORD index, DISPLAY_DEVICEA* info, DWORD flags) override;
+    LONG ChangeDisplaySettingsExA(const char* device, DEVMODEA* mode, DWORD flags) override;
+    // The scripted display of that device name, or nullptr (also for the primary one).
+    Display* OtherDisplay(const char* device);
     bool GetUserNameA(std::string& name) override;
     HINSTANCE ShellExecuteA(HWND owner, const char* verb, const char* file, const char* parameters,
                             const char* directory, int show) override;

@@ -205,6 +205,10 @@ TEST_F(QuickSwitchTest, TheCommandLine) {
         {"/MyMode", 1, "1024x768x32", DISP_CHANGE_FAILED},
         {"-Natural", 0, "the registry's mode"},
         {"/natural please", 2, "none"},
+        {"/mode 800x600 /display 1", 0, "800x600x32 for a while"},  // the primary display
+        {"/mode 800x600 -DISPLAY 2", 2, "none"},                  // there is no second one
+        {"/mode 800x600 /display", 2, "none"},
+        {"/mode 800x600 /screen 1", 2, "none"},
         {"", 2, "none"},
     };
     services.displayModes = FourteenSizes();
