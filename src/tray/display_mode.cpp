@@ -244,6 +244,10 @@ void Tresolution::QuestionSettled(Tconfirm* question, const DisplayChange& chang
 
     common::IniFile profile(change.profilePath);
     change.previousProfile.Restore(profile);
+    ScreenBackAfterQuestion(change, answer);
+}
+
+void Tresolution::ScreenBackAfterQuestion(const DisplayChange& change, Tconfirm::Answer answer) {
     const common::CurrentMode& before = change.previousScreen;
     // Abandoned, the screen stays for the moment; the mode to come back to is the previous one.
     const auto hold = [&] {

@@ -120,6 +120,9 @@ private:
     void Track(ui::Form* window, std::vector<ui::Form*>& open);
     // Carries out an answer to the keep-or-revert question (display_mode.cpp).
     void QuestionSettled(Tconfirm* question, const DisplayChange& change, Tconfirm::Answer answer);
+    // After "Revert" or a timeout the screen (the display that changed) goes back to where it was;
+    // abandoned, it stays for the moment, and the previous mode is the one to come back to.
+    void ScreenBackAfterQuestion(const DisplayChange& change, Tconfirm::Answer answer);
     // Notes the mode the screen was put in; the computer's natural mode is none of this program's.
     void Holding(const common::StoredMode& mode);
     // A screen left in another mode by a Quorvex that was killed or crashed goes back to the

@@ -164,33 +164,7 @@ void Tresolution::TemporaryQuestionSettled(Tconfirm* question, const DisplayChan
     if (question == question_) question_ = nullptr;
     if (question == temporaryQuestion_) temporaryQuestion_ = nullptr;
     if (answer == Tconfirm::Answer::Keep) return;
-    const common::CurrentMode& before = change.previousScreen;
-    // Abandoned, the screen stays for the moment; the mode to come back to is the previous one.
-    const auto hold = [&] {
-        if (change.device.empty()) Holding({before.width, before.height, before.depth});
-        else HoldingOther(change.device, {before.width, before.height, before.depth});
-    };
-    if (answer == Tconfirm::Answer::Abandon) {
-        hold();
-        return;
-    }
-
-    auto& services = common::Services();
-    DEVMODEA mode = common::DisplayModeRecord(before.width, before.height, before.depth, before.frequency);
-    LONG restored = change.device.empty() ? services.ChangeDisplaySettingsA(&mode, 0)
-                                          : services.ChangeDisplaySettingsExA(change.device.c_str(), &mode, 0);
-    if (!change.device.empty() && restored == DISP_CHANGE_FAILED && (mode.dmFields & DM_DISPLAYFREQUENCY)) {
-        mode = common::DisplayModeRecord(before.width, before.height, before.depth);
-        restored = services.ChangeDisplaySettingsExA(change.device.c_str(), &mode, 0);
-    }
-    if (restored != DISP_CHANGE_SUCCESSFUL) {
-        ui::ShowMessage("The previous display settings could not be restored. Please read the readme.txt file.");
-        return;
-    }
-    hold();
-    ShowNotification(answer == Tconfirm::Answer::TimeOut
-                         ? "The new display settings were not confirmed in time: the previous ones are back."
-                         : "The new display settings were reverted: the previous ones are back.");
+    ScreenBackAfterQuestion(change, answer);
 }
 
 void Tresolution::ChooseMyMode() {

@@ -24,15 +24,18 @@ DEVMODEA Followed(const DEVMODEA& mode) {
 }
 }  // namespace
 
+LONG ScriptedServices::NextDisplayAnswer() {
+    if (displayAnswers.empty()) return displayDefault;
+    const LONG answer = displayAnswers.front();
+    displayAnswers.pop_front();
+    return answer;
+}
+
 LONG ScriptedServices::ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
     DisplayCall call{mode != nullptr, {}, flags};
     if (mode) call.mode = *mode;
     displayCalls.push_back(call);
-    LONG answer = displayDefault;
-    if (!displayAnswers.empty()) {
-        answer = displayAnswers.front();
-        displayAnswers.pop_front();
-    }
+    LONG answer = NextDisplayAnswer();
     if (followChanges && mode && !(flags & CDS_TEST) && answer == DISP_CHANGE_SUCCESSFUL) currentMode = Followed(*mode);
     if (followChanges && !mode && answer == DISP_CHANGE_SUCCESSFUL) {
         // Every display goes back to its registry mode, as on Windows.
@@ -63,11 +66,7 @@ LONG ScriptedServices::ChangeDisplaySettingsExA(const char* device, DEVMODEA* mo
     DisplayCall call{mode != nullptr, {}, flags, device ? device : "", true};
     if (mode) call.mode = *mode;
     displayCalls.push_back(call);
-    LONG answer = displayDefault;
-    if (!displayAnswers.empty()) {
-        answer = displayAnswers.front();
-        displayAnswers.pop_front();
-    }
+    LONG answer = NextDisplayAnswer();
     if (!other) return answer;
     if (other->refusesRates && mode && (mode->dmFields & DM_DISPLAYFREQUENCY)) answer = DISP_CHANGE_FAILED;
     if (!other->attached && !(flags & CDS_TEST)) answer = DISP_CHANGE_FAILED;

@@ -99,6 +99,8 @@ public:
     std::function<void(const NotifyCall&)> onNotify;
 
     LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) override;
+    // The next scripted answer to a display change, then `displayDefault`.
+    LONG NextDisplayAnswer();
     int GetSystemMetrics(int index) override;
     int GetDeviceCaps(HDC dc, int index) override;
     BOOL EnumDisplaySettingsA(const char* device, DWORD modeNumber, DEVMODEA* mode) override;
