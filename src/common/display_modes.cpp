@@ -96,6 +96,10 @@ bool SameMode(const CurrentMode& a, const CurrentMode& b) {
     return a.width == b.width && a.height == b.height && a.depth == b.depth;
 }
 
+bool ScreenIsIn(int32_t width, int32_t height, int32_t depth, const char* device) {
+    return SameMode(ScreenModeNow(device), {width, height, depth});
+}
+
 bool RemoteSession() { return Services().GetSystemMetrics(SM_REMOTESESSION) != 0; }
 
 CurrentMode ScreenModeNow(const char* device) {

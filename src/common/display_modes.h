@@ -52,6 +52,8 @@ CurrentMode ScreenModeNow(const char* device = nullptr);
 std::optional<CurrentMode> RegistryDisplayMode(const char* device = nullptr);
 // Whether two modes have the same width, height and colour depth (refresh rates aside).
 bool SameMode(const CurrentMode& a, const CurrentMode& b);
+// Whether the display (the primary one without a name) is in width x height x depth now.
+bool ScreenIsIn(int32_t width, int32_t height, int32_t depth, const char* device = nullptr);
 // Whether this program runs in a Remote Desktop session, whose display belongs to the remote side.
 bool RemoteSession();
 

@@ -27,6 +27,7 @@ struct StoredMode {
     void Write(IniFile& profile, const std::string& section = kScreenSection) const;
     void WriteNatural(IniFile& profile, const std::string& section = kScreenSection) const;
     bool Complete() const { return width > 0 && height > 0 && depth > 0; }
+    bool operator==(const StoredMode&) const = default;
 };
 
 // The keys of the user's mode as they stood, each with its text or missing.

@@ -15,6 +15,16 @@ namespace {
 bool Offered(const std::vector<std::string>& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
+
+// Whether `mode` is the computer's natural mode of the display (the primary one without a name).
+bool IsComputersMode(const common::StoredMode& mode, const char* device = nullptr) {
+    const std::optional<common::CurrentMode> natural = common::RegistryDisplayMode(device);
+    return natural && common::SameMode(*natural, {mode.width, mode.height, mode.depth});
+}
+
+bool ScreenIsIn(const common::StoredMode& mode, const char* device = nullptr) {
+    return common::ScreenIsIn(mode.width, mode.height, mode.depth, device);
+}
 }  // namespace
 
 int32_t Tresolution::ApplyDisplayMode(int32_t width, int32_t height, int32_t depth, const common::Display* display,
@@ -109,8 +119,7 @@ LONG Tresolution::RestoreNaturalModeOf(const std::string& device) {
 }
 
 void Tresolution::HoldingOther(const std::string& device, const common::StoredMode& mode) {
-    const std::optional<common::CurrentMode> natural = common::RegistryDisplayMode(device.c_str());
-    if (natural && common::SameMode(*natural, {mode.width, mode.height, mode.depth})) heldOthers_.erase(device);
+    if (IsComputersMode(mode, device.c_str())) heldOthers_.erase(device);
     else heldOthers_[device] = mode;
     NoteScreenChanged(heldMode_.has_value() || !heldOthers_.empty());
 }
@@ -126,9 +135,7 @@ void Tresolution::HealOtherDisplays(const std::vector<common::Display>& displays
             RestoreNaturalModeOf(display.deviceName);
         const std::string section = common::ProfileSection(display);
         const common::StoredMode computer{computers->width, computers->height, computers->depth};
-        const common::StoredMode natural = common::StoredMode::ReadNatural(*profile_, section);
-        if (natural.width != computer.width || natural.height != computer.height || natural.depth != computer.depth)
-            computer.WriteNatural(*profile_, section);
+        if (common::StoredMode::ReadNatural(*profile_, section) != computer) computer.WriteNatural(*profile_, section);
     }
 }
 
@@ -162,8 +169,7 @@ void Tresolution::SettledAfterAttach() {
 }
 
 void Tresolution::Holding(const common::StoredMode& mode) {
-    const std::optional<common::CurrentMode> natural = common::RegistryDisplayMode();
-    if (natural && common::SameMode(*natural, {mode.width, mode.height, mode.depth})) {
+    if (IsComputersMode(mode)) {
         heldMode_.reset();
         NoteScreenChanged(!heldOthers_.empty());
         return;
@@ -184,7 +190,7 @@ void Tresolution::HealAndReadNaturalMode() {
         // Every user's natural mode is the computer's; one that another user's mode had taken
         // the place of is mended.
         const common::StoredMode computer{computers->width, computers->height, computers->depth};
-        if (natural.width != computer.width || natural.height != computer.height || natural.depth != computer.depth) {
+        if (natural != computer) {
             natural = computer;
             natural.WriteNatural(*profile_);
         }
@@ -294,19 +300,18 @@ void Tresolution::LeftTheConsole() {
 void Tresolution::BackAtTheConsole() {
     const std::optional<common::StoredMode> mode = std::exchange(modeAwayFromConsole_, std::nullopt);
     const std::map<std::string, common::StoredMode> others = std::exchange(othersAwayFromConsole_, {});
-    if (common::RemoteSession()) return;
-    if (mode && !common::SameMode(common::ScreenModeNow(), {mode->width, mode->height, mode->depth}))
-        ApplyDisplayMode(mode->width, mode->height, mode->depth);
-    ReapplyOtherDisplays(others);
+    if (!common::RemoteSession()) Reapply(mode, others);
 }
 
-void Tresolution::ReapplyOtherDisplays(const std::map<std::string, common::StoredMode>& modes) {
-    if (modes.empty()) return;
+void Tresolution::Reapply(const std::optional<common::StoredMode>& primary,
+                          const std::map<std::string, common::StoredMode>& others) {
+    if (primary && !ScreenIsIn(*primary)) ApplyDisplayMode(primary->width, primary->height, primary->depth);
+    if (others.empty()) return;
     for (const common::Display& display : common::AttachedDisplays()) {
-        const auto held = modes.find(display.deviceName);
-        if (display.primary || held == modes.end()) continue;
+        const auto held = others.find(display.deviceName);
+        if (display.primary || held == others.end()) continue;
         const common::StoredMode& mode = held->second;
-        if (!common::SameMode(common::ScreenModeNow(display.deviceName.c_str()), {mode.width, mode.height, mode.depth}))
+        if (!ScreenIsIn(mode, display.deviceName.c_str()))
             ApplyDisplayMode(mode.width, mode.height, mode.depth, &display, false);
     }
 }
@@ -315,11 +320,8 @@ void Tresolution::ReapplyOtherDisplays(const std::map<std::string, common::Store
 // is left alone.
 void Tresolution::ReturnedFromSleep() {
     if (question_ || common::RemoteSession()) return;
-    ReapplyOtherDisplays(std::map<std::string, common::StoredMode>(heldOthers_));
-    if (!heldMode_) return;
-    const common::StoredMode mode = *heldMode_;
-    if (!common::SameMode(common::ScreenModeNow(), {mode.width, mode.height, mode.depth}))
-        ApplyDisplayMode(mode.width, mode.height, mode.depth);
+    // Copies: a change that is made updates what is held.
+    Reapply(std::optional<common::StoredMode>(heldMode_), std::map<std::string, common::StoredMode>(heldOthers_));
 }
 
 }  // namespace tray

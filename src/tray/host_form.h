@@ -142,9 +142,10 @@ private:
     // desktop has settled.
     void DisplaysChanged();
     void SettledAfterAttach();
-    // Other displays that are not in the mode held for them get it again (the console came back, the
-    // computer woke up).
-    void ReapplyOtherDisplays(const std::map<std::string, common::StoredMode>& modes);
+    // Displays that are not in the mode held for them get it again, without a question (the console
+    // came back, the computer woke up): the primary with `primary`, the others by device name.
+    void Reapply(const std::optional<common::StoredMode>& primary,
+                 const std::map<std::string, common::StoredMode>& others);
     // Registers for session notifications; while the system refuses, a timer tries again.
     void WatchSessions();
     // Quick switching (quick_switch.cpp).

@@ -23,11 +23,6 @@ std::string ModeCaption(const char* name, int32_t width, int32_t height, int32_t
     return std::string(name) + " (" + SizeCaption(width, height) + ", " + std::to_string(depth) + " bits)";
 }
 
-bool ScreenIs(int32_t width, int32_t height, int32_t depth) {
-    const common::CurrentMode now = common::ScreenModeNow();
-    return now.width == width && now.height == height && now.depth == depth;
-}
-
 // The sizes the display lists at `depth`, largest first; `device` nullptr: the primary display.
 std::vector<common::ScreenSize> SizesAt(int32_t depth, const char* device = nullptr) {
     std::vector<common::ScreenSize> sizes = common::ListedScreenSizes(device);
@@ -72,13 +67,13 @@ void Tresolution::Displaymode1Popup() {
     ui::TMenuItem& myMode = Displaymode1->Add(
         mine.width ? ModeCaption("My mode", mine.width, mine.height, mine.depth) : "My mode", [this] { ChooseMyMode(); });
     myMode.SetEnabled(mine.width > 0 && !common::RemoteSession());
-    myMode.SetChecked(mine.width > 0 && ScreenIs(mine.width, mine.height, mine.depth));
+    myMode.SetChecked(mine.width > 0 && common::ScreenIsIn(mine.width, mine.height, mine.depth));
 
     ui::TMenuItem& natural = Displaymode1->Add(ModeCaption("Natural mode", NaturalX, NaturalY, NaturalDepth),
                                                [this] { ChooseNaturalMode(); });
     // Before the start-up sequence has read it, there is no natural mode to go back to.
     natural.SetEnabled(!locked && NaturalX > 0);
-    natural.SetChecked(ScreenIs(NaturalX, NaturalY, NaturalDepth));
+    natural.SetChecked(common::ScreenIsIn(NaturalX, NaturalY, NaturalDepth));
 
     const std::vector<common::ScreenSize> sizes = SizesAt(now.depth);
     if (!sizes.empty()) Displaymode1->Add("-");
@@ -204,13 +199,13 @@ int Tresolution::RunModeCommand(const ModeCommand& command) {
         const common::StoredMode mine = MyMode();
         if (!mine.width) return kModeBadArgument;
         ChooseMyMode();
-        return ScreenIs(mine.width, mine.height, mine.depth) ? kModeSwitched : kModeRefused;
+        return common::ScreenIsIn(mine.width, mine.height, mine.depth) ? kModeSwitched : kModeRefused;
     }
     case ModeCommand::Kind::Natural:
         // A command that comes while this copy is still starting finds no natural mode read yet.
         if (policies_.lockMode || NaturalX <= 0) return kModeRefused;
         ChooseNaturalMode();
-        return ScreenIs(NaturalX, NaturalY, NaturalDepth) ? kModeSwitched : kModeRefused;
+        return common::ScreenIsIn(NaturalX, NaturalY, NaturalDepth) ? kModeSwitched : kModeRefused;
     default:
         return kModeBadArgument;
     }
