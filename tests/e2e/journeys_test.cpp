@@ -329,9 +329,15 @@ TEST(Journey, NaturalMode3ExitSessionsAndACrashGiveTheComputersModeBack) {
         PostMessageA(root.host, WM_WTSSESSION_CHANGE, WTS_CONSOLE_CONNECT, 0);
         EXPECT_TRUE(WaitFor([] { return ScreenWidth() == 800; }, 5000));
         EXPECT_EQ(NewestVisible("Tconfirm", root.quorvex.Id()), nullptr);  // it was confirmed before
-
-        // An access violation on a thread of Quorvex; crashes end without Wine's crash dialog here,
-        // as on a computer without a debugger.
+        ASSERT_TRUE(ChooseFromTrayMenu(6));  // Exit
+        EXPECT_GE(root.quorvex.WaitExit(10000), 0);
+        EXPECT_EQ(ScreenWidth(), 1280);
+    }
+    {
+        // An access violation on a thread of a Quorvex settled in the tray; crashes end without
+        // Wine's crash dialog here, as on a computer without a debugger.
+        Settled root = start();
+        EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(root.host); }, 8000));  // the splash has gone
         HKEY key = nullptr;
         ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Wine\\WineDbg", &key), ERROR_SUCCESS);
         const DWORD no = 0;
