@@ -4,29 +4,39 @@ DEPS="$ROOT/.deps"
 # Builds land in build/ unless QV_BUILD_DIR names another folder (for working trees built side by side).
 BUILD="${QV_BUILD_DIR:-$ROOT/build}"
 
-# The programs are 32-bit, and so is the Wine that tests them. A machine whose kernel runs no 32-bit
-# Linux programs (some hypervisors have no 32-bit user space) has no 32-bit Wine: there the Windows
-# tree that the tests run is built for x86_64 from the same sources (build/win64, program directory
-# build/dist64) and tested under 64-bit Wine in a 64-bit prefix of its own (.wine64). The 32-bit
-# programs in build/dist are built on every machine. QV_WINE_BITS=32 or 64 overrides the choice.
+# The programs are 32-bit, and so is the Wine that tests them, on every machine. Where the kernel runs
+# no 32-bit code (virtual machines without 32-bit user space), 32-bit Wine runs through the emulator
+# qemu-i386 (WINE_ROAD=qemu): scripts/qemu/wine runs each Wine call in a private user and mount namespace
+# whose own binfmt_misc hands i386 programs to qemu-i386, so nothing is registered for the whole
+# machine. The wineserver is the 64-bit one either way. QV_WINE_QEMU=1 or 0 forces the road or the
+# plain one; QV_WINE_BITS=64 still tests the x86_64 build of the same sources under 64-bit Wine
+# (build/win64, program directory build/dist64, prefix .wine64), for comparison only.
 # Called again once setup has installed the 32-bit loader it asks.
+QEMU_I386="$DEPS/qemu/qemu-i386"
 select_wine() {
     local bits=${QV_WINE_BITS:-32}
-    if [ -z "${QV_WINE_BITS:-}" ] && [ -e /lib/ld-linux.so.2 ] && ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
-        bits=64
-    fi
     WINE_BITS=$bits
+    WINE_ROAD=plain
     if [ "$bits" = 64 ]; then
         TEST_TREE=win64
         TEST_DIST="$BUILD/dist64"
         export WINEPREFIX="$ROOT/.wine64" WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
         # Debian's `wine` starts the 32-bit loader whenever it is installed: this one starts the 64-bit one.
-        case ":$PATH:" in *":$ROOT/scripts/wine64:"*) ;; *) export PATH="$ROOT/scripts/wine64:$PATH" ;; esac
-    else
-        TEST_TREE=win
-        TEST_DIST="$BUILD/dist"
-        export WINEPREFIX="$ROOT/.wine" WINEARCH=win32
+        prepend_path "$ROOT/scripts/wine64"
+        return
     fi
+    TEST_TREE=win
+    TEST_DIST="$BUILD/dist"
+    export WINEPREFIX="$ROOT/.wine" WINEARCH=win32
+    if [ "${QV_WINE_QEMU:-}" = 1 ] || { [ -z "${QV_WINE_QEMU:-}" ] && [ -e /lib/ld-linux.so.2 ] &&
+                                         ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; }; then
+        WINE_ROAD=qemu
+        export QV_QEMU_I386="$QEMU_I386"
+        prepend_path "$ROOT/scripts/qemu"
+    fi
+}
+prepend_path() {
+    case ":$PATH:" in *":$1:"*) ;; *) export PATH="$1:$PATH" ;; esac
 }
 select_wine
 
@@ -49,7 +59,10 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 # so an older checkout's machine runs the new steps.
 SETUP_MARK="$DEPS/setup.done"
 setup_fingerprint() { sha1sum "$ROOT/scripts/setup" | cut -c1-40; }
-setup_needed() { [ ! -f "$SETUP_MARK" ] || [ "$(cat "$SETUP_MARK")" != "$(setup_fingerprint)" ] || [ ! -d "$WINEPREFIX/drive_c" ]; }
+setup_needed() {
+    [ ! -f "$SETUP_MARK" ] || [ "$(cat "$SETUP_MARK")" != "$(setup_fingerprint)" ] || [ ! -d "$WINEPREFIX/drive_c" ] ||
+        { [ "$WINE_ROAD" = qemu ] && [ ! -x "$QEMU_I386" ]; }
+}
 
 # Starts a private Xvfb unless $DISPLAY already reaches a server; sets XVFB_PID when it started one.
 XVFB_PID=
