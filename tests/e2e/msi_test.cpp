@@ -38,8 +38,10 @@ std::vector<std::string> ProgramsEntries() {
     return entries;
 }
 
-long Msiexec(const std::string& arguments) {
-    Process msiexec(Folder(CSIDL_SYSTEM) + "\\msiexec.exe", Folder(CSIDL_WINDOWS), {}, arguments);
+// `msiexec ACTION "PACKAGE" /qn`: the package's path is quoted, for a checkout whose path holds a space.
+long Msiexec(const char* action, const std::string& package) {
+    Process msiexec(Folder(CSIDL_SYSTEM) + "\\msiexec.exe", Folder(CSIDL_WINDOWS), {},
+                    std::string(action) + " \"" + package + "\" /qn");
     return msiexec.WaitExit(120000);
 }
 
@@ -50,7 +52,7 @@ TEST(MsiPackage, SilentInstallUpgradeOverRunningQuorvexDowngradeRefusedAndRemova
     const std::string run = "\"" + dir + "Quorvex.exe\"";
     ASSERT_FALSE(Exists(dir));
 
-    ASSERT_EQ(Msiexec(std::string("/i ") + QV_MSI_BUILD1 + " /qn"), 0);
+    ASSERT_EQ(Msiexec("/i", QV_MSI_BUILD1), 0);
     for (const char* file : {"Quorvex.exe", "Fetchwell.exe", "readme.txt", "Users"})
         EXPECT_TRUE(Exists(dir + file)) << file;
     EXPECT_EQ(FileText(dir + "Quorvex.exe"), FileText(std::string(QV_DIST_DIR) + "Quorvex.exe"));
@@ -68,7 +70,7 @@ TEST(MsiPackage, SilentInstallUpgradeOverRunningQuorvexDowngradeRefusedAndRemova
     {
         Process quorvex(dir + "Quorvex.exe", dir);
         ASSERT_TRUE(WaitFor([] { return ScreenWidth() == 800; }, 20000)) << "Quorvex did not start";
-        ASSERT_EQ(Msiexec(std::string("/i ") + QV_MSI_BUILD3 + " /qn"), 0);
+        ASSERT_EQ(Msiexec("/i", QV_MSI_BUILD3), 0);
         EXPECT_EQ(quorvex.WaitExit(20000), 0);
         EXPECT_EQ(ScreenWidth(), 1024);
     }
@@ -78,7 +80,7 @@ TEST(MsiPackage, SilentInstallUpgradeOverRunningQuorvexDowngradeRefusedAndRemova
     EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kRunKey, "Quorvex.exe"), run);
 
     // A lower build is refused and changes nothing.
-    EXPECT_NE(Msiexec(std::string("/i ") + QV_MSI_BUILD1 + " /qn"), 0);
+    EXPECT_NE(Msiexec("/i", QV_MSI_BUILD1), 0);
     EXPECT_EQ(FileText(dir + "Quorvex.exe"), FileText(std::string(QV_TEST_DIST_DIR) + "Quorvex.exe"));
     EXPECT_EQ(ProgramsEntries(), std::vector<std::string>{"2.0.3, The Quorvex team"});
 
@@ -91,7 +93,7 @@ TEST(MsiPackage, SilentInstallUpgradeOverRunningQuorvexDowngradeRefusedAndRemova
     WriteFile(dir + "~update.old\\Quorvex.exe", "old");
     SetValue(HKEY_CURRENT_USER, kRunKey, "Quorvex.exe", run);
     SetValue(HKEY_CURRENT_USER, kRunKey, "Other.exe", "C:\\Other\\Other.exe");
-    ASSERT_EQ(Msiexec(std::string("/x ") + QV_MSI_BUILD3 + " /qn"), 0);
+    ASSERT_EQ(Msiexec("/x", QV_MSI_BUILD3), 0);
     EXPECT_EQ(quorvex.WaitExit(20000), 0);
     EXPECT_EQ(ScreenWidth(), 1024);
     EXPECT_EQ(Listing(dir), (std::vector<std::string>{"Users", "Users\\" + UserName()}));

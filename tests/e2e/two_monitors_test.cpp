@@ -22,12 +22,28 @@ const char kSecond[] = "\\\\.\\DISPLAY2";
 
 bool TwoMonitors() { return std::getenv("QV_TWO_MONITORS") != nullptr; }
 
-// "WxH" of a display as Wine reports it; "" when it is off.
+struct MonitorOf {
+    const char* device;
+    std::string mode;
+};
+
+BOOL CALLBACK FindMonitorMode(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
+    auto* found = reinterpret_cast<MonitorOf*>(param);
+    MONITORINFOEXA info{};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoA(monitor, &info) || lstrcmpiA(info.szDevice, found->device) != 0) return TRUE;
+    const RECT& r = info.rcMonitor;
+    found->mode = std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
+    return FALSE;
+}
+
+// "WxH" of a display as the programs' desktop shows it now: its monitor's rectangle; "" when it is
+// off. (32-bit Wine 8 keeps answering EnumDisplaySettingsA(ENUM_CURRENT_SETTINGS) in a process that
+// is running with the mode it saw first, when another process changes it; the monitors follow.)
 std::string WineMode(const char* device) {
-    DEVMODEA mode{};
-    mode.dmSize = sizeof(mode);
-    if (!EnumDisplaySettingsA(device, ENUM_CURRENT_SETTINGS, &mode) || mode.dmPelsWidth == 0) return "";
-    return std::to_string(mode.dmPelsWidth) + "x" + std::to_string(mode.dmPelsHeight);
+    MonitorOf found{device, ""};
+    EnumDisplayMonitors(nullptr, nullptr, FindMonitorMode, reinterpret_cast<LPARAM>(&found));
+    return found.mode;
 }
 
 // The X side: the run script keeps QV_XRANDR_FILE up to date with `xrandr` whenever
