@@ -345,8 +345,13 @@ TEST(Journey, NaturalMode3ExitSessionsAndACrashGiveTheComputersModeBack) {
         RegCloseKey(key);
         HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, root.quorvex.Id());
         ASSERT_NE(process, nullptr);
-        HANDLE thread = CreateRemoteThread(process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(16), nullptr,
-                                           0, nullptr);
+        // A thread that writes to address 16: 32-bit kernel32's InterlockedIncrement has a thread
+        // routine's shape, and a data access faults alike on a processor and under an emulator (a
+        // jump to 16 is an illegal instruction to qemu). 64-bit kernel32 has no such export: a jump.
+        FARPROC increment = GetProcAddress(GetModuleHandleA("kernel32.dll"), "InterlockedIncrement");
+        const auto routine = reinterpret_cast<LPTHREAD_START_ROUTINE>(increment ? reinterpret_cast<void*>(increment)
+                                                                                  : reinterpret_cast<void*>(16));
+        HANDLE thread = CreateRemoteThread(process, nullptr, 0, routine, reinterpret_cast<void*>(16), 0, nullptr);
         ASSERT_NE(thread, nullptr);
         CloseHandle(thread);
         CloseHandle(process);
