@@ -76,5 +76,10 @@ std::string UserName();  // the Windows user name, upper case
 void Screenshot(const std::string& name);
 int ScreenWidth();
 int ScreenHeight();
+// Whether the screen's width is, or within `ms` becomes, `width`: Wine passes another program's change
+// of mode on to this one a moment later, later still on a busy machine.
+inline bool ScreenWidthBecomes(int width, int ms = 5000) {
+    return WaitFor([&] { return ScreenWidth() == width; }, ms);
+}
 
 }  // namespace e2e

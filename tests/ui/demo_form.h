@@ -2,6 +2,7 @@
 // A form with one of each kind of control, built from a layout table, for the runtime's tests.
 #include "ui/form.h"
 
+#include <atomic>
 #include <functional>
 
 class Tdemo : public ui::Form {
@@ -21,7 +22,8 @@ public:
     void FormClose(ui::CloseAction& action);
 
     // What the handlers saw; tests put extra behaviour into the hooks.
-    int clicks = 0, changes = 0, ticks = 0, idles = 0, activations = 0, closes = 0, item1 = 0, radioClicks = 0;
+    int clicks = 0, changes = 0, ticks = 0, activations = 0, closes = 0, item1 = 0, radioClicks = 0;
+    std::atomic<int> idles = 0;  // read by a test's helper thread too
     std::function<void()> onClick, onIdleOnce, onTick;
     ui::CloseAction closeAction = ui::CloseAction::Hide;
 
