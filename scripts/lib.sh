@@ -6,7 +6,7 @@ BUILD="${QV_BUILD_DIR:-$ROOT/build}"
 
 # The programs are 32-bit, and so is the Wine that tests them, on every machine. Where the kernel runs
 # no 32-bit code (virtual machines without 32-bit user space), 32-bit Wine runs through the emulator
-# qemu-i386 (WINE_ROAD=qemu): scripts/qemu/wine runs each Wine call in a private user and mount namespace
+# qemu-i386 (QV_WINE_ROAD=qemu): scripts/qemu/wine runs each Wine call in a private user and mount namespace
 # whose own binfmt_misc hands i386 programs to qemu-i386, so nothing is registered for the whole
 # machine. The wineserver is the 64-bit one either way. QV_WINE_QEMU=1 or 0 forces the road or the
 # plain one; QV_WINE_BITS=64 still tests the x86_64 build of the same sources under 64-bit Wine
@@ -16,7 +16,7 @@ QEMU_I386="$DEPS/qemu/qemu-i386"
 select_wine() {
     local bits=${QV_WINE_BITS:-32}
     WINE_BITS=$bits
-    WINE_ROAD=plain
+    export QV_WINE_ROAD=plain
     if [ "$bits" = 64 ]; then
         TEST_TREE=win64
         TEST_DIST="$BUILD/dist64"
@@ -30,7 +30,7 @@ select_wine() {
     export WINEPREFIX="$ROOT/.wine" WINEARCH=win32
     if [ "${QV_WINE_QEMU:-}" = 1 ] || { [ -z "${QV_WINE_QEMU:-}" ] && [ -e /lib/ld-linux.so.2 ] &&
                                          ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; }; then
-        WINE_ROAD=qemu
+        QV_WINE_ROAD=qemu
         export QV_QEMU_I386="$QEMU_I386"
         prepend_path "$ROOT/scripts/qemu"
     fi
@@ -61,7 +61,7 @@ SETUP_MARK="$DEPS/setup.done"
 setup_fingerprint() { sha1sum "$ROOT/scripts/setup" | cut -c1-40; }
 setup_needed() {
     [ ! -f "$SETUP_MARK" ] || [ "$(cat "$SETUP_MARK")" != "$(setup_fingerprint)" ] || [ ! -d "$WINEPREFIX/drive_c" ] ||
-        { [ "$WINE_ROAD" = qemu ] && [ ! -x "$QEMU_I386" ]; }
+        { [ "$QV_WINE_ROAD" = qemu ] && [ ! -x "$QEMU_I386" ]; }
 }
 
 # Starts a private Xvfb unless $DISPLAY already reaches a server; sets XVFB_PID when it started one.

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include <gtest/gtest.h>
 
@@ -345,19 +346,18 @@ TEST(Journey, NaturalMode3ExitSessionsAndACrashGiveTheComputersModeBack) {
         RegCloseKey(key);
         HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, root.quorvex.Id());
         ASSERT_NE(process, nullptr);
-        // A thread that writes to address 16: 32-bit kernel32's InterlockedIncrement has a thread
-        // routine's shape, and a data access faults alike on a processor and under an emulator (a
-        // jump to 16 is an illegal instruction to qemu). 64-bit kernel32 has no such export: a jump.
-        FARPROC increment = GetProcAddress(GetModuleHandleA("kernel32.dll"), "InterlockedIncrement");
-        const auto routine = reinterpret_cast<LPTHREAD_START_ROUTINE>(increment ? reinterpret_cast<void*>(increment)
-                                                                                  : reinterpret_cast<void*>(16));
-        HANDLE thread = CreateRemoteThread(process, nullptr, 0, routine, reinterpret_cast<void*>(16), 0, nullptr);
+        HANDLE thread = CreateRemoteThread(process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(16), nullptr,
+                                           0, nullptr);
         ASSERT_NE(thread, nullptr);
         CloseHandle(thread);
         CloseHandle(process);
         EXPECT_TRUE(WaitFor([] { return ScreenWidth() == 1280; }, 10000)) << ScreenWidth();
         // The crash handling the system goes on with (Wine's debugger) must not outlive this step.
-        EXPECT_EQ(root.quorvex.WaitExit(10000), static_cast<long>(static_cast<int32_t>(EXCEPTION_ACCESS_VIOLATION)));
+        // Under qemu-i386 Wine learns no page-fault trap number from the signal, and names every
+        // access violation an illegal instruction.
+        const char* road = std::getenv("QV_WINE_ROAD");
+        const DWORD crash = road && std::string(road) == "qemu" ? EXCEPTION_ILLEGAL_INSTRUCTION : EXCEPTION_ACCESS_VIOLATION;
+        EXPECT_EQ(root.quorvex.WaitExit(10000), static_cast<long>(static_cast<int32_t>(crash)));
         EndProcesses("winedbg.exe");
     }
     SetComputersMode(1024, 768);
