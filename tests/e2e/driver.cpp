@@ -234,7 +234,10 @@ std::string UserName() {
 
 void Screenshot(const std::string& name) {
     Sleep(500);
-    uitest::SaveScreenshot(GetDesktopWindow(), name);
+    // Every display: with one it is the desktop window's rectangle.
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const RECT all{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    uitest::SaveScreenshot(all, name);
 }
 
 int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }

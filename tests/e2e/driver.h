@@ -72,7 +72,7 @@ bool EndProcessOfWindow(const char* cls, int ms = 15000);
 using testsupport::FileText;
 using testsupport::WriteFile;
 std::string UserName();  // the Windows user name, upper case
-// Lets the programs finish painting, then saves the whole desktop as build/screenshots/<name>.
+// Lets the programs finish painting, then saves the whole desktop (every display) as build/screenshots/<name>.
 void Screenshot(const std::string& name);
 int ScreenWidth();
 int ScreenHeight();

@@ -158,7 +158,9 @@ TEST_F(TwoMonitorsTest, TheControlCenterChangesOnlyTheChosenDisplay) {
     const std::vector<HWND> lists = Controls(center, "ComboBox");
     ASSERT_EQ(lists.size(), 1u);
     EXPECT_EQ(SendMessageA(lists[0], CB_GETCOUNT, 0, 0), 2);
+    SendMessageA(lists[0], CB_SHOWDROPDOWN, TRUE, 0);
     Screenshot("two_monitors/control_center_display_list");
+    SendMessageA(lists[0], CB_SHOWDROPDOWN, FALSE, 0);
 
     SendMessageA(lists[0], CB_SETCURSEL, 1, 0);
     SendMessageA(GetParent(lists[0]), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(lists[0]), CBN_SELCHANGE),

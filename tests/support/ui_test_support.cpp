@@ -56,6 +56,10 @@ HANDLE RunInThread(std::function<void()> body) {
 std::string SaveScreenshot(HWND window, const std::string& name) {
     RECT rect;
     GetWindowRect(window, &rect);
+    return SaveScreenshot(rect, name);
+}
+
+std::string SaveScreenshot(const RECT& rect, const std::string& name) {
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);

@@ -26,5 +26,7 @@ HANDLE RunInThread(std::function<void()> body);
 
 // Saves what the screen shows of `window` as a BMP in the screenshot folder; returns its path.
 std::string SaveScreenshot(HWND window, const std::string& name);
+// ... of a rectangle of the screen (in virtual-screen coordinates).
+std::string SaveScreenshot(const RECT& rect, const std::string& name);
 
 }  // namespace uitest
