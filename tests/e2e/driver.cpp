@@ -180,16 +180,21 @@ HWND OpenTrayMenu() {
     if (!taskbar) return nullptr;
     RECT bar;
     GetWindowRect(taskbar, &bar);
-    // The notification area sits at the right end of the taskbar; ours is the only icon there.
-    SetCursorPos(bar.right - 12, (bar.top + bar.bottom) / 2);
-    Sleep(100);
-    Mouse(MOUSEEVENTF_RIGHTDOWN);
-    Mouse(MOUSEEVENTF_RIGHTUP);
+    // The notification area sits at the right end of the taskbar; ours is the only live icon there.
+    // A killed program's icon stays until the pointer meets it, as on Windows: a click on it only
+    // removes it, and the next click reaches ours.
     HWND menu = nullptr;
-    if (!WaitFor([&] { return (menu = FindWindowA("#32768", nullptr)) != nullptr && IsWindowVisible(menu); }, 5000))
-        return nullptr;
-    Sleep(150);
-    return menu;
+    for (int click = 0; click < 2; ++click) {
+        SetCursorPos(bar.right - 12, (bar.top + bar.bottom) / 2);
+        Sleep(100);
+        Mouse(MOUSEEVENTF_RIGHTDOWN);
+        Mouse(MOUSEEVENTF_RIGHTUP);
+        if (WaitFor([&] { return (menu = FindWindowA("#32768", nullptr)) != nullptr && IsWindowVisible(menu); }, 3000)) {
+            Sleep(150);
+            return menu;
+        }
+    }
+    return nullptr;
 }
 
 bool ChooseFromTrayMenu(int position) {
