@@ -4,6 +4,7 @@
 #include "common/ini_file.h"
 #include "common/profile.h"
 #include "desktop/tray_icon.h"
+#include "tray/display_switcher.h"
 #include "tray/host.h"
 #include "tray/keep_or_revert.h"
 #include "tray/session_watch.h"
@@ -57,9 +58,9 @@ public:
     // while the session ends. Nothing happens in a remote session, whose display is not the computer's.
     void RestoreNaturalMode();
     // The mode this program holds the screen in, or nothing while it is in the natural mode.
-    const std::optional<common::StoredMode>& HeldMode() const { return heldMode_; }
+    const std::optional<common::StoredMode>& HeldMode() const { return switcher_.Held(); }
     // The other displays this program holds in a user's mode, by device name.
-    const std::map<std::string, common::StoredMode>& HeldOtherDisplays() const { return heldOthers_; }
+    const std::map<std::string, common::StoredMode>& HeldOtherDisplays() const { return switcher_.HeldOthers(); }
     // This session left the console (another user switched in, or it was disconnected): the
     // natural mode comes back. Back at the console, the user's mode is set again.
     void LeftTheConsole();
@@ -123,8 +124,6 @@ private:
     // After "Revert" or a timeout the screen (the display that changed) goes back to where it was;
     // abandoned, it stays for the moment, and the previous mode is the one to come back to.
     void ScreenBackAfterQuestion(const DisplayChange& change, Tconfirm::Answer answer);
-    // Notes the mode the screen was put in; the computer's natural mode is none of this program's.
-    void Holding(const common::StoredMode& mode);
     // A screen left in another mode by a Quorvex that was killed or crashed goes back to the
     // computer's natural mode; then that mode is the profile's natural mode.
     void HealAndReadNaturalMode();
@@ -134,18 +133,10 @@ private:
     // The stored modes of the attached displays other than the primary one (`only`: of these device
     // names alone); a display stored but not attached is passed over.
     void ApplyOtherDisplays(const std::vector<std::string>* only = nullptr);
-    // Back to its registry mode, with its own refresh rate, and once more without a rate when the
-    // system refuses that; the system's answer.
-    LONG RestoreNaturalModeOf(const std::string& device);
-    void HoldingOther(const std::string& device, const common::StoredMode& mode);
     // WM_DISPLAYCHANGE: a display attached since the last look gets its stored mode once the
     // desktop has settled.
     void DisplaysChanged();
     void SettledAfterAttach();
-    // Displays that are not in the mode held for them get it again, without a question (the console
-    // came back, the computer woke up): the primary with `primary`, the others by device name.
-    void Reapply(const std::optional<common::StoredMode>& primary,
-                 const std::map<std::string, common::StoredMode>& others);
     // Registers for session notifications; while the system refuses, a timer tries again.
     void WatchSessions();
     // Quick switching (quick_switch.cpp).
@@ -170,8 +161,7 @@ private:
     std::unique_ptr<common::IniFile> profile_;
     std::unique_ptr<common::IniFile> versionFile_;
     Tconfirm* question_ = nullptr;
-    std::optional<common::StoredMode> heldMode_;
-    std::map<std::string, common::StoredMode> heldOthers_;
+    DisplaySwitcher switcher_{[this](const std::string& text) { ShowNotification(text); }};
     std::vector<std::string> attachedDisplays_;  // device names, as seen at start and at each change
     std::vector<std::string> newlyAttached_;     // waiting for the desktop to settle
     std::optional<common::StoredMode> modeAwayFromConsole_;  // held when the session left the console

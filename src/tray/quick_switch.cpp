@@ -31,21 +31,6 @@ std::vector<common::ScreenSize> SizesAt(int32_t depth, const char* device = null
     return sizes;
 }
 
-void ReportRefusal(LONG result) {
-    switch (result) {
-    case DISP_CHANGE_RESTART:
-        ui::ShowMessage(
-            "Error 1: Your display driver is unable to change the screen resolution without system reboot.\r"
-            "Please read the program manual.");
-        return;
-    case DISP_CHANGE_BADMODE:
-        ui::ShowMessage("Error 3: Your machine does not support this display mode.");
-        return;
-    default:
-        ui::ShowMessage("Error 2: Screen resolution could not be changed - unknown error occured.");
-    }
-}
-
 }  // namespace
 
 common::StoredMode Tresolution::MyMode() const {
@@ -120,26 +105,10 @@ int Tresolution::SwitchTemporarily(int32_t width, int32_t height, int32_t depth,
     // The display of a remote session is not the computer's.
     if (common::RemoteSession()) return kModeRefused;
     SettleQuestionBeforeChoice();
-    const bool other = display && !display->primary;
-    const char* device = other ? display->deviceName.c_str() : nullptr;
     DisplayChange change;
-    change.previousScreen = common::ScreenModeNow(device);
-    if (other) change.device = display->deviceName;
-    DEVMODEA mode = common::ChangeRecord(width, height, depth, device);
-    NoteScreenChanged(true);
-    auto& services = common::Services();
-    LONG result = other ? services.ChangeDisplaySettingsExA(device, &mode, 0) : services.ChangeDisplaySettingsA(&mode, 0);
-    // Another display may refuse the refresh rate kept from its current mode: the size goes without.
-    if (other && result == DISP_CHANGE_FAILED && (mode.dmFields & DM_DISPLAYFREQUENCY)) {
-        mode = common::DisplayModeRecord(width, height, depth);
-        result = services.ChangeDisplaySettingsExA(device, &mode, 0);
-    }
-    if (result != DISP_CHANGE_SUCCESSFUL) {
-        if (ask) ReportRefusal(result);
-        return kModeRefused;
-    }
-    if (other) HoldingOther(display->deviceName, {width, height, depth});
-    else Holding({width, height, depth});
+    change.device = DeviceOf(display);
+    change.previousScreen = DisplaySwitcher::ModeNow(change.device);
+    if (switcher_.Switch({width, height, depth}, change.device, ask) != DISP_CHANGE_SUCCESSFUL) return kModeRefused;
     const common::CurrentMode& before = change.previousScreen;
     const bool changed = before.width != width || before.height != height || before.depth != depth;
     // A mode the driver accepts can still be one the monitor cannot show: unless a script asked for
