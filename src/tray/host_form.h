@@ -9,6 +9,7 @@
 #include "tray/keep_or_revert.h"
 #include "tray/session_watch.h"
 #include "tray/mode_command.h"
+#include "tray/program_modes.h"
 #include "ui/form.h"
 
 #include <cstdint>
@@ -80,9 +81,15 @@ public:
     // Back to the user's own mode, or to the natural mode; nothing is asked.
     void ChooseMyMode();
     void ChooseNaturalMode();
-    // Carries out a command another copy handed over, or this copy's own at start; a ModeCommandResult.
-    int RunModeCommand(const ModeCommand& command);
-    // What the process ends with: the running copy's answer when the command line went to it.
+    // Carries out a command another copy handed over (`sender`: that copy's application window), or
+    // this copy's own at start; a ModeCommandResult, or for a program started for another copy, a
+    // handle of its process made for that copy (program_modes.h).
+    int RunModeCommand(const ModeCommand& command, HWND sender = nullptr);
+    // The programs running in a mode of their own.
+    const ProgramModes& Programs() const { return programs_; }
+    // What the process ends with: the running copy's answer when the command line went to it (for
+    // "/run", the program to wait for: WaitForHandedOverProgram), the program's exit code after this
+    // copy's own "/run".
     int ExitCode() const;
     void Displaymode1Popup();
 
@@ -109,6 +116,8 @@ public:
     // The one-shot timer that lets the desktop settle after a display was attached, and its delay.
     static constexpr UINT_PTR kSettleTimer = 0x5E77;
     static constexpr UINT kSettleDelay = 2000;
+    // A program started in a mode of its own has ended (wParam: its number).
+    static constexpr UINT kProgramEnded = WM_APP + 0x51;
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -146,6 +155,9 @@ private:
     // it), and answered "Revert" when it was about a stored one.
     void SettleQuestionBeforeChoice();
     void TemporaryQuestionSettled(Tconfirm* question, const DisplayChange& change, Tconfirm::Answer answer);
+    // "/run": the program in the mode, for this copy or for the copy that handed the command over.
+    int RunInMode(const ModeCommand& command, const std::string& device, int32_t depth, HWND sender);
+    void ProgramEnded(WPARAM id);
 
     ui::Bound<ui::TLabel> luser{*this, "luser"}, info{*this, "info"}, wersja{*this, "wersja"};
     ui::Bound<ui::TTimer> Timer1{*this, "Timer1"};
@@ -162,6 +174,9 @@ private:
     std::unique_ptr<common::IniFile> versionFile_;
     Tconfirm* question_ = nullptr;
     DisplaySwitcher switcher_{[this](const std::string& text) { ShowNotification(text); }};
+    ProgramModes programs_{switcher_};
+    common::Handle ownProgram_;         // the program this copy's own command line started
+    std::optional<int> ownRunResult_;  // what this copy ends with after its own "/run"
     std::vector<std::string> attachedDisplays_;  // device names, as seen at start and at each change
     std::vector<std::string> newlyAttached_;     // waiting for the desktop to settle
     std::optional<common::StoredMode> modeAwayFromConsole_;  // held when the session left the console

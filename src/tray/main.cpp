@@ -4,6 +4,7 @@
 #include "screens/wizard.h"
 #include "tray/host_form.h"
 #include "tray/mode_command.h"
+#include "tray/program_modes.h"
 #include "tray/session_watch.h"
 #include "ui/application.h"
 
@@ -35,5 +36,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     app.Run();
     const int exitCode = host->ExitCode();
     app.DestroyForms();
-    return exitCode;
+    if (exitCode <= tray::kModeBadArgument) return exitCode;
+    // Another copy looks for the running Quorvex by the application window's title: a copy that only
+    // waits for the program it asked for takes itself out of that search.
+    app.SetTitle("Quorvex: waiting for a program");
+    return tray::WaitForHandedOverProgram(exitCode);
 }

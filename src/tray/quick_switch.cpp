@@ -144,7 +144,28 @@ void Tresolution::ChooseNaturalMode() {
     RestoreNaturalMode();
 }
 
-int Tresolution::RunModeCommand(const ModeCommand& command) {
+int Tresolution::RunInMode(const ModeCommand& command, const std::string& device, int32_t depth, HWND sender) {
+    if (common::RemoteSession()) return kModeRefused;
+    SettleQuestionBeforeChoice();
+    common::Handle process =
+        programs_.Run({command.width, command.height, depth}, device, command.program, command.programArguments);
+    if (!process) return kModeRefused;
+    if (sender) return HandOverProgram(process.Get(), sender);
+    ownProgram_ = std::move(process);
+    return kModeSwitched;
+}
+
+void Tresolution::ProgramEnded(WPARAM id) {
+    programs_.Ended(id);
+    if (!ownProgram_ || WaitForSingleObject(ownProgram_.Get(), 0) != WAIT_OBJECT_0 || programs_.Running() > 0) return;
+    // Other copies' programs may have come since: this copy ends when the last one has.
+    DWORD code = 0;
+    GetExitCodeProcess(ownProgram_.Get(), &code);
+    ownRunResult_ = static_cast<int>(code);
+    Close();
+}
+
+int Tresolution::RunModeCommand(const ModeCommand& command, HWND sender) {
     switch (command.kind) {
     case ModeCommand::Kind::Mode: {
         // "/display N": the N-th attached display, the primary one first.
@@ -162,6 +183,7 @@ int Tresolution::RunModeCommand(const ModeCommand& command) {
         });
         if (!listed) return kModeBadArgument;
         if (policies_.lockMode) return kModeRefused;
+        if (!command.program.empty()) return RunInMode(command, DeviceOf(display ? &*display : nullptr), depth, sender);
         return SwitchTemporarily(command.width, command.height, depth, false, display ? &*display : nullptr);
     }
     case ModeCommand::Kind::MyMode: {
@@ -182,7 +204,7 @@ int Tresolution::RunModeCommand(const ModeCommand& command) {
 
 int Tresolution::ExitCode() const {
     const auto& once = Find<desktop::TdskOneInstance>("once");
-    if (!once.Forwarded()) return 0;
+    if (!once.Forwarded()) return ownRunResult_.value_or(kModeSwitched);
     // A copy that handed its command over ends with the running copy's answer; without one, nothing
     // was switched.
     return once.ForwardAnswer() == desktop::TdskOneInstance::kNoAnswer ? kModeRefused : once.ForwardAnswer();

@@ -2,6 +2,7 @@
 // what it holds, with a scripted primary display and a second one.
 #include "support/scripted_services.h"
 #include "tray/display_switcher.h"
+#include "tray/program_modes.h"
 #include "ui/application.h"
 
 #include <gtest/gtest.h>
@@ -173,6 +174,41 @@ TEST_F(DisplaySwitcherTest, EveryChangeAsksTheSystemOnceAndReportsOnce) {
         EXPECT_EQ(boxes, row.boxes);
         EXPECT_EQ(popups, row.popups);
         EXPECT_EQ(Held(switcher), row.held);
+    }
+}
+
+// Two programs in modes of their own (1024 x 768, then 800 x 600) on a screen in 1600 x 1200: the
+// screen goes back step by step, whichever ends first, and a mode the person chose meanwhile stands.
+TEST_F(DisplaySwitcherTest, ProgramModesGoBackStepByStep) {
+    struct Row {
+        const char* what;
+        std::vector<int> ends;  // which program ends, in turn
+        std::vector<std::string> after;  // the screen after each end
+        bool personChooses = false;  // 1600 x 1200 while both run
+    } rows[] = {
+        {"the second ends first", {2, 1}, {"1024x768x32", "1600x1200x32"}},
+        {"the first ends first", {1, 2}, {"800x600x16", "1600x1200x32"}},
+        {"the person's choice stands", {2, 1}, {"1600x1200x32", "1600x1200x32"}, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        SetUp();
+        tray::ProgramModes programs(switcher);
+        const uint32_t ids[] = {programs.Enter({1024, 768, 32}, {}), programs.Enter({800, 600, 16}, {})};
+        if (row.personChooses) switcher.Switch({1600, 1200, 32});
+        services.displayCalls.clear();
+        std::vector<std::string> after;
+        for (int program : row.ends) {
+            programs.Leave(ids[program - 1]);
+            const DEVMODEA& now = *services.currentMode;
+            after.push_back(std::to_string(now.dmPelsWidth) + "x" + std::to_string(now.dmPelsHeight) + "x" +
+                            std::to_string(now.dmBitsPerPel));
+        }
+        EXPECT_EQ(after, row.after);
+        EXPECT_EQ(programs.Running(), 0u);
+        if (row.personChooses) {
+            EXPECT_TRUE(services.displayCalls.empty());
+        }
     }
 }
 

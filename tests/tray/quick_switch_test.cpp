@@ -209,6 +209,8 @@ TEST_F(QuickSwitchTest, TheCommandLine) {
         {"/mode 800x600 -DISPLAY 2", 2, "none"},                  // there is no second one
         {"/mode 800x600 /display", 2, "none"},
         {"/mode 800x600 /screen 1", 2, "none"},
+        {"/mode 800x600 /run", 2, "none"},
+        {"/mode 800x600 /run \"C:\\nowhere\\missing.exe\" -x", 1, "none"},  // reported, nothing switched
         {"", 2, "none"},
     };
     services.displayModes = FourteenSizes();
