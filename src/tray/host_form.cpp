@@ -134,6 +134,7 @@ void Tresolution::eventsIdle() {
     policies_ = common::ReadPolicies();
     Searchforupdates1->SetEnabled(!policies_.disableUpdates);
     LoadProfile();
+    RegisterHotkeys();
     ApplyOtherDisplays();
     ProgramVersion = "2.0";
     ProgramBuild = ProgramBuildNumber();
@@ -235,6 +236,7 @@ void Tresolution::ShowAbout(ui::Form& owner) {
 
 // A mode still unconfirmed at the end does not stay in the profile; the natural mode follows anyway.
 void Tresolution::FormClose(ui::CloseAction&) {
+    UnregisterHotkeys();
     if (question_) question_->Settle(Tconfirm::Answer::Abandon);
     RestoreNaturalMode();
 }
@@ -264,6 +266,9 @@ LRESULT Tresolution::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case kProgramEnded:
         ProgramEnded(wParam);
+        return 0;
+    case WM_HOTKEY:
+        HotkeyPressed(wParam);
         return 0;
     case WM_TIMER:
         if (wParam == kSettleTimer) {

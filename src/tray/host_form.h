@@ -35,6 +35,8 @@ public:
     int32_t ApplyChosenDisplayMode(const common::StoredMode& mode, const common::StoredModeText& previousProfile,
                                    const std::string& profilePath, const common::Display* display = nullptr) override;
     void RevertUnconfirmedMode() override;
+    common::Hotkey Hotkey(HotkeyAction action) const override { return hotkeys_[static_cast<int>(action)]; }
+    bool SetHotkey(HotkeyAction action, const common::Hotkey& hotkey) override;
     void StartUpdater() override;
     void ShowHelp(const ui::Form& window) override;
     void ShowAbout(ui::Form& owner) override;
@@ -158,6 +160,11 @@ private:
     // "/run": the program in the mode, for this copy or for the copy that handed the command over.
     int RunInMode(const ModeCommand& command, const std::string& device, int32_t depth, HWND sender);
     void ProgramEnded(WPARAM id);
+    // Hotkeys (hotkeys.cpp): those the profile keeps are registered at start, and all of them go at
+    // the end.
+    void RegisterHotkeys();
+    void UnregisterHotkeys();
+    void HotkeyPressed(WPARAM id);
 
     ui::Bound<ui::TLabel> luser{*this, "luser"}, info{*this, "info"}, wersja{*this, "wersja"};
     ui::Bound<ui::TTimer> Timer1{*this, "Timer1"};
@@ -177,6 +184,7 @@ private:
     ProgramModes programs_{switcher_};
     common::Handle ownProgram_;         // the program this copy's own command line started
     std::optional<int> ownRunResult_;  // what this copy ends with after its own "/run"
+    common::Hotkey hotkeys_[2];         // registered, by HotkeyAction
     std::vector<std::string> attachedDisplays_;  // device names, as seen at start and at each change
     std::vector<std::string> newlyAttached_;     // waiting for the desktop to settle
     std::optional<common::StoredMode> modeAwayFromConsole_;  // held when the session left the console
