@@ -89,10 +89,13 @@ public:
     int RunModeCommand(const ModeCommand& command, HWND sender = nullptr);
     // The programs running in a mode of their own.
     const ProgramModes& Programs() const { return programs_; }
-    // What the process ends with: the running copy's answer when the command line went to it (for
-    // "/run", the program to wait for: WaitForHandedOverProgram), the program's exit code after this
-    // copy's own "/run".
+    // What the process ends with: the running copy's answer when the command line went to it, the
+    // program's exit code after this copy's own "/run".
     int ExitCode() const;
+    // A program of a "/run" this process is still to wait for before it ends (its exit code is then
+    // the process's): the one the running copy started for it, or its own that outlived "Exit".
+    // Each call makes a new handle; none when there is nothing to wait for.
+    common::Handle ProgramToWaitFor() const;
     void Displaymode1Popup();
 
     // The user name as the system gives it; puts the upper-case name into `luser`.

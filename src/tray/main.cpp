@@ -35,10 +35,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     app.CreateForm(host, std::move(screens), arguments);
     app.Run();
     const int exitCode = host->ExitCode();
+    const common::Handle program = host->ProgramToWaitFor();
     app.DestroyForms();
-    if (exitCode <= tray::kModeBadArgument) return exitCode;
+    if (!program) return exitCode;
     // Another copy looks for the running Quorvex by the application window's title: a copy that only
-    // waits for the program it asked for takes itself out of that search.
+    // waits for a program takes itself out of that search.
     app.SetTitle("Quorvex: waiting for a program");
-    return tray::WaitForHandedOverProgram(exitCode);
+    return tray::WaitForProgram(program);
 }

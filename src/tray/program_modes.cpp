@@ -112,8 +112,12 @@ int HandOverProgram(HANDLE process, HWND sender) {
     return static_cast<int>(reinterpret_cast<intptr_t>(theirs));
 }
 
-int WaitForHandedOverProgram(int answer) {
-    const common::Handle process(reinterpret_cast<HANDLE>(static_cast<intptr_t>(answer)));
+common::Handle HandedOverProgram(int answer) {
+    if (answer <= kModeBadArgument) return {};
+    return common::Handle(reinterpret_cast<HANDLE>(static_cast<intptr_t>(answer)));
+}
+
+int WaitForProgram(const common::Handle& process) {
     DWORD code = kModeRefused;
     if (WaitForSingleObject(process.Get(), INFINITE) != WAIT_OBJECT_0 || !GetExitCodeProcess(process.Get(), &code))
         return kModeRefused;

@@ -65,7 +65,10 @@ private:
 // (waitable, with its exit code), as the answer to the "/run" that copy handed over; kModeSwitched
 // when none could be made.
 int HandOverProgram(HANDLE process, HWND sender);
-// In the copy that handed "/run" over: waits for the program of that answer to end; its exit code.
-int WaitForHandedOverProgram(int answer);
+// In the copy that handed "/run" over: the program's process from the running copy's answer; none
+// for an answer that is not a handle.
+common::Handle HandedOverProgram(int answer);
+// Waits for `process` to end; its exit code (kModeRefused when the system cannot tell).
+int WaitForProgram(const common::Handle& process);
 
 }  // namespace tray

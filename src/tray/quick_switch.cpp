@@ -210,4 +210,17 @@ int Tresolution::ExitCode() const {
     return once.ForwardAnswer() == desktop::TdskOneInstance::kNoAnswer ? kModeRefused : once.ForwardAnswer();
 }
 
+common::Handle Tresolution::ProgramToWaitFor() const {
+    const auto& once = Find<desktop::TdskOneInstance>("once");
+    if (once.Forwarded()) return HandedOverProgram(once.ForwardAnswer());
+    // Ended ("Exit") while the program of its own "/run" still runs: the process goes on waiting for
+    // the program, as a copy that handed the command over does.
+    HANDLE program = nullptr;
+    if (ownRunResult_ || !ownProgram_ ||
+        !DuplicateHandle(GetCurrentProcess(), ownProgram_.Get(), GetCurrentProcess(), &program, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS))
+        return {};
+    return common::Handle(program);
+}
+
 }  // namespace tray

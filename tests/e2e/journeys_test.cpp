@@ -549,6 +549,14 @@ TEST(Journey, ProgramsRunInAModeOfTheirOwn) {
 
     ASSERT_TRUE(ChooseFromTrayMenu(6));  // Exit
     EXPECT_GE(s.quorvex.WaitExit(10000), 0);
+
+    // With no Quorvex running, the command's own Quorvex starts (the user's mode), runs the program
+    // in its mode and ends with it.
+    Running alone = start("800x600", 5);
+    EXPECT_TRUE(screenIs(800, 600));
+    EXPECT_NE(FindWindowA("TQvApplication", "Quorvex"), nullptr);
+    EXPECT_EQ(end(alone), 5);
+    EXPECT_TRUE(screenIs(1024, 768));
 }
 
 // Closes the wizard of a Quorvex that Fetchwell restarted for a new user (no mode chosen: the
