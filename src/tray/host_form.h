@@ -87,8 +87,6 @@ public:
     // this copy's own at start; a ModeCommandResult, or for a program started for another copy, a
     // handle of its process made for that copy (program_modes.h).
     int RunModeCommand(const ModeCommand& command, HWND sender = nullptr);
-    // The programs running in a mode of their own.
-    const ProgramModes& Programs() const { return programs_; }
     // What the process ends with: the running copy's answer when the command line went to it, the
     // program's exit code after this copy's own "/run".
     int ExitCode() const;
