@@ -47,8 +47,9 @@ public:
     ui::Form* Wizard() const { return wizard_; }
     const std::vector<ui::Form*>& ControlCenters() const { return controlCenters_; }
 
-    // Display switching (display_mode.cpp). A user's mode is a change for this session only: the
-    // registry keeps the computer's natural mode, which a restart, a crash or another user gets back.
+    // Display switching (display_mode.cpp; the switcher, display_switcher.h, makes every change). A
+    // user's mode is a change for this session only: the registry keeps the computer's natural mode,
+    // which a restart, a crash or another user gets back.
     // Switches to a display mode after asking the system whether it is possible; reports the
     // outcome itself. 0 when the mode was set, -1 otherwise. `display`: another display than the
     // primary one, changed alone; a failure never falls back to the primary display. `notify`: a
