@@ -78,14 +78,15 @@ common::Handle ProgramModes::Run(const common::StoredMode& mode, const std::stri
     }
     common::Handle process(started.hProcess);
     const common::Handle thread(started.hThread);
-    const uint32_t id = Enter(mode, device);
+    HANDLE copy = nullptr;
+    DuplicateHandle(GetCurrentProcess(), process.Get(), GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
+    common::Handle forCaller(copy);
+    // Without a handle for the caller (the system is out of them) nobody could wait for the program.
+    const uint32_t id = forCaller ? Enter(mode, device) : 0;
     if (!id) {
         TerminateProcess(process.Get(), 1);
         return {};
     }
-    HANDLE forCaller = nullptr;
-    DuplicateHandle(GetCurrentProcess(), process.Get(), GetCurrentProcess(), &forCaller, 0, FALSE,
-                    DUPLICATE_SAME_ACCESS);
     auto watch = std::make_unique<Watch>();
     watch->window = window_;
     watch->message = message_;
@@ -97,7 +98,7 @@ common::Handle ProgramModes::Run(const common::StoredMode& mode, const std::stri
         watch->wait = nullptr;
     steps_.back().watch = std::move(watch);
     ResumeThread(thread.Get());
-    return common::Handle(forCaller);
+    return forCaller;
 }
 
 int HandOverProgram(HANDLE process, HWND sender) {
