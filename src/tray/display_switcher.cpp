@@ -47,6 +47,11 @@ LONG DisplaySwitcher::Change(const std::string& device, DEVMODEA* record, DWORD 
     return result;
 }
 
+bool DisplaySwitcher::Possible(const common::StoredMode& mode) {
+    DEVMODEA record = common::DisplayModeRecord(mode.width, mode.height, mode.depth);
+    return Change({}, &record, CDS_TEST) != DISP_CHANGE_BADMODE;
+}
+
 void DisplaySwitcher::ReportRefusal(LONG result) {
     switch (result) {
     case DISP_CHANGE_RESTART:

@@ -54,6 +54,9 @@ public:
     // primary with `primary`, the others by device name.
     void Reapply(const std::optional<common::StoredMode>& primary,
                  const std::map<std::string, common::StoredMode>& others);
+    // Whether the system could set the primary display to `mode`, as it is (the system chooses the
+    // refresh rate): only DISP_CHANGE_BADMODE counts as unsupported.
+    static bool Possible(const common::StoredMode& mode);
     // The one report of a display's refusal, by the system's answer.
     static void ReportRefusal(LONG result);
 
@@ -68,7 +71,7 @@ public:
 private:
     // One change of one display; a change another display refuses with the refresh rate in
     // `record` is tried once more without it.
-    LONG Change(const std::string& device, DEVMODEA* record, DWORD flags);
+    static LONG Change(const std::string& device, DEVMODEA* record, DWORD flags);
     LONG RestoreNaturalOf(const std::string& device);
     void NoteHeld();
 

@@ -29,6 +29,8 @@ public:
     virtual int32_t ApplyChosenDisplayMode(const common::StoredMode& mode, const common::StoredModeText& previousProfile,
                                            const std::string& profilePath,
                                            const common::Display* display = nullptr) = 0;
+    // Whether the system could set the primary display to `mode` (the wizard's compatibility test).
+    virtual bool ModePossible(const common::StoredMode& mode) const = 0;
     // The two system-wide hotkeys: "My mode" and "Natural mode".
     enum class HotkeyAction { MyMode, NaturalMode };
     virtual common::Hotkey Hotkey(HotkeyAction action) const = 0;

@@ -35,6 +35,7 @@ public:
     int32_t ApplyChosenDisplayMode(const common::StoredMode& mode, const common::StoredModeText& previousProfile,
                                    const std::string& profilePath, const common::Display* display = nullptr) override;
     void RevertUnconfirmedMode() override;
+    bool ModePossible(const common::StoredMode& mode) const override { return DisplaySwitcher::Possible(mode); }
     common::Hotkey Hotkey(HotkeyAction action) const override { return hotkeys_[static_cast<int>(action)]; }
     bool SetHotkey(HotkeyAction action, const common::Hotkey& hotkey) override;
     void StartUpdater() override;
