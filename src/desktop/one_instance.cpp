@@ -38,14 +38,14 @@ void TdskOneInstance::Loaded() {
 }
 
 void TdskOneInstance::ListenForForwardedTexts() {
-    hook_ = ui::App().HookMainWindow([this](UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+    hook_ = ui::App().HookMainWindow([this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
         if (message != WM_COPYDATA) return false;
         const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
         if (!data || data->dwData != kForwardedTextTag) return false;
         // Another program's bytes: only as many as it says it sent, and no more than the limit.
         const size_t size = data->lpData ? std::min<size_t>(data->cbData, kForwardedTextLimit) : 0;
         const std::string text(static_cast<const char*>(data->lpData), size);
-        result = ui::Guarded([&]() -> LRESULT { return OnForwarded(text.substr(0, text.find('\0'))); }, kNoAnswer);
+        result = ui::Guarded([&]() -> LRESULT { return OnForwarded(text.substr(0, text.find('\0')), reinterpret_cast<HWND>(wParam)); }, kNoAnswer);
         return true;
     });
 }

@@ -28,8 +28,9 @@ public:
     // instead of showing the message or bringing the running copy forward, and ends with the
     // running copy's answer. Empty: the message as usual.
     std::string ForwardText;
-    // In the copy that runs: answers a text another copy handed over.
-    std::function<int(const std::string& text)> OnForwarded;
+    // In the copy that runs: answers a text another copy handed over; `sender`: that copy's
+    // application window.
+    std::function<int(const std::string& text, HWND sender)> OnForwarded;
     // The running copy's answer to ForwardText; kNoAnswer when none was had.
     static constexpr int kNoAnswer = -1;
     int ForwardAnswer() const { return forwardAnswer_; }

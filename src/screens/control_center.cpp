@@ -3,6 +3,8 @@
 #include "common/display_modes.h"
 #include "common/handles.h"
 #include "common/profile.h"
+#include "screens/hotkeys.h"
+#include "screens/program_shortcut.h"
 
 #include <cstdint>
 #include <string>
@@ -86,6 +88,10 @@ const ui::ControlSpec Tmain::kLayout[] = {
         .Hint("Tries to download the most recent release from the internet").OnClick(&Tmain::Button5Click),
     ui::Button("Button3", {8, 336, 113, 25}, "Help").Hint("Displays readme.txt file").OnClick(&Tmain::Button3Click),
     ui::Button("Button4", {128, 336, 113, 25}, "About").OnClick(&Tmain::Button4Click),
+    ui::Button("Button6", {8, 376, 113, 25}, "Hotkeys...").Hint("Keys for \"My mode\" and \"Natural mode\"")
+        .OnClick(&Tmain::Button6Click),
+    ui::Button("Button7", {128, 376, 113, 25}, "Program shortcut...")
+        .Hint("Puts a shortcut on the desktop that runs a program in a display mode").OnClick(&Tmain::Button7Click),
     ui::StartMark("startup", {16, 368, 57, 17}),
     ui::Button("Button2", {400, 376, 113, 25}, "Close Control Center").Hint("Hides this screen")
         .OnClick(&Tmain::Button2Click),
@@ -232,6 +238,18 @@ void Tmain::Button5Click() { host_.StartUpdater(); }
 void Tmain::Button3Click() { host_.ShowHelp(*this); }
 
 void Tmain::Button4Click() { host_.ShowAbout(*this); }
+
+void Tmain::Button6Click() {
+    ui::Form* hotkeys = CreateOwned<Thotkeys>(host_);
+    hotkeys->ShowModal();
+    ReleaseOwned(hotkeys);
+}
+
+void Tmain::Button7Click() {
+    ui::Form* shortcut = CreateOwned<Tshortcut>();
+    shortcut->ShowModal();
+    ReleaseOwned(shortcut);
+}
 
 void Tmain::Button2Click() { Close(); }
 

@@ -25,6 +25,8 @@ public:
     void Button3Click();
     void Button4Click();
     void Button2Click();
+    void Button6Click();  // "Hotkeys..."
+    void Button7Click();  // "Program shortcut..."
 
     static const ui::FormSpec kForm;
     static const ui::ControlSpec kLayout[];

@@ -2,7 +2,6 @@
 
 #include "common/display_modes.h"
 #include "common/profile.h"
-#include "common/system_services.h"
 #include "screens/resolutions.h"
 #include "ui/application.h"
 
@@ -33,11 +32,6 @@ constexpr ui::Color kQuestion = ui::Rgb(0xA5, 0xE0, 0xE7);
 constexpr ui::Color kTip = ui::Rgb(0xF2, 0x70, 0x4F);
 
 }  // namespace
-
-bool PassesCompatibilityTest(int32_t width, int32_t height, int32_t depth) {
-    DEVMODEA mode = common::DisplayModeRecord(width, height, depth);
-    return common::Services().ChangeDisplaySettingsA(&mode, CDS_TEST) != DISP_CHANGE_BADMODE;
-}
 
 const ui::FormSpec Twizard::kForm = {
     .className = "Twizard",
@@ -222,7 +216,7 @@ void Twizard::Button2Click() {
     // A failed mode is kept as well: "Next Step" stays disabled, so it cannot reach "Finish".
     chosen_ = {size->width, size->height, depths_.Checked()};
 
-    if (!PassesCompatibilityTest(chosen_.width, chosen_.height, chosen_.depth)) {
+    if (!host_.ModePossible(chosen_)) {
         ui::ShowMessage("Selected display mode is not supported on this machine. Please try a different one.");
         Button3->SetEnabled(false);
         return;
@@ -247,7 +241,7 @@ void Twizard::Button6Click() {
         common::ScreenSize size{type.width, type.height};
         if (sizes_.listed) size = sizes_.sizes[common::NearestSize(sizes_.sizes, type.width, type.height)];
         for (int32_t depth : kAutomaticDepths) {
-            if (!PassesCompatibilityTest(size.width, size.height, depth)) continue;
+            if (!host_.ModePossible({size.width, size.height, depth})) continue;
             chosen_ = {size.width, size.height, depth};
             silnik->SetActivePage("koniec");
             ShowSummary();

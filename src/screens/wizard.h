@@ -58,8 +58,4 @@ private:
     OfferedSizes sizes_;  // the fixed ones until the activation reads the display's
 };
 
-// Whether the system could set the mode: one ChangeDisplaySettingsA call with CDS_TEST, and only
-// DISP_CHANGE_BADMODE counts as unsupported.
-bool PassesCompatibilityTest(int32_t width, int32_t height, int32_t depth);
-
 }  // namespace screens

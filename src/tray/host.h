@@ -2,6 +2,7 @@
 // What the configuration screens use of the tray program: the host form hands itself over, as this
 // interface, through the factories that make the screens.
 #include "common/displays.h"
+#include "common/hotkey.h"
 #include "common/policies.h"
 #include "common/profile.h"
 #include "ui/form.h"
@@ -28,6 +29,14 @@ public:
     virtual int32_t ApplyChosenDisplayMode(const common::StoredMode& mode, const common::StoredModeText& previousProfile,
                                            const std::string& profilePath,
                                            const common::Display* display = nullptr) = 0;
+    // Whether the system could set the primary display to `mode` (the wizard's compatibility test).
+    virtual bool ModePossible(const common::StoredMode& mode) const = 0;
+    // The two system-wide hotkeys: "My mode" and "Natural mode".
+    enum class HotkeyAction { MyMode, NaturalMode };
+    virtual common::Hotkey Hotkey(HotkeyAction action) const = 0;
+    // Gives `action` the hotkey `hotkey` (none: off) in place of the one it has, and stores it in
+    // the profile. A combination another program holds is reported and the old one kept: false.
+    virtual bool SetHotkey(HotkeyAction action, const common::Hotkey& hotkey) = 0;
     // Settles an open keep-or-revert question as "Revert".
     virtual void RevertUnconfirmedMode() = 0;
     // Starts the updater and ends Quorvex (back in the natural mode): the updater will not replace

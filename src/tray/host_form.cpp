@@ -70,7 +70,9 @@ const ui::ControlSpec Tresolution::kLayout[] = {
             once.ShowMessage = true;
             // A command line goes to the Quorvex already running instead.
             once.ForwardText = host.arguments_;
-            once.OnForwarded = [&host](const std::string& text) { return host.RunModeCommand(ParseModeCommand(text)); };
+            once.OnForwarded = [&host](const std::string& text, HWND sender) {
+                return host.RunModeCommand(ParseModeCommand(text), sender);
+            };
         }),
     ui::Manifest("man"),
     ui::PopupMenu("popup").Animation(TPM_HORPOSANIMATION | TPM_HORNEGANIMATION | TPM_VERPOSANIMATION |
@@ -111,7 +113,10 @@ void Tresolution::Track(ui::Form* window, std::vector<ui::Form*>& open) {
     window->OnDestroy = [&open, window] { std::erase(open, window); };
 }
 
-void Tresolution::FormCreate() { DoubleBuffered = true; }
+void Tresolution::FormCreate() {
+    DoubleBuffered = true;
+    programs_.TellEndsTo(Handle(), kProgramEnded);
+}
 
 std::string Tresolution::QueryUserName() {
     std::string name;
@@ -129,6 +134,7 @@ void Tresolution::eventsIdle() {
     policies_ = common::ReadPolicies();
     Searchforupdates1->SetEnabled(!policies_.disableUpdates);
     LoadProfile();
+    RegisterHotkeys();
     ApplyOtherDisplays();
     ProgramVersion = "2.0";
     ProgramBuild = ProgramBuildNumber();
@@ -138,8 +144,15 @@ void Tresolution::eventsIdle() {
     versionFile_ = std::make_unique<common::IniFile>(common::ProgramDirectory() + "version.txt");
     versionFile_->WriteString("Quorvex", "update", ProgramBuild);
     // A mode asked for on the command line follows the user's own; "/mymode" has just been applied.
-    if (const ModeCommand command = ParseModeCommand(arguments_); command.kind != ModeCommand::Kind::MyMode)
-        RunModeCommand(command);
+    if (const ModeCommand command = ParseModeCommand(arguments_); command.kind != ModeCommand::Kind::MyMode) {
+        const int result = RunModeCommand(command);
+        // A copy started only to run a program in a mode ends with the program, or at once when
+        // the program did not start.
+        if (!command.program.empty() && !ownProgram_) {
+            ownRunResult_ = result;
+            Close();
+        }
+    }
     Timer1->SetEnabled(true);
 }
 
@@ -223,6 +236,7 @@ void Tresolution::ShowAbout(ui::Form& owner) {
 
 // A mode still unconfirmed at the end does not stay in the profile; the natural mode follows anyway.
 void Tresolution::FormClose(ui::CloseAction&) {
+    UnregisterHotkeys();
     if (question_) question_->Settle(Tconfirm::Answer::Abandon);
     RestoreNaturalMode();
 }
@@ -250,6 +264,12 @@ LRESULT Tresolution::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DISPLAYCHANGE:
         DisplaysChanged();
         break;
+    case kProgramEnded:
+        ProgramEnded(wParam);
+        return 0;
+    case WM_HOTKEY:
+        HotkeyPressed(wParam);
+        return 0;
     case WM_TIMER:
         if (wParam == kSettleTimer) {
             SettledAfterAttach();

@@ -4,10 +4,12 @@
 #include "common/ini_file.h"
 #include "common/profile.h"
 #include "desktop/tray_icon.h"
+#include "tray/display_switcher.h"
 #include "tray/host.h"
 #include "tray/keep_or_revert.h"
 #include "tray/session_watch.h"
 #include "tray/mode_command.h"
+#include "tray/program_modes.h"
 #include "ui/form.h"
 
 #include <cstdint>
@@ -33,6 +35,9 @@ public:
     int32_t ApplyChosenDisplayMode(const common::StoredMode& mode, const common::StoredModeText& previousProfile,
                                    const std::string& profilePath, const common::Display* display = nullptr) override;
     void RevertUnconfirmedMode() override;
+    bool ModePossible(const common::StoredMode& mode) const override { return DisplaySwitcher::Possible(mode); }
+    common::Hotkey Hotkey(HotkeyAction action) const override { return hotkeys_[static_cast<int>(action)]; }
+    bool SetHotkey(HotkeyAction action, const common::Hotkey& hotkey) override;
     void StartUpdater() override;
     void ShowHelp(const ui::Form& window) override;
     void ShowAbout(ui::Form& owner) override;
@@ -43,8 +48,9 @@ public:
     ui::Form* Wizard() const { return wizard_; }
     const std::vector<ui::Form*>& ControlCenters() const { return controlCenters_; }
 
-    // Display switching (display_mode.cpp). A user's mode is a change for this session only: the
-    // registry keeps the computer's natural mode, which a restart, a crash or another user gets back.
+    // Display switching (display_mode.cpp; the switcher, display_switcher.h, makes every change). A
+    // user's mode is a change for this session only: the registry keeps the computer's natural mode,
+    // which a restart, a crash or another user gets back.
     // Switches to a display mode after asking the system whether it is possible; reports the
     // outcome itself. 0 when the mode was set, -1 otherwise. `display`: another display than the
     // primary one, changed alone; a failure never falls back to the primary display. `notify`: a
@@ -57,9 +63,9 @@ public:
     // while the session ends. Nothing happens in a remote session, whose display is not the computer's.
     void RestoreNaturalMode();
     // The mode this program holds the screen in, or nothing while it is in the natural mode.
-    const std::optional<common::StoredMode>& HeldMode() const { return heldMode_; }
+    const std::optional<common::StoredMode>& HeldMode() const { return switcher_.Held(); }
     // The other displays this program holds in a user's mode, by device name.
-    const std::map<std::string, common::StoredMode>& HeldOtherDisplays() const { return heldOthers_; }
+    const std::map<std::string, common::StoredMode>& HeldOtherDisplays() const { return switcher_.HeldOthers(); }
     // This session left the console (another user switched in, or it was disconnected): the
     // natural mode comes back. Back at the console, the user's mode is set again.
     void LeftTheConsole();
@@ -79,10 +85,17 @@ public:
     // Back to the user's own mode, or to the natural mode; nothing is asked.
     void ChooseMyMode();
     void ChooseNaturalMode();
-    // Carries out a command another copy handed over, or this copy's own at start; a ModeCommandResult.
-    int RunModeCommand(const ModeCommand& command);
-    // What the process ends with: the running copy's answer when the command line went to it.
+    // Carries out a command another copy handed over (`sender`: that copy's application window), or
+    // this copy's own at start; a ModeCommandResult, or for a program started for another copy, a
+    // handle of its process made for that copy (program_modes.h).
+    int RunModeCommand(const ModeCommand& command, HWND sender = nullptr);
+    // What the process ends with: the running copy's answer when the command line went to it, the
+    // program's exit code after this copy's own "/run".
     int ExitCode() const;
+    // A program of a "/run" this process is still to wait for before it ends (its exit code is then
+    // the process's): the one the running copy started for it, or its own that outlived "Exit".
+    // Each call makes a new handle; none when there is nothing to wait for.
+    common::Handle ProgramToWaitFor() const;
     void Displaymode1Popup();
 
     // The user name as the system gives it; puts the upper-case name into `luser`.
@@ -108,6 +121,8 @@ public:
     // The one-shot timer that lets the desktop settle after a display was attached, and its delay.
     static constexpr UINT_PTR kSettleTimer = 0x5E77;
     static constexpr UINT kSettleDelay = 2000;
+    // A program started in a mode of its own has ended (wParam: its number).
+    static constexpr UINT kProgramEnded = WM_APP + 0x51;
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -123,8 +138,6 @@ private:
     // After "Revert" or a timeout the screen (the display that changed) goes back to where it was;
     // abandoned, it stays for the moment, and the previous mode is the one to come back to.
     void ScreenBackAfterQuestion(const DisplayChange& change, Tconfirm::Answer answer);
-    // Notes the mode the screen was put in; the computer's natural mode is none of this program's.
-    void Holding(const common::StoredMode& mode);
     // A screen left in another mode by a Quorvex that was killed or crashed goes back to the
     // computer's natural mode; then that mode is the profile's natural mode.
     void HealAndReadNaturalMode();
@@ -134,18 +147,10 @@ private:
     // The stored modes of the attached displays other than the primary one (`only`: of these device
     // names alone); a display stored but not attached is passed over.
     void ApplyOtherDisplays(const std::vector<std::string>* only = nullptr);
-    // Back to its registry mode, with its own refresh rate, and once more without a rate when the
-    // system refuses that; the system's answer.
-    LONG RestoreNaturalModeOf(const std::string& device);
-    void HoldingOther(const std::string& device, const common::StoredMode& mode);
     // WM_DISPLAYCHANGE: a display attached since the last look gets its stored mode once the
     // desktop has settled.
     void DisplaysChanged();
     void SettledAfterAttach();
-    // Displays that are not in the mode held for them get it again, without a question (the console
-    // came back, the computer woke up): the primary with `primary`, the others by device name.
-    void Reapply(const std::optional<common::StoredMode>& primary,
-                 const std::map<std::string, common::StoredMode>& others);
     // Registers for session notifications; while the system refuses, a timer tries again.
     void WatchSessions();
     // Quick switching (quick_switch.cpp).
@@ -155,6 +160,14 @@ private:
     // it), and answered "Revert" when it was about a stored one.
     void SettleQuestionBeforeChoice();
     void TemporaryQuestionSettled(Tconfirm* question, const DisplayChange& change, Tconfirm::Answer answer);
+    // "/run": the program in the mode, for this copy or for the copy that handed the command over.
+    int RunInMode(const ModeCommand& command, const std::string& device, int32_t depth, HWND sender);
+    void ProgramEnded(WPARAM id);
+    // Hotkeys (hotkeys.cpp): those the profile keeps are registered at start, and all of them go at
+    // the end.
+    void RegisterHotkeys();
+    void UnregisterHotkeys();
+    void HotkeyPressed(WPARAM id);
 
     ui::Bound<ui::TLabel> luser{*this, "luser"}, info{*this, "info"}, wersja{*this, "wersja"};
     ui::Bound<ui::TTimer> Timer1{*this, "Timer1"};
@@ -170,8 +183,11 @@ private:
     std::unique_ptr<common::IniFile> profile_;
     std::unique_ptr<common::IniFile> versionFile_;
     Tconfirm* question_ = nullptr;
-    std::optional<common::StoredMode> heldMode_;
-    std::map<std::string, common::StoredMode> heldOthers_;
+    DisplaySwitcher switcher_{[this](const std::string& text) { ShowNotification(text); }};
+    ProgramModes programs_{switcher_};
+    common::Handle ownProgram_;         // the program this copy's own command line started
+    std::optional<int> ownRunResult_;  // what this copy ends with after its own "/run"
+    common::Hotkey hotkeys_[2];         // registered, by HotkeyAction
     std::vector<std::string> attachedDisplays_;  // device names, as seen at start and at each change
     std::vector<std::string> newlyAttached_;     // waiting for the desktop to settle
     std::optional<common::StoredMode> modeAwayFromConsole_;  // held when the session left the console

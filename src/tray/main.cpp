@@ -4,6 +4,7 @@
 #include "screens/wizard.h"
 #include "tray/host_form.h"
 #include "tray/mode_command.h"
+#include "tray/program_modes.h"
 #include "tray/session_watch.h"
 #include "ui/application.h"
 
@@ -34,6 +35,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     app.CreateForm(host, std::move(screens), arguments);
     app.Run();
     const int exitCode = host->ExitCode();
+    const common::Handle program = host->ProgramToWaitFor();
     app.DestroyForms();
-    return exitCode;
+    if (!program) return exitCode;
+    // Another copy looks for the running Quorvex by the application window's title: a copy that only
+    // waits for a program takes itself out of that search.
+    app.SetTitle("Quorvex: waiting for a program");
+    return tray::WaitForProgram(program);
 }

@@ -9,23 +9,37 @@ namespace tray {
 
 namespace {
 
+struct Word {
+    std::string text;
+    size_t end = 0;  // where it ends in the command line
+};
+
 // Words separated by blanks; quotes around a word (as a shortcut may add them) are dropped.
-std::vector<std::string> Words(const std::string& text) {
-    std::vector<std::string> words;
+std::vector<Word> Words(const std::string& text) {
+    std::vector<Word> words;
     std::string word;
-    bool quoted = false;
-    for (char c : text) {
-        if (c == '"') {
-            quoted = !quoted;
-        } else if ((c == ' ' || c == '\t') && !quoted) {
-            if (!word.empty()) words.push_back(word);
+    bool quoted = false, inWord = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if ((c == ' ' || c == '\t') && !quoted) {
+            if (inWord) words.push_back({word, i});
             word.clear();
-        } else {
-            word += c;
+            inWord = false;
+            continue;
         }
+        inWord = true;
+        if (c == '"') quoted = !quoted;
+        else word += c;
     }
-    if (!word.empty()) words.push_back(word);
+    if (inWord) words.push_back({word, text.size()});
+    std::erase_if(words, [](const Word& w) { return w.text.empty(); });
     return words;
+}
+
+// "/name" or "-name", the name in any case.
+bool IsSwitch(const Word& word, const char* name) {
+    const std::string& text = word.text;
+    return text.size() > 1 && (text[0] == '/' || text[0] == '-') && common::AsciiUpper(text.substr(1)) == name;
 }
 
 // A positive decimal number of at most five digits: no sign, no blanks, no other base.
@@ -66,26 +80,33 @@ std::optional<ModeCommand> Size(const std::string& text) {
 }  // namespace
 
 ModeCommand ParseModeCommand(const std::string& arguments) {
-    const std::vector<std::string> words = Words(arguments);
+    const std::vector<Word> words = Words(arguments);
     if (words.empty()) return {};
     const ModeCommand bad{ModeCommand::Kind::Bad};
-    const std::string& first = words[0];
-    if (first.size() < 2 || (first[0] != '/' && first[0] != '-')) return bad;
-    const std::string name = common::AsciiUpper(first.substr(1));
-    if (name == "MODE" && words.size() == 2) return Size(words[1]).value_or(bad);
-    if (name == "MODE" && words.size() == 4) {
-        const std::string& option = words[2];
-        const bool display = option.size() > 1 && (option[0] == '/' || option[0] == '-') &&
-                             common::AsciiUpper(option.substr(1)) == "DISPLAY";
-        std::optional<ModeCommand> command = Size(words[1]);
-        const std::optional<int32_t> number = Number(words[3]);
-        if (!display || !command || !number) return bad;
-        command->display = *number;
-        return *command;
+    if (IsSwitch(words[0], "MODE") && words.size() >= 2) {
+        std::optional<ModeCommand> command = Size(words[1].text);
+        if (!command) return bad;
+        size_t next = 2;
+        if (next < words.size() && IsSwitch(words[next], "DISPLAY")) {
+            const std::optional<int32_t> number = next + 1 < words.size() ? Number(words[next + 1].text) : std::nullopt;
+            if (!number) return bad;
+            command->display = *number;
+            next += 2;
+        }
+        if (next < words.size() && IsSwitch(words[next], "RUN")) {
+            if (next + 1 == words.size()) return bad;
+            // The program's own arguments go to it as they were written, quotes and all.
+            const Word& program = words[next + 1];
+            command->program = program.text;
+            const size_t start = arguments.find_first_not_of(" \t", program.end);
+            if (start != std::string::npos) command->programArguments = arguments.substr(start);
+            return *command;
+        }
+        return next == words.size() ? *command : bad;
     }
     if (words.size() != 1) return bad;
-    if (name == "MYMODE") return {ModeCommand::Kind::MyMode};
-    if (name == "NATURAL") return {ModeCommand::Kind::Natural};
+    if (IsSwitch(words[0], "MYMODE")) return {ModeCommand::Kind::MyMode};
+    if (IsSwitch(words[0], "NATURAL")) return {ModeCommand::Kind::Natural};
     return bad;
 }
 

@@ -31,21 +31,6 @@ std::vector<common::ScreenSize> SizesAt(int32_t depth, const char* device = null
     return sizes;
 }
 
-void ReportRefusal(LONG result) {
-    switch (result) {
-    case DISP_CHANGE_RESTART:
-        ui::ShowMessage(
-            "Error 1: Your display driver is unable to change the screen resolution without system reboot.\r"
-            "Please read the program manual.");
-        return;
-    case DISP_CHANGE_BADMODE:
-        ui::ShowMessage("Error 3: Your machine does not support this display mode.");
-        return;
-    default:
-        ui::ShowMessage("Error 2: Screen resolution could not be changed - unknown error occured.");
-    }
-}
-
 }  // namespace
 
 common::StoredMode Tresolution::MyMode() const {
@@ -120,26 +105,10 @@ int Tresolution::SwitchTemporarily(int32_t width, int32_t height, int32_t depth,
     // The display of a remote session is not the computer's.
     if (common::RemoteSession()) return kModeRefused;
     SettleQuestionBeforeChoice();
-    const bool other = display && !display->primary;
-    const char* device = other ? display->deviceName.c_str() : nullptr;
     DisplayChange change;
-    change.previousScreen = common::ScreenModeNow(device);
-    if (other) change.device = display->deviceName;
-    DEVMODEA mode = common::ChangeRecord(width, height, depth, device);
-    NoteScreenChanged(true);
-    auto& services = common::Services();
-    LONG result = other ? services.ChangeDisplaySettingsExA(device, &mode, 0) : services.ChangeDisplaySettingsA(&mode, 0);
-    // Another display may refuse the refresh rate kept from its current mode: the size goes without.
-    if (other && result == DISP_CHANGE_FAILED && (mode.dmFields & DM_DISPLAYFREQUENCY)) {
-        mode = common::DisplayModeRecord(width, height, depth);
-        result = services.ChangeDisplaySettingsExA(device, &mode, 0);
-    }
-    if (result != DISP_CHANGE_SUCCESSFUL) {
-        if (ask) ReportRefusal(result);
-        return kModeRefused;
-    }
-    if (other) HoldingOther(display->deviceName, {width, height, depth});
-    else Holding({width, height, depth});
+    change.device = DeviceOf(display);
+    change.previousScreen = DisplaySwitcher::ModeNow(change.device);
+    if (switcher_.Switch({width, height, depth}, change.device, ask) != DISP_CHANGE_SUCCESSFUL) return kModeRefused;
     const common::CurrentMode& before = change.previousScreen;
     const bool changed = before.width != width || before.height != height || before.depth != depth;
     // A mode the driver accepts can still be one the monitor cannot show: unless a script asked for
@@ -175,7 +144,28 @@ void Tresolution::ChooseNaturalMode() {
     RestoreNaturalMode();
 }
 
-int Tresolution::RunModeCommand(const ModeCommand& command) {
+int Tresolution::RunInMode(const ModeCommand& command, const std::string& device, int32_t depth, HWND sender) {
+    if (common::RemoteSession()) return kModeRefused;
+    SettleQuestionBeforeChoice();
+    common::Handle process =
+        programs_.Run({command.width, command.height, depth}, device, command.program, command.programArguments);
+    if (!process) return kModeRefused;
+    if (sender) return HandOverProgram(process.Get(), sender);
+    ownProgram_ = std::move(process);
+    return kModeSwitched;
+}
+
+void Tresolution::ProgramEnded(WPARAM id) {
+    programs_.Ended(id);
+    if (!ownProgram_ || WaitForSingleObject(ownProgram_.Get(), 0) != WAIT_OBJECT_0 || programs_.Running() > 0) return;
+    // Other copies' programs may have come since: this copy ends when the last one has.
+    DWORD code = 0;
+    GetExitCodeProcess(ownProgram_.Get(), &code);
+    ownRunResult_ = static_cast<int>(code);
+    Close();
+}
+
+int Tresolution::RunModeCommand(const ModeCommand& command, HWND sender) {
     switch (command.kind) {
     case ModeCommand::Kind::Mode: {
         // "/display N": the N-th attached display, the primary one first.
@@ -193,6 +183,7 @@ int Tresolution::RunModeCommand(const ModeCommand& command) {
         });
         if (!listed) return kModeBadArgument;
         if (policies_.lockMode) return kModeRefused;
+        if (!command.program.empty()) return RunInMode(command, DeviceOf(display ? &*display : nullptr), depth, sender);
         return SwitchTemporarily(command.width, command.height, depth, false, display ? &*display : nullptr);
     }
     case ModeCommand::Kind::MyMode: {
@@ -213,10 +204,23 @@ int Tresolution::RunModeCommand(const ModeCommand& command) {
 
 int Tresolution::ExitCode() const {
     const auto& once = Find<desktop::TdskOneInstance>("once");
-    if (!once.Forwarded()) return 0;
+    if (!once.Forwarded()) return ownRunResult_.value_or(kModeSwitched);
     // A copy that handed its command over ends with the running copy's answer; without one, nothing
     // was switched.
     return once.ForwardAnswer() == desktop::TdskOneInstance::kNoAnswer ? kModeRefused : once.ForwardAnswer();
+}
+
+common::Handle Tresolution::ProgramToWaitFor() const {
+    const auto& once = Find<desktop::TdskOneInstance>("once");
+    if (once.Forwarded()) return HandedOverProgram(once.ForwardAnswer());
+    // Ended ("Exit") while the program of its own "/run" still runs: the process goes on waiting for
+    // the program, as a copy that handed the command over does.
+    HANDLE program = nullptr;
+    if (ownRunResult_ || !ownProgram_ ||
+        !DuplicateHandle(GetCurrentProcess(), ownProgram_.Get(), GetCurrentProcess(), &program, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS))
+        return {};
+    return common::Handle(program);
 }
 
 }  // namespace tray

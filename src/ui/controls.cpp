@@ -222,6 +222,10 @@ void TComboBox::Command(WORD code) {
 
 // ---- Track bar and progress bar ----
 
+WORD THotKey::Value() const { return LOWORD(SendMessageA(window_, HKM_GETHOTKEY, 0, 0)); }
+
+void THotKey::SetValue(WORD value) { SendMessageA(window_, HKM_SETHOTKEY, value, 0); }
+
 int TTrackBar::Position() const { return static_cast<int>(SendMessageA(window_, TBM_GETPOS, 0, 0)); }
 
 void TTrackBar::SetPosition(int position) { SendMessageA(window_, TBM_SETPOS, TRUE, position); }

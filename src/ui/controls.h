@@ -122,6 +122,15 @@ private:
     int last_ = 0;
 };
 
+// The standard hotkey control; its value as HKM_GETHOTKEY gives it (virtual key low, HOTKEYF_* high),
+// 0 for none.
+class THotKey : public Control {
+public:
+    using Control::Control;
+    WORD Value() const;
+    void SetValue(WORD value);
+};
+
 // A drop-down list. A choice made by the user (CBN_SELCHANGE) fires the change event; setting the
 // index from code does not.
 class TComboBox : public Control {

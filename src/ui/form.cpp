@@ -382,6 +382,9 @@ struct Form::Rows {
         return Windowed<TComboBox>(form, row, id, {"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP},
                                    [](TComboBox&) { return true; }, at);
     }
+    static std::unique_ptr<Component> HotKey(Form& form, const ControlSpec& row, UINT id) {
+        return Windowed<THotKey>(form, row, id, {HOTKEY_CLASSA, WS_TABSTOP, WS_EX_CLIENTEDGE});
+    }
     static std::unique_ptr<Component> ProgressBar(Form& form, const ControlSpec& row, UINT id) {
         return Windowed<TProgressBar>(form, row, id, {PROGRESS_CLASSA, 0}, [&](TProgressBar& bar) {
             bar.Subclass();
@@ -444,7 +447,7 @@ struct Form::Rows {
 
     static constexpr Creator kCreators[] = {  // in the order of ui::Kind
         &Label, &Button, &CheckBox, &RadioButton, &GroupBox, &TrackBar, &ProgressBar, &Picture,
-        &Notebook, &Page, &PopupMenu, &MenuItem, &Timer, &Events, &Manifest, &ComboBox, &Custom,
+        &Notebook, &Page, &PopupMenu, &MenuItem, &Timer, &Events, &Manifest, &ComboBox, &HotKey, &Custom,
     };
     static_assert(std::size(kCreators) == static_cast<size_t>(Kind::Custom) + 1);
 };

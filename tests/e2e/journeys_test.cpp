@@ -484,6 +484,87 @@ TEST(Journey, QuickSwitchingFromTheTrayMenuAndTheCommandLine) {
     EXPECT_TRUE(ScreenWidthBecomes(1024)) << ScreenWidth();
 }
 
+// A program started in a mode with "/run": the screen is in that mode from the program's start (it
+// notes what it found, in its own folder) until it ends, then the mode before comes back, and the
+// command ends with the program's exit code. Two programs in two modes, ended in either order,
+// leave the screen where it was.
+TEST(Journey, ProgramsRunInAModeOfTheirOwn) {
+    Settled s = StartSettled("programs", "X=1024\r\nY=768\r\nDepth=32\r\n");
+    ASSERT_EQ(ScreenWidth(), 1024);
+    const std::string waiter = QV_PROGRAM_WAITER;
+    const std::string seen = waiter.substr(0, waiter.find_last_of('/') + 1) + "seen.txt";
+    struct Running {
+        Process command;
+        HANDLE end;
+    };
+    int events = 0;
+    const auto start = [&](const std::string& mode, int code) {
+        const std::string event = "QuorvexJourneyProgram" + std::to_string(++events);
+        HANDLE end = CreateEventA(nullptr, TRUE, FALSE, event.c_str());
+        return Running{Process(s.dir + "Quorvex.exe", s.dir, {},
+                               "/mode " + mode + " /run \"" + waiter + "\" " + event + " " + std::to_string(code)),
+                       end};
+    };
+    const auto end = [](Running& program) {
+        SetEvent(program.end);
+        const long code = program.command.WaitExit(15000);
+        CloseHandle(program.end);
+        return code;
+    };
+    const auto screenIs = [](int width, int height) {
+        return WaitFor([&] { return ScreenWidth() == width && ScreenHeight() == height; }, 10000);
+    };
+
+    DeleteFileA(seen.c_str());
+    Running one = start("800x600", 7);
+    EXPECT_TRUE(screenIs(800, 600));
+    EXPECT_TRUE(WaitFor([&] { return FileText(seen) == "800x600"; }, 10000));
+    Screenshot("journey-programs/while-it-runs");
+    EXPECT_TRUE(one.command.Running());  // the command waits for the program
+    EXPECT_EQ(end(one), 7);
+    EXPECT_TRUE(screenIs(1024, 768));
+
+    for (const bool firstEndsFirst : {true, false}) {
+        SCOPED_TRACE(firstEndsFirst ? "the first ends first" : "the second ends first");
+        Running first = start("800x600", 3);
+        ASSERT_TRUE(screenIs(800, 600));
+        Running second = start("640x480", 4);
+        ASSERT_TRUE(screenIs(640, 480));
+        if (firstEndsFirst) {
+            EXPECT_EQ(end(first), 3);
+            Sleep(500);
+            EXPECT_EQ(ScreenWidth(), 640);  // the second still runs in its mode
+            EXPECT_EQ(end(second), 4);
+        } else {
+            EXPECT_EQ(end(second), 4);
+            EXPECT_TRUE(screenIs(800, 600));
+            EXPECT_EQ(end(first), 3);
+        }
+        EXPECT_TRUE(screenIs(1024, 768));
+    }
+
+    // A size the display does not list, and a program that is not there.
+    EXPECT_EQ(RunCommandLine(s, "/mode 123x45 /run \"" + waiter + "\""), 2);
+    Process missing(s.dir + "Quorvex.exe", s.dir, {}, "/mode 800x600 /run \"Z:\\nowhere\\missing.exe\"");
+    HWND box = WaitBox("Quorvex");
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(BoxText(box).find("could not be started"), std::string::npos) << BoxText(box);
+    PressOk(box);
+    EXPECT_EQ(missing.WaitExit(10000), 1);
+    EXPECT_EQ(ScreenWidth(), 1024);
+
+    ASSERT_TRUE(ChooseFromTrayMenu(6));  // Exit
+    EXPECT_GE(s.quorvex.WaitExit(10000), 0);
+
+    // With no Quorvex running, the command's own Quorvex starts (the user's mode), runs the program
+    // in its mode and ends with it.
+    Running alone = start("800x600", 5);
+    EXPECT_TRUE(screenIs(800, 600));
+    EXPECT_NE(FindWindowA("TQvApplication", "Quorvex"), nullptr);
+    EXPECT_EQ(end(alone), 5);
+    EXPECT_TRUE(screenIs(1024, 768));
+}
+
 // Closes the wizard of a Quorvex that Fetchwell restarted for a new user (no mode chosen: the
 // start-up goes on and stamps its own build), then ends that Quorvex.
 void CloseRestartedQuorvex(HWND wizard, const std::string& dir, int build) {

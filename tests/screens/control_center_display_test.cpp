@@ -2,6 +2,12 @@
 // real mode change, and screenshots of both windows for people to look at.
 #include "control_center_fixture.h"
 
+#include "screens/hotkeys.h"
+#include "screens/program_shortcut.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
 #include <cstdlib>
 
 namespace screenstest {
@@ -176,6 +182,71 @@ TEST_F(RealDisplay, ScreenshotsOfTheControlCenterAndTheAboutScreen) {
     EXPECT_EQ(Text(about, "wersja"), "2.0");
     Screenshot(about, "about");
     host->Find<ui::TMenuItem>("Exit1").Click();
+}
+
+// The hotkeys window shows the stored combinations and stores what the person presses. The program
+// shortcut window puts a shortcut on the desktop that the shell reads back as Quorvex running the
+// program in the chosen mode, from the program's folder, with the program's icon.
+TEST_F(RealDisplay, TheHotkeysAndProgramShortcutWindows) {
+    WriteProfile(user, std::string(kModeProfile) + "X=1024\r\nY=768\r\nDepth=32\r\n[Hotkeys]\r\nMyMode=Ctrl+Alt+Shift+M\r\n");
+    CreateHost();
+    StartUp();
+    screens::Tmain& center = Open();
+    auto* hotkeys = center.CreateOwned<screens::Thotkeys>(*host);
+    hotkeys->Show();
+    const WORD all = HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_SHIFT;
+    EXPECT_EQ(SendMessageA(Control(*hotkeys, "myModeKey"), HKM_GETHOTKEY, 0, 0), MAKEWORD('M', all));
+    SendMessageA(Control(*hotkeys, "naturalModeKey"), HKM_SETHOTKEY, MAKEWORD('N', all), 0);
+    Screenshot(*hotkeys, "hotkeys");
+    Press(*hotkeys, "Button1");
+    EXPECT_EQ(host->Hotkey(tray::Host::HotkeyAction::NaturalMode).Text(), "Ctrl+Alt+Shift+N");
+    EXPECT_NE(FileText(ProfileFile(user)).find("[Hotkeys]\r\nMyMode=Ctrl+Alt+Shift+M\r\nNaturalMode=Ctrl+Alt+Shift+N\r\n"),
+              std::string::npos);
+
+    // A program with an icon of its own, in a folder with a blank in its name.
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    const std::string folder = Dir() + "Old Games";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string program = folder + "\\Lander.exe";
+    ASSERT_TRUE(CopyFileA(self, program.c_str(), FALSE));
+    auto* shortcut = center.CreateOwned<screens::Tshortcut>();
+    shortcut->Show();
+    shortcut->ChooseProgram(program);
+    const HWND list = Control(*shortcut, "modeList");
+    const LRESULT at = SendMessageA(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                    reinterpret_cast<LPARAM>("800 x 600, 32 bits"));
+    ASSERT_GE(at, 0);
+    SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+    Press(*shortcut, "Button2");
+    Screenshot(*shortcut, "program-shortcut");
+    ASSERT_FALSE(shortcut->Made().empty());
+    EXPECT_EQ(Text(*shortcut, "result"), "\"Lander (800x600)\" is on your desktop.");
+
+    CoInitialize(nullptr);
+    IShellLinkA* link = nullptr;
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                           reinterpret_cast<void**>(&link))));
+    IPersistFile* file = nullptr;
+    ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+    wchar_t path[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, shortcut->Made().c_str(), -1, path, MAX_PATH);
+    ASSERT_TRUE(SUCCEEDED(file->Load(path, STGM_READ)));
+    char target[MAX_PATH] = {}, arguments[MAX_PATH] = {}, directory[MAX_PATH] = {}, icon[MAX_PATH] = {};
+    int iconIndex = -1;
+    link->GetPath(target, MAX_PATH, nullptr, 0);
+    link->GetArguments(arguments, MAX_PATH);
+    link->GetWorkingDirectory(directory, MAX_PATH);
+    link->GetIconLocation(icon, MAX_PATH, &iconIndex);
+    file->Release();
+    link->Release();
+    CoUninitialize();
+    DeleteFileA(shortcut->Made().c_str());
+    EXPECT_EQ(common::AsciiUpper(target), common::AsciiUpper(Dir() + "Quorvex.exe"));
+    EXPECT_EQ(std::string(arguments), "/mode 800x600x32 /run \"" + program + "\"");
+    EXPECT_EQ(common::AsciiUpper(directory), common::AsciiUpper(folder));
+    EXPECT_EQ(common::AsciiUpper(icon), common::AsciiUpper(program));
+    EXPECT_EQ(iconIndex, 0);
 }
 
 }  // namespace

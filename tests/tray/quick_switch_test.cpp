@@ -209,6 +209,8 @@ TEST_F(QuickSwitchTest, TheCommandLine) {
         {"/mode 800x600 -DISPLAY 2", 2, "none"},                  // there is no second one
         {"/mode 800x600 /display", 2, "none"},
         {"/mode 800x600 /screen 1", 2, "none"},
+        {"/mode 800x600 /run", 2, "none"},
+        {"/mode 800x600 /run \"C:\\nowhere\\missing.exe\" -x", 1, "none"},  // reported, nothing switched
         {"", 2, "none"},
     };
     services.displayModes = FourteenSizes();
@@ -230,6 +232,45 @@ TEST_F(QuickSwitchTest, TheCommandLine) {
         EXPECT_EQ(LastChange().rfind(row.change, 0), 0u) << LastChange();
         EXPECT_EQ(host->Question(), nullptr);  // a script asked: nothing is asked back
     }
+}
+
+// The hotkeys the profile keeps are registered at start and do what "My mode" and "Natural mode" do;
+// a combination another program holds is reported and the old one stays; Exit lets them go.
+TEST_F(QuickSwitchTest, HotkeysChooseTheModesAndATakenCombinationKeepsTheOldOne) {
+    services.displayModes = FourteenSizes();
+    services.currentMode = Mode(1024, 768, 32);
+    services.registryMode = Mode(1280, 1024, 32);
+    services.followChanges = true;
+    const std::string hotkeys = "[Hotkeys]\r\nMyMode=Ctrl+Alt+Shift+M\r\nNaturalMode=Ctrl+Alt+Shift+N\r\n";
+    WriteProfile("JOHN", std::string(kProfile) + hotkeys);
+    CreateHost();
+    StartUp();
+    using Action = tray::Host::HotkeyAction;
+    EXPECT_EQ(host->Hotkey(Action::MyMode).Text(), "Ctrl+Alt+Shift+M");
+
+    SendMessageA(host->Handle(), WM_HOTKEY, 2, 0);
+    EXPECT_EQ(LastChange(), "the registry's mode");
+    SendMessageA(host->Handle(), WM_HOTKEY, 1, 0);
+    EXPECT_EQ(LastChange().rfind("1024x768x32", 0), 0u) << LastChange();
+    EXPECT_EQ(host->Question(), nullptr);
+
+    // Another program (here: a window of this test) holds Ctrl+Alt+Q.
+    const HWND other = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(RegisterHotKey(other, 7, MOD_CONTROL | MOD_ALT, 'Q'));
+    EXPECT_FALSE(host->SetHotkey(Action::MyMode, *common::Hotkey::Parse("Ctrl+Alt+Q")));
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Ctrl+Alt+Q is already used by another program. The hotkey for "
+                                                "\"My mode\" stays Ctrl+Alt+Shift+M."});
+    EXPECT_EQ(host->Hotkey(Action::MyMode).Text(), "Ctrl+Alt+Shift+M");
+    EXPECT_FALSE(RegisterHotKey(other, 8, MOD_CONTROL | MOD_ALT | MOD_SHIFT, 'M'));  // still Quorvex's
+
+    EXPECT_TRUE(host->SetHotkey(Action::NaturalMode, *common::Hotkey::Parse("Ctrl+Alt+F7")));
+    EXPECT_TRUE(host->SetHotkey(Action::MyMode, {}));
+    EXPECT_EQ(FileText(ProfileFile("JOHN")),
+              std::string(kProfile) + "[Hotkeys]\r\nNaturalMode=Ctrl+Alt+F7\r\n");
+
+    host->Find<ui::TMenuItem>("Exit1").Click();
+    EXPECT_TRUE(RegisterHotKey(other, 9, MOD_CONTROL | MOD_ALT, VK_F7));
+    DestroyWindow(other);
 }
 
 }  // namespace
