@@ -126,7 +126,6 @@ Tmain::Tmain(ui::Form* owner, tray::Host& host, std::vector<common::Display> dis
 const common::Display* Tmain::Chosen() const { return displays_.size() > 1 ? &displays_[chosen_] : nullptr; }
 
 void Tmain::ListDisplays() {
-    mainDisplay_ = &Find<ui::TComboBox>("mainDisplay");
     mainDisplay_->Clear();
     for (size_t i = 0; i < displays_.size(); ++i) {
         const common::CurrentMode now = common::ScreenModeNow(displays_[i].deviceName.c_str());

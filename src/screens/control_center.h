@@ -60,7 +60,7 @@ private:
 
     std::vector<common::Display> displays_;  // attached, the primary first
     size_t chosen_ = 0;
-    ui::TComboBox* mainDisplay_ = nullptr;  // only with several displays
+    ui::Bound<ui::TComboBox> mainDisplay_{*this, "mainDisplay", ui::kIfInLayout};  // only with several displays
 
     // The user's profile, opened at the first activation and kept for the window's life.
     std::unique_ptr<common::IniFile> profile_;

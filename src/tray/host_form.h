@@ -3,6 +3,7 @@
 // sequence, the keeper of the configuration screens, and the place where the program ends.
 #include "common/ini_file.h"
 #include "common/profile.h"
+#include "desktop/one_instance.h"
 #include "desktop/tray_icon.h"
 #include "tray/display_switcher.h"
 #include "tray/host.h"
@@ -172,6 +173,7 @@ private:
     ui::Bound<ui::TLabel> luser{*this, "luser"}, info{*this, "info"}, wersja{*this, "wersja"};
     ui::Bound<ui::TTimer> Timer1{*this, "Timer1"};
     ui::Bound<desktop::TdskTrayIcon> trayIcon{*this, "tray"};
+    ui::Bound<desktop::TdskOneInstance> once{*this, "once"};
     ui::Bound<ui::TMenuItem> Searchforupdates1{*this, "Searchforupdates1"};
     ui::Bound<ui::TMenuItem> Displaymode1{*this, "Displaymode1"};
 

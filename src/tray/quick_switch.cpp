@@ -4,7 +4,6 @@
 #include "common/display_modes.h"
 #include "common/displays.h"
 #include "common/system_services.h"
-#include "desktop/one_instance.h"
 #include "tray/host_form.h"
 #include "ui/application.h"
 
@@ -203,16 +202,14 @@ int Tresolution::RunModeCommand(const ModeCommand& command, HWND sender) {
 }
 
 int Tresolution::ExitCode() const {
-    const auto& once = Find<desktop::TdskOneInstance>("once");
-    if (!once.Forwarded()) return ownRunResult_.value_or(kModeSwitched);
+    if (!once->Forwarded()) return ownRunResult_.value_or(kModeSwitched);
     // A copy that handed its command over ends with the running copy's answer; without one, nothing
     // was switched.
-    return once.ForwardAnswer() == desktop::TdskOneInstance::kNoAnswer ? kModeRefused : once.ForwardAnswer();
+    return once->ForwardAnswer() == desktop::TdskOneInstance::kNoAnswer ? kModeRefused : once->ForwardAnswer();
 }
 
 common::Handle Tresolution::ProgramToWaitFor() const {
-    const auto& once = Find<desktop::TdskOneInstance>("once");
-    if (once.Forwarded()) return HandedOverProgram(once.ForwardAnswer());
+    if (once->Forwarded()) return HandedOverProgram(once->ForwardAnswer());
     // Ended ("Exit") while the program of its own "/run" still runs: the process goes on waiting for
     // the program, as a copy that handed the command over does.
     HANDLE program = nullptr;

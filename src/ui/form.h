@@ -157,17 +157,27 @@ private:
     bool started_ = false;
 };
 
+// Whether every layout of a form has the control a bound member names, or only some of them.
+enum class Presence { Always, IfInLayout };
+inline constexpr Presence kIfInLayout = Presence::IfInLayout;
+
 // A member such as `ui::Bound<ui::TButton> Button1{*this, "Button1"};`: the form's control of that
-// name, found once when the form loads. A name the layout lacks, or of another kind, fails the load.
+// name, found once when the form loads. A name the layout lacks, or of another kind, fails the load,
+// unless the member is `kIfInLayout`: then it stays empty (false) in a layout without that name.
 template <class T>
 class Bound {
 public:
-    Bound(Form& form, const char* name) { form.Bind([this, &form, name] { item_ = &form.Find<T>(name); }); }
+    Bound(Form& form, const char* name, Presence presence = Presence::Always) {
+        form.Bind([this, &form, name, presence] {
+            item_ = presence == Presence::IfInLayout && !form.Has(name) ? nullptr : &form.Find<T>(name);
+        });
+    }
     Bound(const Bound&) = delete;
     Bound& operator=(const Bound&) = delete;
     T* operator->() const { return item_; }
     T& operator*() const { return *item_; }
     operator T&() const { return *item_; }  // NOLINT: stands for the control
+    explicit operator bool() const { return item_ != nullptr; }
 
 private:
     T* item_ = nullptr;
