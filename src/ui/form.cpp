@@ -382,6 +382,10 @@ struct Form::Rows {
         return Windowed<TComboBox>(form, row, id, {"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP},
                                    [](TComboBox&) { return true; }, at);
     }
+    static std::unique_ptr<Component> Memo(Form& form, const ControlSpec& row, UINT id) {
+        const Window kind{"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+        return Windowed<TMemo>(form, row, id, kind);
+    }
     static std::unique_ptr<Component> ProgressBar(Form& form, const ControlSpec& row, UINT id) {
         return Windowed<TProgressBar>(form, row, id, {PROGRESS_CLASSA, 0}, [&](TProgressBar& bar) {
             bar.Subclass();
@@ -444,7 +448,7 @@ struct Form::Rows {
 
     static constexpr Creator kCreators[] = {  // in the order of ui::Kind
         &Label, &Button, &CheckBox, &RadioButton, &GroupBox, &TrackBar, &ProgressBar, &Picture,
-        &Notebook, &Page, &PopupMenu, &MenuItem, &Timer, &Events, &Manifest, &ComboBox, &Custom,
+        &Notebook, &Page, &PopupMenu, &MenuItem, &Timer, &Events, &Manifest, &ComboBox, &Memo, &Custom,
     };
     static_assert(std::size(kCreators) == static_cast<size_t>(Kind::Custom) + 1);
 };
@@ -656,6 +660,13 @@ bool Form::ChildNotification(HWND, UINT message, WPARAM wParam, LPARAM lParam, L
         HDC dc = reinterpret_cast<HDC>(wParam);
         HWND child = reinterpret_cast<HWND>(lParam);
         Control* control = Control::From(child);
+        if (control && control->spec_.kind == Kind::Memo) {
+            // Text that scrolls needs a background of its own: the system's window colours.
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+            SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+            result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+            return true;
+        }
         SetTextColor(dc, (control ? control->FontColor() : spec_.font.color).Resolve());
         SetBkMode(dc, TRANSPARENT);
         POINT origin{0, 0};

@@ -45,7 +45,7 @@ struct Bounds {
 
 enum class Kind {
     Label, Button, CheckBox, RadioButton, GroupBox, TrackBar, ProgressBar, Picture, Notebook, Page,
-    PopupMenu, MenuItem, Timer, Events, Manifest, ComboBox, Custom
+    PopupMenu, MenuItem, Timer, Events, Manifest, ComboBox, Memo, Custom
 };
 enum class Align { Left, Right, Center };
 enum class PictureMode { Centered, TopLeft };
@@ -155,6 +155,8 @@ ControlSpec GroupBox(const char* name, Bounds bounds, const char* caption);
 ControlSpec TrackBar(const char* name, Bounds bounds);
 // A drop-down list to choose from (no typing); its height is that of the closed box.
 ControlSpec ComboBox(const char* name, Bounds bounds);
+// Read-only text of several lines (CR LF between them) in a box that scrolls.
+ControlSpec Memo(const char* name, Bounds bounds);
 ControlSpec ProgressBar(const char* name, Bounds bounds);
 ControlSpec Picture(const char* name, Bounds bounds, const char* bitmapResource);
 ControlSpec Notebook(const char* name, Bounds bounds);

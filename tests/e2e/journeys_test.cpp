@@ -585,6 +585,9 @@ TEST(Journey, TheVendorKitOfTheReleaseScriptsInstalls) {
     ASSERT_TRUE(WaitFor([&] { HWND b = FindControl(form, "Button", "Download"); return b && IsWindowEnabled(b); }, 15000));
     EXPECT_NE(FindControl(form, "Static", "Quorvex 2.0 kit"), nullptr);
     EXPECT_NE(FindControl(form, "Static", "8 December 2026"), nullptr);
+    // The notes of tests/e2e/kit-notes.txt, as make-update signed them into the list.
+    EXPECT_NE(FindControl(form, "Edit", "What is new in the kit:\r\n- the release notes come with the offer\r\n"
+                                        "- C:\\Quorvex keeps its backslash"), nullptr);
     ASSERT_TRUE(Click(form, "Download"));
     EXPECT_EQ(fetchwell.WaitExit(30000), 0);
     HWND wizard = WaitWindow("Twizard", 0, 15000);
