@@ -8,6 +8,7 @@
 #include "tray/keep_or_revert.h"
 #include "tray/session_watch.h"
 #include "tray/mode_command.h"
+#include "tray/update_watch.h"
 #include "ui/form.h"
 
 #include <cstdint>
@@ -33,7 +34,7 @@ public:
     int32_t ApplyChosenDisplayMode(const common::StoredMode& mode, const common::StoredModeText& previousProfile,
                                    const std::string& profilePath, const common::Display* display = nullptr) override;
     void RevertUnconfirmedMode() override;
-    void StartUpdater() override;
+    void StartUpdater(const std::string& arguments = {}) override;
     void ShowHelp(const ui::Form& window) override;
     void ShowAbout(ui::Form& owner) override;
 
@@ -181,6 +182,7 @@ private:
     bool sessionEnding_ = false;  // from WM_QUERYENDSESSION until the session ends or is cancelled
     std::string arguments_;
     Tconfirm* temporaryQuestion_ = nullptr;  // the open question, when it is about a mode for a while
+    UpdateWatch updates_{*this, [this] { StartUpdater(updater::kCheckSwitch); }};
 };
 
 }  // namespace tray

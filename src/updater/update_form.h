@@ -20,9 +20,6 @@ namespace updater {
 // ":"), or else the whole name, compared in ASCII upper case.
 bool ImageNameMatches(const std::string& imageName, const std::string& image);
 
-// The command-line switch that makes Fetchwell check at once (a click on Quorvex's update balloon).
-inline constexpr char kCheckSwitch[] = "/check";
-
 class Tupdate : public ui::Form {
 public:
     // `arguments`: the program's command line after its name.

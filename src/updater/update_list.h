@@ -15,6 +15,9 @@ inline constexpr int32_t kUnknownBuild = 2000;
 // The most characters of release notes a list may carry.
 inline constexpr size_t kNotesLimit = 4000;
 
+// The command-line switch that makes Fetchwell check at once (a click on Quorvex's update balloon).
+inline constexpr char kCheckSwitch[] = "/check";
+
 // The update list's address as built in, and the package's beside a list's.
 extern const char* const kUpdateListUrl;
 std::string PackageUrl(const std::string& listUrl);

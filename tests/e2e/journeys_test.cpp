@@ -3,6 +3,7 @@
 // runs the second-user journey once more under another user name.
 #include "driver.h"
 #include "common/text.h"
+#include "common/update_settings.h"
 #include "support/signing.h"
 #include "support/zip_writer.h"
 
@@ -659,6 +660,101 @@ TEST(Journey, TheUpdateRoadsThatFail) {
         EndStartedQuorvex();
         EXPECT_EQ(FileText(dir + "version.txt"), "[Quorvex]\r\nupdate=1\r\n");
     }
+}
+
+// ---- Quorvex's own update checks (run on their own by run_journeys.sh: each waits for the first
+// look, a minute after the start) ----
+
+// A program directory whose Quorvex (build 3) and Fetchwell trust the tests' keys, the user's mode
+// the screen's own, and the profile's [Updates] section as given.
+std::string AutoUpdateDirectory(const std::string& updates) {
+    const std::string dir = NewProgramDirectory("auto-update");
+    CopyFileA(QV_TEST_DIST_DIR "Quorvex.exe", (dir + "Quorvex.exe").c_str(), FALSE);
+    CreateDirectoryA((dir + "Users").c_str(), nullptr);
+    WriteFile(dir + "Users\\" + UserName(), std::string(kNewUserProfile) + "X=1024\r\nY=768\r\nDepth=32\r\n[Updates]\r\n" + updates);
+    return dir;
+}
+std::string DaysAgo(int days) { return common::IsoUtc(common::UtcNow() - days * common::kUtcDay); }
+std::string UpdatesValue(const std::string& dir, const char* key) {
+    char value[64] = {};
+    GetPrivateProfileStringA("Updates", key, "", value, sizeof(value), (dir + "Users\\" + UserName()).c_str());
+    return value;
+}
+// Publishes build 5 with notes, its list signed by `keyBlob`.
+void PublishBuild5(const char* keyBlob) {
+    const std::string served = QV_JOURNEY_SERVED;
+    const std::string list = testsupport::UpdateList(5, NewBuildPackage(),
+        "wersja=Quorvex 2.5\r\nrelease=9 December 2026\r\nrozmiar=1.8 MB\r\nnotes=Checks for updates by itself.\\nSkips what you skip.\r\n");
+    WriteFile(served + "update.txt", list);
+    WriteFile(served + "update.txt.sig", testsupport::Sign(list, FileText(keyBlob)));
+}
+// Waits, past Quorvex's first look, until `key` of [Updates] has changed from `before`.
+bool LookedAt(const std::string& dir, const char* key, const std::string& before) {
+    return WaitFor([&] { return UpdatesValue(dir, key) != before; }, 120000);
+}
+// Fetchwell from the tray menu's "Check for updates", checking: its window once the list is in.
+HWND CheckFromTheMenu() {
+    if (!ChooseFromTrayMenu(5)) return nullptr;
+    HWND fetchwell = WaitWindow("Tupdate", 0, 15000);
+    if (fetchwell) WaitFor([&] { return Click(fetchwell, "Check"); }, 5000);
+    return fetchwell;
+}
+
+TEST(AutoUpdate, AWeekAfterTheLastCheckABalloonOffersTheBuildUntilItIsSkipped) {
+    PublishBuild5(QV_TEST_KEY_BLOB);
+    const std::string lastWeek = DaysAgo(8);
+    const std::string dir = AutoUpdateDirectory("LastCheck=" + lastWeek + "\r\n");
+    Process quorvex(dir + "Quorvex.exe", dir);
+    ASSERT_TRUE(WaitFor([&] { return ShellBalloonShown(quorvex.Id()); }, 120000)) << "no balloon";
+    Screenshot("journey8/update-balloon");
+    EXPECT_NE(UpdatesValue(dir, "LastCheck"), lastWeek);
+
+    // Wine's shell does not report clicks on balloons: the test tells the icon, as Windows does.
+    for (HWND window : WindowsOf("TQvUtilWindow", quorvex.Id())) PostMessageA(window, 1235, 0, WM_USER + 5);  // NIN_BALLOONUSERCLICK
+    EXPECT_GE(quorvex.WaitExit(10000), 0);  // Fetchwell does not update a running Quorvex
+    HWND fetchwell = WaitWindow("Tupdate", 0, 15000);
+    ASSERT_NE(fetchwell, nullptr);
+    ASSERT_TRUE(WaitFor([&] { HWND b = FindControl(fetchwell, "Button", "Download"); return b && IsWindowEnabled(b); }, 15000));
+    EXPECT_NE(FindControl(fetchwell, "Static", "Quorvex 2.5"), nullptr);
+    EXPECT_NE(FindControl(fetchwell, "Edit", "Checks for updates by itself.\r\nSkips what you skip."), nullptr);
+    Screenshot("journey8/offer-from-the-balloon");
+    ASSERT_TRUE(Click(fetchwell, "Skip this version"));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(fetchwell); }, 10000));
+    EXPECT_EQ(UpdatesValue(dir, "Skip"), "5");
+    EXPECT_TRUE(EndProcessOfWindow("Tresolution"));  // the Quorvex Fetchwell started again
+
+    // A week later again: the check finds the skipped build and says nothing.
+    WriteFile(dir + "Users\\" + UserName(), std::string(kNewUserProfile) + "X=1024\r\nY=768\r\nDepth=32\r\n[Updates]\r\n" +
+                                              "LastCheck=" + lastWeek + "\r\nSkip=5\r\n");
+    Process again(dir + "Quorvex.exe", dir);
+    ASSERT_TRUE(LookedAt(dir, "LastCheck", lastWeek));
+    Sleep(3000);
+    EXPECT_FALSE(ShellBalloonShown(again.Id()));
+    // Asked for, the skipped build is offered all the same.
+    fetchwell = CheckFromTheMenu();
+    ASSERT_NE(fetchwell, nullptr);
+    ASSERT_TRUE(WaitFor([&] { HWND b = FindControl(fetchwell, "Button", "Download"); return b && IsWindowEnabled(b); }, 15000));
+    EXPECT_NE(FindControl(fetchwell, "Static", "Quorvex 2.5"), nullptr);
+    ASSERT_TRUE(Click(fetchwell, "Exit"));
+    EXPECT_TRUE(EndProcessOfWindow("Tresolution"));
+}
+
+TEST(AutoUpdate, AListSignedByAnUnknownKeyShowsNoBalloonAndIsRefusedWhenAskedFor) {
+    PublishBuild5(QV_OTHER_KEY_BLOB);
+    const std::string lastWeek = DaysAgo(8);
+    const std::string dir = AutoUpdateDirectory("LastCheck=" + lastWeek + "\r\n");
+    Process quorvex(dir + "Quorvex.exe", dir);
+    ASSERT_TRUE(LookedAt(dir, "LastAttempt", ""));
+    Sleep(3000);
+    EXPECT_FALSE(ShellBalloonShown(quorvex.Id()));
+    EXPECT_EQ(UpdatesValue(dir, "LastCheck"), lastWeek);  // a failed check: the next try is a day later
+    HWND fetchwell = CheckFromTheMenu();
+    ASSERT_NE(fetchwell, nullptr);
+    HWND box = WaitBox("Fetchwell", 15000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(BoxText(box), "Could not verify the update. Nothing was changed.");
+    PressOk(box);
+    EXPECT_TRUE(EndProcessOfWindow("Tresolution"));
 }
 
 }  // namespace

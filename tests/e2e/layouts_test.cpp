@@ -245,6 +245,8 @@ ExpectedWindow ControlCenter() {
         {.name = "Button4", .cls = kButton, .text = "About", .left = 128, .top = 336, .width = 113, .height = 25},
         {.name = "startup", .cls = kButton, .text = "startup", .left = 16, .top = 368, .width = 57, .height = 17,
          .state = kHidden | kChecked},
+        {.name = "mainUpdates", .cls = kButton, .text = "Check for updates automatically", .left = 8, .top = 376,
+         .width = 233, .height = 17, .state = kChecked},
         {.name = "Button2", .cls = kButton, .text = "Close Control Center", .left = 400, .top = 376, .width = 113,
          .height = 25},
     }};
