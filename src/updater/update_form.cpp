@@ -26,6 +26,8 @@ constexpr const char* kClickCheck = "Click on the \"Check\" button!";
 constexpr const char* kNotVerified = "Could not verify the update. Nothing was changed.";
 constexpr const char* kUpdatesOff = "Updates are turned off by your administrator.";
 constexpr const char* kNotInstalled = "Could not install the update. The installed version is unchanged.";
+constexpr const char* kProxyCancelled =
+    "The proxy server asks for a user name and password, and none was given. Nothing was changed.";
 
 // How many processes run the program `image`.
 int Running(const std::string& image) {
@@ -44,6 +46,8 @@ void Downloader(THTTPDownload& download) {
     download.Agent = "Fetchwell Downloader";
     download.BinaryData = false;
     download.WaitThread = false;
+    // Behind a company proxy that wants a password, the person is asked for it (once).
+    download.ProxyPrompt = true;
 }
 
 const ui::Color kValueColor = ui::Rgb(0xFF, 0xF5, 0xBF);
@@ -111,6 +115,7 @@ const ui::ControlSpec Tupdate::kLayout[] = {
         Downloader(getlist);
         getlist.URL = kUpdateListUrl;
         getlist.OnDoneFile = [&form](THTTPDownload* s, const std::string& f, int32_t n) { form.getlistDoneFile(s, f, n); };
+        getlist.OnError = [&form](THTTPDownload* s) { form.getlistError(s); };
     }),
     ui::Custom<THTTPDownload, Tupdate>("getsig", [](Tupdate& form, THTTPDownload& getsig) {
         Downloader(getsig);
@@ -177,7 +182,19 @@ void Tupdate::getlistDoneFile(THTTPDownload*, const std::string&, int32_t) {
     getsig->StartDownload();
 }
 
-void Tupdate::getsigError(THTTPDownload*) { Refuse(); }
+// A failed list transfer says nothing, unless the person cancelled the proxy's prompt: "Check"
+// stays, for another try.
+void Tupdate::getlistError(THTTPDownload* sender) { ProxyCancelled(*sender); }
+
+bool Tupdate::ProxyCancelled(const THTTPDownload& download) {
+    if (!download.ProxyCancelled()) return false;
+    ui::ShowMessage(kProxyCancelled);
+    return true;
+}
+
+void Tupdate::getsigError(THTTPDownload* sender) {
+    if (!ProxyCancelled(*sender)) Refuse();
+}
 
 void Tupdate::getsigDoneFile(THTTPDownload*, const std::string&, int32_t) {
     const CheckedList checked = CheckList(ListFile(), SignatureFile());
@@ -253,8 +270,8 @@ void Tupdate::getProgress(THTTPDownloadThread*, int32_t totalSize, int32_t reade
     postep->SetPosition(readed);
 }
 
-void Tupdate::getError(THTTPDownload*) {
-    ui::ShowMessage("Could not download this file!");
+void Tupdate::getError(THTTPDownload* sender) {
+    if (!ProxyCancelled(*sender)) ui::ShowMessage("Could not download this file!");
     Finish();
 }
 

@@ -28,6 +28,7 @@ public:
     void FormActivate();
     void Button1Click();
     void getlistDoneFile(THTTPDownload* sender, const std::string& fileName, int32_t fileSize);
+    void getlistError(THTTPDownload* sender);
     void getsigDoneFile(THTTPDownload* sender, const std::string& fileName, int32_t fileSize);
     void getsigError(THTTPDownload* sender);
     void Button2Click();
@@ -48,6 +49,8 @@ public:
 
 private:
     void RunningProcessCheck(const std::string& image);
+    // Says so when `download` ended at a proxy prompt the person cancelled.
+    bool ProxyCancelled(const THTTPDownload& download);
     void EvaluateList();
     // Every way out: Quorvex is started again unless it runs, then the program ends.
     void Finish();
