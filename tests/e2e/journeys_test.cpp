@@ -59,6 +59,12 @@ std::string VersionLabel(HWND host) {
     return "";
 }
 
+// Whether the window `top` shows an enabled button with this caption.
+bool ButtonEnabled(HWND top, const char* caption) {
+    HWND button = FindControl(top, "Button", caption);
+    return button && IsWindowEnabled(button);
+}
+
 // Answers the question that follows the user's own change of the display mode.
 void KeepSettings(const Process& quorvex) {
     HWND question = WaitWindow("Tconfirm", quorvex.Id(), 5000);
@@ -545,11 +551,11 @@ TEST(Journey, TheUpdateRoadFromTheTrayMenuToTheRestartedQuorvex) {
     DWORD fetchwellPid = 0;
     GetWindowThreadProcessId(fetchwell, &fetchwellPid);
     EXPECT_EQ(Text(fetchwell), "Quorvex Fetchwell");
-    ASSERT_TRUE(WaitFor([&] { HWND b = FindControl(fetchwell, "Button", "Check"); return b && IsWindowEnabled(b); }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return ButtonEnabled(fetchwell, "Check"); }, 5000));
     Screenshot("journey6/fetchwell-ready");
 
     ASSERT_TRUE(Click(fetchwell, "Check"));
-    ASSERT_TRUE(WaitFor([&] { HWND b = FindControl(fetchwell, "Button", "Download"); return b && IsWindowEnabled(b); }, 15000));
+    ASSERT_TRUE(WaitFor([&] { return ButtonEnabled(fetchwell, "Download"); }, 15000));
     EXPECT_NE(FindControl(fetchwell, "Static", "Quorvex 2.0.2"), nullptr);
     EXPECT_NE(FindControl(fetchwell, "Static", "8 December 2026"), nullptr);
     Screenshot("journey6/fetchwell-offer");
@@ -583,7 +589,7 @@ TEST(Journey, TheVendorKitOfTheReleaseScriptsInstalls) {
     Process fetchwell(dir + "Fetchwell.exe", dir);
     HWND form = WaitWindow("Tupdate", fetchwell.Id());
     ASSERT_TRUE(WaitFor([&] { return Click(form, "Check"); }, 5000));
-    ASSERT_TRUE(WaitFor([&] { HWND b = FindControl(form, "Button", "Download"); return b && IsWindowEnabled(b); }, 15000));
+    ASSERT_TRUE(WaitFor([&] { return ButtonEnabled(form, "Download"); }, 15000));
     EXPECT_NE(FindControl(form, "Static", "Quorvex 2.0 kit"), nullptr);
     EXPECT_NE(FindControl(form, "Static", "8 December 2026"), nullptr);
     // The notes of tests/e2e/kit-notes.txt, as make-update signed them into the list.
@@ -714,7 +720,7 @@ TEST(AutoUpdate, AWeekAfterTheLastCheckABalloonOffersTheBuildUntilItIsSkipped) {
     EXPECT_GE(quorvex.WaitExit(10000), 0);  // Fetchwell does not update a running Quorvex
     HWND fetchwell = WaitWindow("Tupdate", 0, 15000);
     ASSERT_NE(fetchwell, nullptr);
-    ASSERT_TRUE(WaitFor([&] { HWND b = FindControl(fetchwell, "Button", "Download"); return b && IsWindowEnabled(b); }, 15000));
+    ASSERT_TRUE(WaitFor([&] { return ButtonEnabled(fetchwell, "Download"); }, 15000));
     EXPECT_NE(FindControl(fetchwell, "Static", "Quorvex 2.5"), nullptr);
     EXPECT_NE(FindControl(fetchwell, "Edit", "Checks for updates by itself.\r\nSkips what you skip."), nullptr);
     Screenshot("journey8/offer-from-the-balloon");
@@ -733,7 +739,7 @@ TEST(AutoUpdate, AWeekAfterTheLastCheckABalloonOffersTheBuildUntilItIsSkipped) {
     // Asked for, the skipped build is offered all the same.
     fetchwell = CheckFromTheMenu();
     ASSERT_NE(fetchwell, nullptr);
-    ASSERT_TRUE(WaitFor([&] { HWND b = FindControl(fetchwell, "Button", "Download"); return b && IsWindowEnabled(b); }, 15000));
+    ASSERT_TRUE(WaitFor([&] { return ButtonEnabled(fetchwell, "Download"); }, 15000));
     EXPECT_NE(FindControl(fetchwell, "Static", "Quorvex 2.5"), nullptr);
     ASSERT_TRUE(Click(fetchwell, "Exit"));
     EXPECT_TRUE(EndProcessOfWindow("Tresolution"));
