@@ -184,7 +184,7 @@ void Tupdate::getlistDoneFile(THTTPDownload*, const std::string&, int32_t) {
 
 // A failed list transfer says nothing, unless the person cancelled the proxy's prompt: "Check"
 // stays, for another try.
-void Tupdate::getlistError(THTTPDownload* sender) { ProxyCancelled(*sender); }
+void Tupdate::getlistError(THTTPDownload*) { ProxyCancelled(*getlist); }
 
 bool Tupdate::ProxyCancelled(const THTTPDownload& download) {
     if (!download.ProxyCancelled()) return false;
@@ -192,8 +192,8 @@ bool Tupdate::ProxyCancelled(const THTTPDownload& download) {
     return true;
 }
 
-void Tupdate::getsigError(THTTPDownload* sender) {
-    if (!ProxyCancelled(*sender)) Refuse();
+void Tupdate::getsigError(THTTPDownload*) {
+    if (!ProxyCancelled(*getsig)) Refuse();
 }
 
 void Tupdate::getsigDoneFile(THTTPDownload*, const std::string&, int32_t) {
@@ -270,8 +270,8 @@ void Tupdate::getProgress(THTTPDownloadThread*, int32_t totalSize, int32_t reade
     postep->SetPosition(readed);
 }
 
-void Tupdate::getError(THTTPDownload* sender) {
-    if (!ProxyCancelled(*sender)) ui::ShowMessage("Could not download this file!");
+void Tupdate::getError(THTTPDownload*) {
+    if (!ProxyCancelled(*get)) ui::ShowMessage("Could not download this file!");
     Finish();
 }
 
