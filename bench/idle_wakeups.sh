@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # How often a Quorvex that sits in the tray wakes up: the voluntary context switches of its Wine
-# process (every thread; each is a wake-up from a wait) over MINUTES minutes (default 10), counted
-# from /proc once the splash has gone, for this checkout's Quorvex and for the one of a base
-# revision (default: where this branch left main), side by side in two private sessions
-# (tests/updater/netns_run.sh: own Xvfb, wineserver and loopback network). The profile says the
-# last update check was just now, so the run shows the cost between checks: the timers alone.
+# process (every thread; a wake-up from a wait, and every wineserver request, counts), from /proc,
+# for this checkout's Quorvex and for the one of a base revision (default: where this branch left
+# main), side by side in two private sessions (tests/updater/netns_run.sh: own Xvfb, wineserver and
+# loopback network). Two windows: from the splash's end (20 s) to 90 s after the start, which holds
+# the update watch's first look (at 60 s), and then MINUTES minutes (default 10) of sitting in the
+# tray. The profile says the last update check was just now, so no check is due: what shows is the
+# cost of looking alone.
 # Usage: bench/idle_wakeups.sh [--minutes N] [--base REV]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -41,10 +43,12 @@ if [ "${1:-}" ]; then
     [ -n "$pid" ] || { echo "idle_wakeups: Quorvex did not start" >&2; exit 1; }
     switches() { cat /proc/"$pid"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ {s += $2} END {print s}'; }
     threads() { ls /proc/"$pid"/task | wc -l; }
-    before=$(switches)
+    start=$(switches)
+    sleep 70
+    looked=$(switches)
     sleep $((minutes * 60))
-    after=$(switches)
-    echo "$((after - before)) $(threads)" > "$report"
+    idle=$(switches)
+    echo "$((looked - start)) $((idle - looked)) $(threads)" > "$report"
     wine cmd /c taskkill /f /im Quorvex.exe >/dev/null 2>&1 || true
     exit 0
 fi
@@ -65,13 +69,14 @@ cmake --build "$BUILD/win" --target Quorvex >/dev/null
 mkdir -p "$out/served"
 rm -f "$out"/report-*
 echo "idle_wakeups: ${minutes} minutes each, side by side ($(git rev-parse --short "$base") and this checkout)" >&2
-QV_NETNS_TIMEOUT=$((minutes * 60 + 300)) "$ROOT/tests/updater/netns_run.sh" "$out/served" \
+QV_NETNS_TIMEOUT=$((minutes * 60 + 400)) "$ROOT/tests/updater/netns_run.sh" "$out/served" \
     "$0" --probe "$out/base-dist/Quorvex.exe" "$minutes" "$out/report-base" &
-QV_NETNS_TIMEOUT=$((minutes * 60 + 300)) "$ROOT/tests/updater/netns_run.sh" "$out/served" \
+QV_NETNS_TIMEOUT=$((minutes * 60 + 400)) "$ROOT/tests/updater/netns_run.sh" "$out/served" \
     "$0" --probe "$BUILD/dist/Quorvex.exe" "$minutes" "$out/report-this" &
 wait
-printf '                 wake-ups in %s min   per minute   threads\n' "$minutes"
+printf '              20-90 s (first look)   next %s min in the tray   per minute   threads\n' "$minutes"
 for run in base this; do
-    read -r count threads < "$out/report-$run"
-    printf '  %-12s %20d   %10.1f   %7d\n' "$run" "$count" "$(echo "$count / $minutes" | bc -l)" "$threads"
+    read -r first count threads < "$out/report-$run"
+    printf '  %-10s %22d   %23d   %10.1f   %7d\n' "$run" "$first" "$count" "$(echo "$count / $minutes" | bc -l)" \
+        "$threads"
 done
