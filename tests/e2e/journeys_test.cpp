@@ -763,5 +763,40 @@ TEST(AutoUpdate, AListSignedByAnUnknownKeyShowsNoBalloonAndIsRefusedWhenAskedFor
     EXPECT_TRUE(EndProcessOfWindow("Tresolution"));
 }
 
+// Behind a proxy that wants "tester" and "secret" (with_proxy.sh): Wine's own password prompt,
+// answered as a person would, lets the list through.
+TEST(Proxy, FetchwellAsksForTheProxysPasswordAndTheListComesThrough) {
+    PublishBuild5(QV_TEST_KEY_BLOB);
+    HKEY settings = nullptr;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+                            &settings), ERROR_SUCCESS);
+    const DWORD on = 1;
+    RegSetValueExA(settings, "ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof(on));
+    RegSetValueExA(settings, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>("127.0.0.1:8080"), 15);
+    const std::string dir = NewProgramDirectory("proxy");
+    WriteFile(dir + "version.txt", "[Quorvex]\r\nupdate=1\r\n");
+    Process fetchwell(dir + "Fetchwell.exe", dir);
+    HWND form = WaitWindow("Tupdate", fetchwell.Id());
+    ASSERT_TRUE(WaitFor([&] { return Click(form, "Check"); }, 5000));
+    HWND prompt = WaitWindow("#32770", fetchwell.Id(), 15000);
+    ASSERT_NE(prompt, nullptr);
+    const std::vector<HWND> fields = Controls(prompt, "Edit");
+    ASSERT_GE(fields.size(), 2u);
+    SendMessageA(fields[0], WM_SETTEXT, 0, reinterpret_cast<LPARAM>("tester"));
+    SendMessageA(fields[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>("secret"));
+    Screenshot("journey9/proxy-prompt");
+    ASSERT_TRUE(Click(prompt, "OK"));
+    EXPECT_TRUE(WaitFor([&] { return ButtonEnabled(form, "Download"); }, 15000));
+    EXPECT_NE(FindControl(form, "Static", "Quorvex 2.5"), nullptr);
+    EXPECT_EQ(FindVisibleWindow("#32770", fetchwell.Id()), nullptr);  // asked once
+    Screenshot("journey9/offer-through-the-proxy");
+    RegDeleteValueA(settings, "ProxyEnable");
+    RegDeleteValueA(settings, "ProxyServer");
+    RegCloseKey(settings);
+    ASSERT_TRUE(Click(form, "Exit"));
+    EXPECT_EQ(fetchwell.WaitExit(10000), 0);
+    EndStartedQuorvex();
+}
+
 }  // namespace
 }  // namespace e2e
