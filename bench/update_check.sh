@@ -15,7 +15,7 @@ out="$BUILD/bench-update"
 mkdir -p "$out"
 cd "$out"
 i686-w64-mingw32-g++-win32 -O2 -std=c++20 -DNTDDI_VERSION=0x05010300 -D_WIN32_WINNT=0x0501 -DWIN32_LEAN_AND_MEAN \
-    -I"$ROOT/src" "$here/verify_bench.cpp" "$ROOT/src/updater/signature.cpp" -static -ladvapi32 -o verify_bench.exe
+    -I"$ROOT/src" "$here/verify_bench.cpp" "$ROOT/src/updater/signature.cpp" "$ROOT/src/common/files.cpp" -static -ladvapi32 -o verify_bench.exe
 openssl genrsa -out key.pem 3072 2>/dev/null
 openssl rsa -in key.pem -pubout -outform MSBLOB -out key.blob 2>/dev/null
 head -c 1048576 /dev/urandom > package.zip

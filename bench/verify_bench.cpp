@@ -13,8 +13,9 @@
 #include <vector>
 
 namespace updater {
-const unsigned char kUpdateKeyBlob[1] = {0};
-const size_t kUpdateKeyBlobSize = 0;
+// The key comes from the command line; the built-in list stays empty.
+const KeyBlob kUpdateKeys[1] = {{nullptr, 0}};
+const size_t kUpdateKeyCount = 0;
 }  // namespace updater
 
 namespace {

@@ -7,8 +7,6 @@
 namespace common {
 
 namespace {
-constexpr DWORD kValueLimit = 2048;  // at most 2047 characters of a value are read
-
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -56,11 +54,12 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 IniFile::~IniFile() { Close(); }
 
 std::string IniFile::ReadString(const std::string& section, const std::string& key,
-                                const std::string& defaultValue) const {
-    char buffer[kValueLimit];
-    const DWORD length =
-        GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(), buffer, kValueLimit, path_.c_str());
-    return std::string(buffer, length);
+                                const std::string& defaultValue, size_t limit) const {
+    std::string buffer(limit + 1, '\0');
+    const DWORD length = GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(), buffer.data(),
+                                                  static_cast<DWORD>(buffer.size()), path_.c_str());
+    buffer.resize(length);
+    return buffer;
 }
 
 int32_t IniFile::ReadInteger(const std::string& section, const std::string& key, int32_t defaultValue) const {

@@ -1,6 +1,7 @@
 #pragma once
 // An INI file accessor that holds only the file's path: every read and write goes straight to the
 // system's private-profile functions, so what one accessor writes every other one sees at once.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -17,7 +18,10 @@ public:
     const std::string& Path() const { return path_; }
 
     int32_t ReadInteger(const std::string& section, const std::string& key, int32_t defaultValue) const;
-    std::string ReadString(const std::string& section, const std::string& key, const std::string& defaultValue) const;
+    // At most `limit` characters of the value are read.
+    std::string ReadString(const std::string& section, const std::string& key, const std::string& defaultValue,
+                           size_t limit = kValueLimit) const;
+    static constexpr size_t kValueLimit = 2047;
     void WriteInteger(const std::string& section, const std::string& key, int32_t value);
     // A write the system refuses raises "Unable to write to <path>".
     void WriteString(const std::string& section, const std::string& key, const std::string& value);

@@ -83,6 +83,10 @@ public:
 
     BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) override { return ::Shell_NotifyIconA(message, data); }
 
+    DWORD InternetErrorDlg(HWND owner, HINTERNET request, DWORD error, DWORD flags) override {
+        return ::InternetErrorDlg(owner, request, error, flags, nullptr);
+    }
+
     std::vector<std::string> ProcessImageNames() override {
         static const ToolHelp toolHelp;
         return toolHelp.ImageNames();

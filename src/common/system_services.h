@@ -3,6 +3,7 @@
 // through Services(); tests install a scripted double with SetServices().
 #include <windows.h>
 #include <shellapi.h>
+#include <wininet.h>
 
 #include <string>
 #include <vector>
@@ -40,6 +41,11 @@ public:
         (void)language;
         return MessageBoxA(owner, text, caption, type);
     }
+
+    // WinInet's own prompt for what a request lacks (for a proxy's 407: its user name and password,
+    // which the prompt stores on the request); ERROR_INTERNET_FORCE_RETRY when the request may be
+    // sent again, ERROR_CANCELLED when the person cancelled.
+    virtual DWORD InternetErrorDlg(HWND owner, HINTERNET request, DWORD error, DWORD flags) = 0;
 
     // Notification-area icons: every record the programs send the shell.
     virtual BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) = 0;

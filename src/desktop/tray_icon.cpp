@@ -247,6 +247,7 @@ void TdskTrayIcon::ShowBalloon() {
     CopyCut(data_.szInfo, InfoText, 255);
     CopyCut(data_.szInfoTitle, InfoTitle, 63);
     Notify(NIM_MODIFY);
+    ++balloonsShown_;
 }
 
 void TdskTrayIcon::ShowBalloonHint() { ShowBalloon(); }

@@ -80,6 +80,9 @@ public:
     std::function<void(TShiftState shift, int x, int y)> OnMouseMove;
     std::function<void(TMouseButton button, TShiftState shift, int x, int y)> OnMouseDown, OnMouseUp;
 
+    // How many balloons ShowBalloon has shown: a click on a balloon belongs to the last one.
+    unsigned BalloonsShown() const { return balloonsShown_; }
+
     // The record the last shell call was given.
     const NOTIFYICONDATAA& IconData() const { return data_; }
 
@@ -132,6 +135,7 @@ private:
     bool destroying_ = false;
     int hookId_ = 0;
     int addRetriesLeft_ = 0;
+    unsigned balloonsShown_ = 0;
 };
 
 }  // namespace desktop

@@ -3,6 +3,7 @@
 #include "common/display_modes.h"
 #include "common/handles.h"
 #include "common/profile.h"
+#include "common/update_settings.h"
 #include "screens/hotkeys.h"
 #include "screens/program_shortcut.h"
 
@@ -93,6 +94,8 @@ const ui::ControlSpec Tmain::kLayout[] = {
     ui::Button("Button7", {128, 376, 113, 25}, "Program shortcut...")
         .Hint("Puts a shortcut on the desktop that runs a program in a display mode").OnClick(&Tmain::Button7Click),
     ui::StartMark("startup", {16, 368, 57, 17}),
+    ui::CheckBox("mainUpdates", {8, 376, 233, 17}, "Check for updates automatically").Checked()
+        .OnClick(&Tmain::mainUpdatesClick),
     ui::Button("Button2", {400, 376, 113, 25}, "Close Control Center").Hint("Hides this screen")
         .OnClick(&Tmain::Button2Click),
 };
@@ -161,6 +164,9 @@ void Tmain::FormActivate() {
 void Tmain::FollowPolicies() {
     const common::Policies& policies = host_.Policies();
     Button5->SetEnabled(!policies.disableUpdates);
+    // The person's choice, unless the administrator has turned updates off.
+    mainUpdates->SetChecked(!policies.disableUpdates && common::UpdateSettings(*profile_).Automatic());
+    mainUpdates->SetEnabled(!policies.disableUpdates);
     if (!policies.lockMode) return;
     mainResolution->SetEnabled(false);
     depths_.Disable();
@@ -251,5 +257,14 @@ void Tmain::Button7Click() {
 }
 
 void Tmain::Button2Click() { Close(); }
+
+// Kept at once, as the person's own setting; Quorvex's next look at the time reads it. The box
+// follows the profile and the administrator too (FollowPolicies), which changes nothing stored.
+void Tmain::mainUpdatesClick() {
+    if (host_.Policies().disableUpdates) return;
+    if (!profile_) OpenProfile();
+    common::UpdateSettings settings(*profile_);
+    if (settings.Automatic() != mainUpdates->Checked()) settings.SetAutomatic(mainUpdates->Checked());
+}
 
 }  // namespace screens

@@ -27,6 +27,7 @@ public:
     void Button2Click();
     void Button6Click();  // "Hotkeys..."
     void Button7Click();  // "Program shortcut..."
+    void mainUpdatesClick();
 
     static const ui::FormSpec kForm;
     static const ui::ControlSpec kLayout[];
@@ -56,6 +57,7 @@ private:
     ui::Bound<ui::TTrackBar> mainResolution{*this, "mainResolution"};
     ui::Bound<ui::TLabel> Label21{*this, "Label21"};
     ui::Bound<ui::TButton> Button1{*this, "Button1"}, Button5{*this, "Button5"};
+    ui::Bound<ui::TCheckBox> mainUpdates{*this, "mainUpdates"};
     DepthButtons depths_{*this};
 
     std::vector<common::Display> displays_;  // attached, the primary first

@@ -39,9 +39,9 @@ public:
     virtual bool SetHotkey(HotkeyAction action, const common::Hotkey& hotkey) = 0;
     // Settles an open keep-or-revert question as "Revert".
     virtual void RevertUnconfirmedMode() = 0;
-    // Starts the updater and ends Quorvex (back in the natural mode): the updater will not replace
-    // a running Quorvex.
-    virtual void StartUpdater() = 0;
+    // Starts the updater (with `arguments` on its command line) and ends Quorvex (back in the natural
+    // mode): the updater will not replace a running Quorvex.
+    virtual void StartUpdater(const std::string& arguments = {}) = 0;
     // Opens the manual over `window`.
     virtual void ShowHelp(const ui::Form& window) = 0;
     // Opens a new About screen owned by `owner`.

@@ -143,6 +143,7 @@ void Tresolution::eventsIdle() {
     updater::RecoverInterruptedInstall(common::ProgramDirectory());
     versionFile_ = std::make_unique<common::IniFile>(common::ProgramDirectory() + "version.txt");
     versionFile_->WriteString("Quorvex", "update", ProgramBuild);
+    updates_.Start(*trayIcon, profile_->Path(), policies_, atoi(ProgramBuild.c_str()));
     // A mode asked for on the command line follows the user's own; "/mymode" has just been applied.
     if (const ModeCommand command = ParseModeCommand(arguments_); command.kind != ModeCommand::Kind::MyMode) {
         const int result = RunModeCommand(command);
@@ -218,9 +219,10 @@ void Tresolution::Whatisthisprogramfor1Click() { trayIcon->ShowBalloon(); }
 
 void Tresolution::Searchforupdates1Click() { StartUpdater(); }
 
-void Tresolution::StartUpdater() {
+void Tresolution::StartUpdater(const std::string& arguments) {
     const std::string updater = common::ProgramDirectory() + "Fetchwell.exe";
-    common::Services().ShellExecuteA(Handle(), "open", updater.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    common::Services().ShellExecuteA(Handle(), "open", updater.c_str(), arguments.empty() ? nullptr : arguments.c_str(),
+                                     nullptr, SW_SHOWNORMAL);
     Close();
 }
 

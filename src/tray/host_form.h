@@ -11,6 +11,7 @@
 #include "tray/session_watch.h"
 #include "tray/mode_command.h"
 #include "tray/program_modes.h"
+#include "tray/update_watch.h"
 #include "ui/form.h"
 
 #include <cstdint>
@@ -39,7 +40,7 @@ public:
     bool ModePossible(const common::StoredMode& mode) const override { return DisplaySwitcher::Possible(mode); }
     common::Hotkey Hotkey(HotkeyAction action) const override { return hotkeys_[static_cast<int>(action)]; }
     bool SetHotkey(HotkeyAction action, const common::Hotkey& hotkey) override;
-    void StartUpdater() override;
+    void StartUpdater(const std::string& arguments = {}) override;
     void ShowHelp(const ui::Form& window) override;
     void ShowAbout(ui::Form& owner) override;
 
@@ -199,6 +200,7 @@ private:
     bool sessionEnding_ = false;  // from WM_QUERYENDSESSION until the session ends or is cancelled
     std::string arguments_;
     Tconfirm* temporaryQuestion_ = nullptr;  // the open question, when it is about a mode for a while
+    UpdateWatch updates_{*this, [this] { StartUpdater(updater::kCheckSwitch); }};
 };
 
 }  // namespace tray

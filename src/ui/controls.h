@@ -100,6 +100,12 @@ struct Choice {
 // The value of the group's checked button (of several, the last); `none` when none is checked.
 int CheckedValue(std::initializer_list<Choice> group, int none);
 
+// A read-only edit control of several lines with a vertical scroll bar; the text can be selected and copied.
+class TMemo : public Control {
+public:
+    using Control::Control;
+};
+
 class TGroupBox : public Control {
 public:
     using Control::Control;

@@ -389,6 +389,10 @@ struct Form::Rows {
     static std::unique_ptr<Component> HotKey(Form& form, const ControlSpec& row, UINT id) {
         return Windowed<THotKey>(form, row, id, {HOTKEY_CLASSA, WS_TABSTOP, WS_EX_CLIENTEDGE});
     }
+    static std::unique_ptr<Component> Memo(Form& form, const ControlSpec& row, UINT id) {
+        const Window kind{"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+        return Windowed<TMemo>(form, row, id, kind);
+    }
     static std::unique_ptr<Component> ProgressBar(Form& form, const ControlSpec& row, UINT id) {
         return Windowed<TProgressBar>(form, row, id, {PROGRESS_CLASSA, 0}, [&](TProgressBar& bar) {
             bar.Subclass();
@@ -451,7 +455,7 @@ struct Form::Rows {
 
     static constexpr Creator kCreators[] = {  // in the order of ui::Kind
         &Label, &Button, &CheckBox, &RadioButton, &GroupBox, &TrackBar, &ProgressBar, &Picture,
-        &Notebook, &Page, &PopupMenu, &MenuItem, &Timer, &Events, &Manifest, &ComboBox, &HotKey, &Custom,
+        &Notebook, &Page, &PopupMenu, &MenuItem, &Timer, &Events, &Manifest, &ComboBox, &HotKey, &Memo, &Custom,
     };
     static_assert(std::size(kCreators) == static_cast<size_t>(Kind::Custom) + 1);
 };
@@ -663,6 +667,13 @@ bool Form::ChildNotification(HWND, UINT message, WPARAM wParam, LPARAM lParam, L
         HDC dc = reinterpret_cast<HDC>(wParam);
         HWND child = reinterpret_cast<HWND>(lParam);
         Control* control = Control::From(child);
+        if (control && control->spec_.kind == Kind::Memo) {
+            // Text that scrolls needs a background of its own: the system's window colours.
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+            SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+            result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+            return true;
+        }
         SetTextColor(dc, (control ? control->FontColor() : spec_.font.color).Resolve());
         SetBkMode(dc, TRANSPARENT);
         POINT origin{0, 0};

@@ -27,6 +27,7 @@ ControlSpec GroupBox(const char* name, Bounds bounds, const char* caption) {
 ControlSpec TrackBar(const char* name, Bounds bounds) { return Row(Kind::TrackBar, name, bounds); }
 ControlSpec HotKey(const char* name, Bounds bounds) { return Row(Kind::HotKey, name, bounds); }
 ControlSpec ComboBox(const char* name, Bounds bounds) { return Row(Kind::ComboBox, name, bounds); }
+ControlSpec Memo(const char* name, Bounds bounds) { return Row(Kind::Memo, name, bounds); }
 ControlSpec ProgressBar(const char* name, Bounds bounds) {
     ControlSpec row = Row(Kind::ProgressBar, name, bounds);
     row.max = 100;

@@ -45,7 +45,7 @@ struct Bounds {
 
 enum class Kind {
     Label, Button, CheckBox, RadioButton, GroupBox, TrackBar, ProgressBar, Picture, Notebook, Page,
-    PopupMenu, MenuItem, Timer, Events, Manifest, ComboBox, HotKey, Custom
+    PopupMenu, MenuItem, Timer, Events, Manifest, ComboBox, HotKey, Memo, Custom
 };
 enum class Align { Left, Right, Center };
 enum class PictureMode { Centered, TopLeft };
@@ -157,6 +157,8 @@ ControlSpec TrackBar(const char* name, Bounds bounds);
 ControlSpec ComboBox(const char* name, Bounds bounds);
 // The standard hotkey control: the person presses the combination it is to show.
 ControlSpec HotKey(const char* name, Bounds bounds);
+// Read-only text of several lines (CR LF between them) in a box that scrolls.
+ControlSpec Memo(const char* name, Bounds bounds);
 ControlSpec ProgressBar(const char* name, Bounds bounds);
 ControlSpec Picture(const char* name, Bounds bounds, const char* bitmapResource);
 ControlSpec Notebook(const char* name, Bounds bounds);

@@ -1,12 +1,15 @@
 #include "updater/http_download.h"
 
 #include "common/handles.h"
+#include "common/system_services.h"
 #include "ui/application.h"
 #include "ui/exception.h"
+#include "ui/form.h"
 
 #include <wininet.h>
 
 #include <climits>
+#include <cstring>
 
 namespace updater {
 
@@ -25,6 +28,37 @@ void WriteBlock(const common::File& file, const std::string& name, const char* d
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// A proxy's user name and password as the person last gave them; read and written on the GUI
+// thread only (a worker takes a copy when it is made).
+struct ProxyLogin {
+    std::string user, password;
+};
+ProxyLogin& KnownProxyLogin() {
+    static ProxyLogin login;
+    return login;
+}
+
+std::string QueryText(HINTERNET handle, DWORD option) {
+    char text[256] = {};
+    DWORD size = sizeof(text) - 1;
+    if (!InternetQueryOptionA(handle, option, text, &size)) return "";
+    return std::string(text, strnlen(text, sizeof(text) - 1));
+}
+
+DWORD StatusCode(HINTERNET request) {
+    DWORD status = 0, size = sizeof(status), index = 0;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, &index)) return 0;
+    return status;
+}
+
+// What is left of a response, read and dropped, so the request can be sent again.
+void Drain(HINTERNET request) {
+    char buffer[1024];
+    DWORD received = 0;
+    while (InternetReadFile(request, buffer, sizeof(buffer), &received) && received > 0) {
+    }
+}
 
 }  // namespace
 
@@ -103,7 +137,10 @@ THTTPDownloadThread::THTTPDownloadThread(THTTPDownload& owner)
       postQuery_(owner.PostQuery),
       referer_(owner.Referer),
       binaryData_(owner.BinaryData),
+      proxyPrompt_(owner.ProxyPrompt),
       onProgress_(owner.OnProgress),
+      proxyUser_(KnownProxyLogin().user),
+      proxyPassword_(KnownProxyLogin().password),
       progressCall_([this] { Progress(); }),
       completionCall_([this] { Completion(); }) {}
 
@@ -139,8 +176,21 @@ bool THTTPDownloadThread::Run() {
     const common::InternetHandle request(HttpOpenRequestA(connection.Get(), postQuery_.empty() ? "GET" : "POST",
                                                           address.path.c_str(), "HTTP/1.0", referer_.c_str(), nullptr,
                                                           INTERNET_FLAG_RELOAD, 0));
-    HttpSendRequestA(request.Get(), nullptr, 0, postQuery_.empty() ? nullptr : const_cast<char*>(postQuery_.data()),
-                     static_cast<DWORD>(postQuery_.size()));
+    // WinInet answers a proxy's 407 itself once it has a user name and password for it.
+    if (!proxyUser_.empty()) {
+        InternetSetOptionA(request.Get(), INTERNET_OPTION_PROXY_USERNAME, proxyUser_.data(), proxyUser_.size());
+        InternetSetOptionA(request.Get(), INTERNET_OPTION_PROXY_PASSWORD, proxyPassword_.data(), proxyPassword_.size());
+    }
+    const auto send = [&] {
+        HttpSendRequestA(request.Get(), nullptr, 0, postQuery_.empty() ? nullptr : const_cast<char*>(postQuery_.data()),
+                         static_cast<DWORD>(postQuery_.size()));
+    };
+    send();
+    if (proxyPrompt_ && StatusCode(request.Get()) == HTTP_STATUS_PROXY_AUTH_REQ) {
+        // Nothing is written before the person has answered; a cancelled prompt leaves the file alone.
+        if (!AskForProxyLogin(request.Get())) return false;
+        send();
+    }
 
     char header[kHeaderBufferSize];
     DWORD headerLength = kHeaderBufferSize;
@@ -171,6 +221,22 @@ bool THTTPDownloadThread::Run() {
     return int64_t{announced_} == total_;
 }
 
+bool THTTPDownloadThread::AskForProxyLogin(HINTERNET request) {
+    Drain(request);
+    DWORD answer = ERROR_CANCELLED;
+    Synchronize([&] {
+        if (!owner_) return;
+        answer = common::Services().InternetErrorDlg(
+            owner_->Owner().Handle(), request, ERROR_INTERNET_INCORRECT_PASSWORD,
+            FLAGS_ERROR_UI_FILTER_FOR_ERRORS | FLAGS_ERROR_UI_FLAGS_GENERATE_DATA | FLAGS_ERROR_UI_FLAGS_CHANGE_OPTIONS);
+        if (answer == ERROR_INTERNET_FORCE_RETRY)
+            KnownProxyLogin() = {QueryText(request, INTERNET_OPTION_PROXY_USERNAME),
+                                 QueryText(request, INTERNET_OPTION_PROXY_PASSWORD)};
+    });
+    proxyCancelled_ = answer != ERROR_INTERNET_FORCE_RETRY;
+    return !proxyCancelled_;
+}
+
 void THTTPDownloadThread::Progress() {
     if (!owner_) return;
     onProgress_(this, announced_, total_ > INT32_MAX ? INT32_MAX : static_cast<int32_t>(total_));
@@ -180,6 +246,7 @@ void THTTPDownloadThread::Completion() {
     THTTPDownload* owner = owner_;
     if (!owner) return;
     owner->succeeded_ = outcome_;
+    owner->proxyCancelled_ = proxyCancelled_;
     // The component stays busy while its handler runs; a handler may also destroy it, which
     // clears owner_.
     struct Idle {

@@ -50,6 +50,10 @@ public:
     std::string PostQuery;  // not empty: the request is a POST with exactly these bytes as body
     std::string Referer;
     bool WaitThread = false;  // StartDownload returns only after the completion event has run
+    // A proxy that asks for a user name and password (407) gets WinInet's prompt, on the GUI thread,
+    // once per transfer; what the person gives serves every later transfer of the process. Off, a
+    // 407 is answered as any other response.
+    bool ProxyPrompt = false;
     TOnProgressEvent OnProgress;
     TOnDoneFileEvent OnDoneFile;
     TOnDoneStringEvent OnDoneString;  // declared for text transfers, which nothing starts
@@ -62,6 +66,8 @@ public:
     bool Busy() const { return running_ != nullptr; }
     // The outcome of the last completed transfer.
     bool Succeeded() const { return succeeded_; }
+    // The last transfer failed because the person cancelled the proxy's prompt.
+    bool ProxyCancelled() const { return proxyCancelled_; }
 
 private:
     friend class THTTPDownloadThread;
@@ -70,6 +76,7 @@ private:
 
     THTTPDownloadThread* running_ = nullptr;
     bool succeeded_ = false;
+    bool proxyCancelled_ = false;
 };
 
 // The worker of one transfer. It frees itself once its completion step has run.
@@ -88,6 +95,9 @@ private:
     bool Run();
     void Progress();
     void Completion();
+    // The proxy answered 407: the person is asked (on the GUI thread); true when the request may be
+    // sent again with what they gave.
+    bool AskForProxyLogin(HINTERNET request);
     // Called by the destroyed component on the GUI thread.
     void Abandon();
     bool Abandoned() const { return abandoned_ != 0; }
@@ -98,7 +108,10 @@ private:
     // Copies taken at the start.
     const std::string agent_, url_, fileName_, userName_, password_, postQuery_, referer_;
     const bool binaryData_;
+    const bool proxyPrompt_;
     const TOnProgressEvent onProgress_;
+    std::string proxyUser_, proxyPassword_;  // what an earlier prompt of the process was given
+    bool proxyCancelled_ = false;
 
     int32_t announced_ = 0;  // from Content-Length; 0 when there is none
     int64_t total_ = 0;  // wide, so that no body length can wrap around to the announced size

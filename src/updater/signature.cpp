@@ -13,8 +13,11 @@ const char* const kAesProviderNames[2] = {
     "Microsoft Enhanced RSA and AES Cryptographic Provider (Prototype)",
 };
 
-std::string BuiltInUpdateKey() {
-    return std::string(reinterpret_cast<const char*>(kUpdateKeyBlob), kUpdateKeyBlobSize);
+std::vector<std::string> BuiltInUpdateKeys() {
+    std::vector<std::string> keys;
+    for (size_t i = 0; i < kUpdateKeyCount; ++i)
+        keys.emplace_back(reinterpret_cast<const char*>(kUpdateKeys[i].data), kUpdateKeys[i].size);
+    return keys;
 }
 
 namespace {
@@ -93,6 +96,11 @@ bool SignatureMatches(const std::string& data, const std::string& signature, con
     Crypt crypt;
     return crypt.ImportKey(publicKeyBlob) && crypt.StartHash() && crypt.Hash(data.data(), data.size()) &&
            crypt.Verify(signature);
+}
+
+bool SignedByAny(const std::string& data, const std::string& signature, const std::vector<std::string>& publicKeyBlobs) {
+    return std::any_of(publicKeyBlobs.begin(), publicKeyBlobs.end(),
+                       [&](const std::string& key) { return SignatureMatches(data, signature, key); });
 }
 
 bool FileDigest(const std::string& path, std::string& sha256, long long& size) {

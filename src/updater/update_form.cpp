@@ -2,6 +2,8 @@
 
 #include "common/files.h"
 #include "common/policies.h"
+#include "common/profile.h"
+#include "common/update_settings.h"
 #include "common/system_services.h"
 #include "common/text.h"
 #include "ui/application.h"
@@ -10,17 +12,7 @@
 
 #include <shellapi.h>
 
-#ifndef QUORVEX_UPDATE_URL
-#define QUORVEX_UPDATE_URL "http://update.quorvex.example/quorvex/update.txt"
-#endif
-
 namespace updater {
-
-const char* const kUpdateListUrl = QUORVEX_UPDATE_URL;
-
-std::string PackageUrl(const std::string& listUrl) {
-    return listUrl.substr(0, listUrl.rfind('/') + 1) + "quorvexupdate.zip";
-}
 
 bool ImageNameMatches(const std::string& imageName, const std::string& image) {
     const std::string wanted = common::AsciiUpper(image);
@@ -34,6 +26,8 @@ constexpr const char* kClickCheck = "Click on the \"Check\" button!";
 constexpr const char* kNotVerified = "Could not verify the update. Nothing was changed.";
 constexpr const char* kUpdatesOff = "Updates are turned off by your administrator.";
 constexpr const char* kNotInstalled = "Could not install the update. The installed version is unchanged.";
+constexpr const char* kProxyCancelled =
+    "The proxy server asks for a user name and password, and none was given. Nothing was changed.";
 
 // How many processes run the program `image`.
 int Running(const std::string& image) {
@@ -47,13 +41,13 @@ std::string ListFile() { return common::ProgramDirectory() + "update.txt"; }
 std::string SignatureFile() { return common::ProgramDirectory() + "update.txt.sig"; }
 std::string PackageFile() { return common::ProgramDirectory() + "update.zip"; }
 
-// A downloaded file's bytes (the list and its signature are small); empty when it cannot be read.
-std::string WholeFile(const std::string& path) { return common::ReadWholeFile(path, 1u << 20); }
 // The settings the window's three downloads share.
 void Downloader(THTTPDownload& download) {
     download.Agent = "Fetchwell Downloader";
     download.BinaryData = false;
     download.WaitThread = false;
+    // Behind a company proxy that wants a password, the person is asked for it (once).
+    download.ProxyPrompt = true;
 }
 
 const ui::Color kValueColor = ui::Rgb(0xFF, 0xF5, 0xBF);
@@ -64,7 +58,7 @@ const ui::FormSpec Tupdate::kForm = {
     .className = "Tupdate",
     .caption = "Quorvex Fetchwell",
     .clientWidth = 384,
-    .clientHeight = 415,
+    .clientHeight = 527,
     .border = ui::BorderStyle::Single,
     .borderIcons = 0,
     .position = ui::FormPosition::ScreenCenter,
@@ -80,9 +74,9 @@ const ui::ControlSpec Tupdate::kLayout[] = {
     ui::Label("Label3", {8, 56, 349, 13}, "download and install updates to this product. If an update is available on"),
     ui::Label("Label4", {8, 72, 363, 13}, "the server, it will be automatically downloaded and installed. Then, program"),
     ui::Label("Label5", {8, 88, 172, 13}, "will be restarted in the new version."),
-    ui::Label("Label12", {40, 256, 96, 13}, "Download progress:"),
-    ui::Label("Label13", {8, 368, 368, 13}, "Quorvex and Fetchwell (c) 2004-2026 The Quorvex developers.").TextColor(kCreditColor),
-    ui::Label("Label14", {8, 384, 190, 13}, "Unpacking uses zlib by J. Gailly and M. Adler.").TextColor(kCreditColor),
+    ui::Label("Label12", {40, 368, 96, 13}, "Download progress:"),
+    ui::Label("Label13", {8, 480, 368, 13}, "Quorvex and Fetchwell (c) 2004-2026 The Quorvex developers.").TextColor(kCreditColor),
+    ui::Label("Label14", {8, 496, 190, 13}, "Unpacking uses zlib by J. Gailly and M. Adler.").TextColor(kCreditColor),
     ui::GroupBox("GroupBox1", {32, 112, 321, 137}, "Info about new version:").TabOrder(0),
     ui::Label("Label6", {8, 24, 80, 13}, "Version name:").In("GroupBox1").Bold(),
     ui::Label("Label7", {8, 48, 77, 13}, "Release date:").In("GroupBox1").Bold(),
@@ -91,10 +85,13 @@ const ui::ControlSpec Tupdate::kLayout[] = {
     ui::Label("release", {112, 48, 158, 13}, kClickCheck).In("GroupBox1").Bold().TextColor(kValueColor),
     ui::Label("rozmiar", {112, 72, 158, 13}, kClickCheck).In("GroupBox1").Bold().TextColor(kValueColor),
     ui::Button("Button1", {232, 96, 75, 25}, "Check").In("GroupBox1").Disabled().TabOrder(0).OnClick(&Tupdate::Button1Click),
-    ui::Button("Button2", {256, 296, 91, 25}, "Download").Disabled().TabOrder(1).OnClick(&Tupdate::Button2Click),
-    ui::ProgressBar("postep", {40, 272, 305, 17}).Range(0, 100).Position(0).TabOrder(2),
-    ui::Button("Button3", {256, 328, 91, 25}, "Exit").TabOrder(3).OnClick(&Tupdate::Button3Click),
-    ui::StartMark("startup", {48, 320, 97, 17}).TabOrder(4),
+    ui::Label("Label15", {40, 256, 78, 13}, "Release notes:"),
+    ui::Memo("notes", {40, 272, 305, 89}),
+    ui::Button("Button2", {256, 408, 91, 25}, "Download").Disabled().TabOrder(1).OnClick(&Tupdate::Button2Click),
+    ui::Button("Button4", {144, 408, 105, 25}, "Skip this version").Disabled().OnClick(&Tupdate::Button4Click),
+    ui::ProgressBar("postep", {40, 384, 305, 17}).Range(0, 100).Position(0).TabOrder(2),
+    ui::Button("Button3", {256, 440, 91, 25}, "Exit").TabOrder(3).OnClick(&Tupdate::Button3Click),
+    ui::StartMark("startup", {48, 432, 97, 17}).TabOrder(4),
     ui::Manifest("man"),
     ui::Custom<ZipComponent, Tupdate>("zip", [](Tupdate&, ZipComponent& zip) {
         archive::TZipArchiver& a = zip.archiver;
@@ -118,6 +115,7 @@ const ui::ControlSpec Tupdate::kLayout[] = {
         Downloader(getlist);
         getlist.URL = kUpdateListUrl;
         getlist.OnDoneFile = [&form](THTTPDownload* s, const std::string& f, int32_t n) { form.getlistDoneFile(s, f, n); };
+        getlist.OnError = [&form](THTTPDownload* s) { form.getlistError(s); };
     }),
     ui::Custom<THTTPDownload, Tupdate>("getsig", [](Tupdate& form, THTTPDownload& getsig) {
         Downloader(getsig);
@@ -126,7 +124,8 @@ const ui::ControlSpec Tupdate::kLayout[] = {
     }),
 };
 
-Tupdate::Tupdate(ui::Form* owner) : ui::Form(owner, kForm, kLayout) {}
+Tupdate::Tupdate(ui::Form* owner, std::string arguments)
+    : ui::Form(owner, kForm, kLayout), arguments_(std::move(arguments)) {}
 
 void Tupdate::FormActivate() {
     RecoverInterruptedInstall(common::ProgramDirectory());
@@ -151,6 +150,9 @@ void Tupdate::FormActivate() {
         Button1->SetEnabled(true);
     }
     RunningProcessCheck("Quorvex.exe");
+    // Started from Quorvex's update balloon: the offer the person clicked on is shown at once.
+    if (Button1->Enabled() && common::AsciiUpper(arguments_).find(common::AsciiUpper(kCheckSwitch)) != std::string::npos)
+        Button1Click();
 }
 
 void Tupdate::RunningProcessCheck(const std::string& image) {
@@ -180,48 +182,60 @@ void Tupdate::getlistDoneFile(THTTPDownload*, const std::string&, int32_t) {
     getsig->StartDownload();
 }
 
-void Tupdate::getsigError(THTTPDownload*) { Refuse(); }
+// A failed list transfer says nothing, unless the person cancelled the proxy's prompt: "Check"
+// stays, for another try.
+void Tupdate::getlistError(THTTPDownload*) { ProxyCancelled(*getlist); }
+
+bool Tupdate::ProxyCancelled(const THTTPDownload& download) {
+    if (!download.ProxyCancelled()) return false;
+    ui::ShowMessage(kProxyCancelled);
+    return true;
+}
+
+void Tupdate::getsigError(THTTPDownload*) {
+    if (!ProxyCancelled(*getsig)) Refuse();
+}
 
 void Tupdate::getsigDoneFile(THTTPDownload*, const std::string&, int32_t) {
-    if (SignatureMatches(WholeFile(ListFile()), WholeFile(SignatureFile()), BuiltInUpdateKey())) {
+    const CheckedList checked = CheckList(ListFile(), SignatureFile());
+    switch (checked.verdict) {
+    case ListVerdict::NoList:
+        // What is no list at all (an error page, an empty answer) is acted on no further than this.
+        DisableButtons();
+        ui::ShowMessage("Could not download an update list.");
+        return;
+    case ListVerdict::NotVerified:
+        Refuse();
+        return;
+    case ListVerdict::Verified:
+        listed_ = checked.update;
         EvaluateList();
         return;
     }
-    // What is no list at all (an error page, an empty answer) is reported as before; it is acted
-    // on no further than that.
-    if (common::IniFile(ListFile()).ReadInteger("quorvex", "update", kUnknownBuild) == kUnknownBuild) {
-        DisableButtons();
-        ui::ShowMessage("Could not download an update list.");
-        return;
-    }
-    Refuse();
 }
 
 void Tupdate::EvaluateList() {
-    updateList_ = std::make_unique<common::IniFile>(ListFile());
-    listedBuild_ = updateList_->ReadInteger("quorvex", "update", kUnknownBuild);
-    if (listedBuild_ == kUnknownBuild) {
-        DisableButtons();
-        ui::ShowMessage("Could not download an update list.");
-        return;
-    }
-    if (installedBuild_ < listedBuild_) {
+    // A build the person skipped is shown here all the same: this check was asked for.
+    if (Offered(listed_.build, installedBuild_)) {
         // The package is taken only with the size and digest the signed list gives for it.
-        listedBytes_ = updateList_->ReadInteger("quorvex", "bytes", -1);
-        listedDigest_ = updateList_->ReadString("quorvex", "sha256", "");
-        for (char& c : listedDigest_) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-        if (listedBytes_ < 0 || listedDigest_.size() != 64) {
+        if (!listed_.PackageDescribed()) {
             Refuse();
             return;
         }
-        wersja->SetText(updateList_->ReadString("quorvex", "wersja", "Error"));
-        release->SetText(updateList_->ReadString("quorvex", "release", "Error"));
-        rozmiar->SetText(updateList_->ReadString("quorvex", "rozmiar", "Error"));
-        Button2->SetEnabled(true);
+        ShowOffer();
         return;
     }
     ui::ShowMessage("Your version of Quorvex is up to date.");
     Finish();
+}
+
+void Tupdate::ShowOffer() {
+    wersja->SetText(listed_.versionName);
+    release->SetText(listed_.release);
+    rozmiar->SetText(listed_.size);
+    notes->SetText(listed_.notes);
+    Button2->SetEnabled(true);
+    Button4->SetEnabled(true);
 }
 
 void Tupdate::Finish() {
@@ -235,6 +249,7 @@ void Tupdate::Finish() {
 void Tupdate::DisableButtons() {
     Button1->SetEnabled(false);
     Button2->SetEnabled(false);
+    Button4->SetEnabled(false);
 }
 
 void Tupdate::Refuse() {
@@ -256,14 +271,14 @@ void Tupdate::getProgress(THTTPDownloadThread*, int32_t totalSize, int32_t reade
 }
 
 void Tupdate::getError(THTTPDownload*) {
-    ui::ShowMessage("Could not download this file!");
+    if (!ProxyCancelled(*get)) ui::ShowMessage("Could not download this file!");
     Finish();
 }
 
 bool Tupdate::PackageMatchesList() const {
     std::string digest;
     long long size = 0;
-    return FileDigest(PackageFile(), digest, size) && size == listedBytes_ && digest == listedDigest_;
+    return FileDigest(PackageFile(), digest, size) && size == listed_.bytes && digest == listed_.sha256;
 }
 
 bool Tupdate::Install() {
@@ -315,7 +330,7 @@ void Tupdate::getDoneFile(THTTPDownload*, const std::string&, int32_t) {
         return;
     }
     try {
-        versionFile_->WriteInteger("quorvex", "update", listedBuild_);
+        versionFile_->WriteInteger("quorvex", "update", listed_.build);
     } catch (const std::exception&) {
         // The new Quorvex stamps this same build when it starts.
     }
@@ -323,5 +338,17 @@ void Tupdate::getDoneFile(THTTPDownload*, const std::string&, int32_t) {
 }
 
 void Tupdate::Button3Click() { Finish(); }
+
+// "Skip this version": Quorvex's own checks keep quiet about this build from now on; the person's
+// profile keeps it, beside the display modes.
+void Tupdate::Button4Click() {
+    std::string user;
+    if (common::Services().GetUserNameA(user) && !user.empty()) {
+        common::EnsureUsersDirectory();
+        common::IniFile profile(common::ProfilePath(common::AsciiUpper(user)));
+        common::UpdateSettings(profile).Skip(listed_.build);
+    }
+    Finish();
+}
 
 }  // namespace updater

@@ -6,6 +6,7 @@
 #include "common/ini_file.h"
 #include "ui/form.h"
 #include "updater/http_download.h"
+#include "updater/update_list.h"
 #include "updater/zip_component.h"
 
 #include <cstdint>
@@ -15,24 +16,19 @@
 
 namespace updater {
 
-// The update list's address, and the package's beside it.
-extern const char* const kUpdateListUrl;
-std::string PackageUrl(const std::string& listUrl);
-
 // Whether a process snapshot's image name is `image`: its file-name part (after the last "\" or
 // ":"), or else the whole name, compared in ASCII upper case.
 bool ImageNameMatches(const std::string& imageName, const std::string& image);
 
-// The build number that stands for none: version.txt or the update list does not say one.
-inline constexpr int32_t kUnknownBuild = 2000;
-
 class Tupdate : public ui::Form {
 public:
-    explicit Tupdate(ui::Form* owner);
+    // `arguments`: the program's command line after its name.
+    explicit Tupdate(ui::Form* owner, std::string arguments = {});
 
     void FormActivate();
     void Button1Click();
     void getlistDoneFile(THTTPDownload* sender, const std::string& fileName, int32_t fileSize);
+    void getlistError(THTTPDownload* sender);
     void getsigDoneFile(THTTPDownload* sender, const std::string& fileName, int32_t fileSize);
     void getsigError(THTTPDownload* sender);
     void Button2Click();
@@ -40,9 +36,10 @@ public:
     void getError(THTTPDownload* sender);
     void getDoneFile(THTTPDownload* sender, const std::string& fileName, int32_t fileSize);
     void Button3Click();
+    void Button4Click();
 
     int32_t InstalledBuild() const { return installedBuild_; }
-    int32_t ListedBuild() const { return listedBuild_; }
+    int32_t ListedBuild() const { return listed_.build; }
 
     static const ui::FormSpec kForm;
     static const ui::ControlSpec kLayout[];
@@ -52,6 +49,8 @@ public:
 
 private:
     void RunningProcessCheck(const std::string& image);
+    // Says so when `download` ended at a proxy prompt the person cancelled.
+    bool ProxyCancelled(const THTTPDownload& download);
     void EvaluateList();
     // Every way out: Quorvex is started again unless it runs, then the program ends.
     void Finish();
@@ -59,22 +58,23 @@ private:
     // Nothing was changed: the message, the downloaded files removed, then Finish.
     void Refuse();
     bool PackageMatchesList() const;
+    // The offer: the list's texts and notes shown, "Download" and "Skip this version" enabled.
+    void ShowOffer();
     bool Install();
 
     // Nothing is acted on any further: neither "Check" nor "Download" can be pressed.
     void DisableButtons();
 
-    ui::Bound<ui::TButton> Button1{*this, "Button1"}, Button2{*this, "Button2"};
+    ui::Bound<ui::TButton> Button1{*this, "Button1"}, Button2{*this, "Button2"}, Button4{*this, "Button4"};
+    ui::Bound<ui::TMemo> notes{*this, "notes"};
     ui::Bound<ui::TLabel> wersja{*this, "wersja"}, release{*this, "release"}, rozmiar{*this, "rozmiar"};
     ui::Bound<ui::TProgressBar> postep{*this, "postep"};
     ui::Bound<ZipComponent> zip{*this, "zip"};
     ui::Bound<THTTPDownload> get{*this, "get"}, getlist{*this, "getlist"}, getsig{*this, "getsig"};
     int32_t installedBuild_ = kUnknownBuild;
-    int32_t listedBuild_ = kUnknownBuild;
     std::unique_ptr<common::IniFile> versionFile_;
-    std::unique_ptr<common::IniFile> updateList_;
-    int32_t listedBytes_ = -1;
-    std::string listedDigest_;
+    ListedUpdate listed_;
+    std::string arguments_;
 };
 
 }  // namespace updater

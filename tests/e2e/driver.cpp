@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
+
 namespace e2e {
 
 std::string NewProgramDirectory(const std::string& name) {
@@ -179,7 +181,11 @@ HWND OpenTrayMenu() {
     HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
     if (!taskbar) return nullptr;
     RECT bar;
-    GetWindowRect(taskbar, &bar);
+    // Right after a display change the taskbar is still on its way to the new screen's edge.
+    WaitFor([&] {
+        GetWindowRect(taskbar, &bar);
+        return std::abs(bar.right - ScreenWidth()) <= 2 && std::abs(bar.bottom - ScreenHeight()) <= 2;
+    }, 3000);
     // The notification area sits at the right end of the taskbar; ours is the only live icon there.
     // A killed program's icon stays until the pointer meets it, as on Windows: a click on it only
     // removes it, and the next click reaches ours.

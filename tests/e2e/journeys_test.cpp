@@ -3,6 +3,7 @@
 // runs the second-user journey once more under another user name.
 #include "driver.h"
 #include "common/text.h"
+#include "common/update_settings.h"
 #include "support/signing.h"
 #include "support/zip_writer.h"
 
@@ -57,6 +58,12 @@ std::string VersionLabel(HWND host) {
     // The only visible label of the splash.
     for (HWND label : Controls(host, "Static")) return Text(label);
     return "";
+}
+
+// Whether the window `top` shows an enabled button with this caption.
+bool ButtonEnabled(HWND top, const char* caption) {
+    HWND button = FindControl(top, "Button", caption);
+    return button && IsWindowEnabled(button);
 }
 
 // Answers the question that follows the user's own change of the display mode.
@@ -631,11 +638,11 @@ TEST(Journey, TheUpdateRoadFromTheTrayMenuToTheRestartedQuorvex) {
     DWORD fetchwellPid = 0;
     GetWindowThreadProcessId(fetchwell, &fetchwellPid);
     EXPECT_EQ(Text(fetchwell), "Quorvex Fetchwell");
-    ASSERT_TRUE(WaitFor([&] { HWND b = FindControl(fetchwell, "Button", "Check"); return b && IsWindowEnabled(b); }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return ButtonEnabled(fetchwell, "Check"); }, 5000));
     Screenshot("journey6/fetchwell-ready");
 
     ASSERT_TRUE(Click(fetchwell, "Check"));
-    ASSERT_TRUE(WaitFor([&] { HWND b = FindControl(fetchwell, "Button", "Download"); return b && IsWindowEnabled(b); }, 15000));
+    ASSERT_TRUE(WaitFor([&] { return ButtonEnabled(fetchwell, "Download"); }, 15000));
     EXPECT_NE(FindControl(fetchwell, "Static", "Quorvex 2.0.2"), nullptr);
     EXPECT_NE(FindControl(fetchwell, "Static", "8 December 2026"), nullptr);
     Screenshot("journey6/fetchwell-offer");
@@ -669,9 +676,12 @@ TEST(Journey, TheVendorKitOfTheReleaseScriptsInstalls) {
     Process fetchwell(dir + "Fetchwell.exe", dir);
     HWND form = WaitWindow("Tupdate", fetchwell.Id());
     ASSERT_TRUE(WaitFor([&] { return Click(form, "Check"); }, 5000));
-    ASSERT_TRUE(WaitFor([&] { HWND b = FindControl(form, "Button", "Download"); return b && IsWindowEnabled(b); }, 15000));
+    ASSERT_TRUE(WaitFor([&] { return ButtonEnabled(form, "Download"); }, 15000));
     EXPECT_NE(FindControl(form, "Static", "Quorvex 2.0 kit"), nullptr);
     EXPECT_NE(FindControl(form, "Static", "8 December 2026"), nullptr);
+    // The notes of tests/e2e/kit-notes.txt, as make-update signed them into the list.
+    EXPECT_NE(FindControl(form, "Edit", "What is new in the kit:\r\n- the release notes come with the offer\r\n"
+                                        "- C:\\Quorvex keeps its backslash"), nullptr);
     ASSERT_TRUE(Click(form, "Download"));
     EXPECT_EQ(fetchwell.WaitExit(30000), 0);
     HWND wizard = WaitWindow("Twizard", 0, 15000);
@@ -743,6 +753,136 @@ TEST(Journey, TheUpdateRoadsThatFail) {
         EndStartedQuorvex();
         EXPECT_EQ(FileText(dir + "version.txt"), "[Quorvex]\r\nupdate=1\r\n");
     }
+}
+
+// ---- Quorvex's own update checks (run on their own by run_journeys.sh: each waits for the first
+// look, a minute after the start) ----
+
+// A program directory whose Quorvex (build 3) and Fetchwell trust the tests' keys, the user's mode
+// the screen's own, and the profile's [Updates] section as given.
+std::string AutoUpdateDirectory(const std::string& updates) {
+    const std::string dir = NewProgramDirectory("auto-update");
+    CopyFileA(QV_TEST_DIST_DIR "Quorvex.exe", (dir + "Quorvex.exe").c_str(), FALSE);
+    CreateDirectoryA((dir + "Users").c_str(), nullptr);
+    WriteFile(dir + "Users\\" + UserName(), std::string(kNewUserProfile) + "X=1024\r\nY=768\r\nDepth=32\r\n[Updates]\r\n" + updates);
+    return dir;
+}
+std::string DaysAgo(int days) { return common::IsoUtc(common::UtcNow() - days * common::kUtcDay); }
+std::string UpdatesValue(const std::string& dir, const char* key) {
+    char value[64] = {};
+    GetPrivateProfileStringA("Updates", key, "", value, sizeof(value), (dir + "Users\\" + UserName()).c_str());
+    return value;
+}
+// Publishes build 5 with notes, its list signed by `keyBlob`.
+void PublishBuild5(const char* keyBlob) {
+    const std::string served = QV_JOURNEY_SERVED;
+    const std::string list = testsupport::UpdateList(5, NewBuildPackage(),
+        "wersja=Quorvex 2.5\r\nrelease=9 December 2026\r\nrozmiar=1.8 MB\r\nnotes=Checks for updates by itself.\\nSkips what you skip.\r\n");
+    WriteFile(served + "update.txt", list);
+    WriteFile(served + "update.txt.sig", testsupport::Sign(list, FileText(keyBlob)));
+}
+// Waits, past Quorvex's first look, until `key` of [Updates] has changed from `before`.
+bool LookedAt(const std::string& dir, const char* key, const std::string& before) {
+    return WaitFor([&] { return UpdatesValue(dir, key) != before; }, 120000);
+}
+// Fetchwell from the tray menu's "Check for updates", checking: its window once the list is in.
+HWND CheckFromTheMenu() {
+    if (!ChooseFromTrayMenu(5)) return nullptr;
+    HWND fetchwell = WaitWindow("Tupdate", 0, 15000);
+    if (fetchwell) WaitFor([&] { return Click(fetchwell, "Check"); }, 5000);
+    return fetchwell;
+}
+
+TEST(AutoUpdate, AWeekAfterTheLastCheckABalloonOffersTheBuildUntilItIsSkipped) {
+    PublishBuild5(QV_TEST_KEY_BLOB);
+    const std::string lastWeek = DaysAgo(8);
+    const std::string dir = AutoUpdateDirectory("LastCheck=" + lastWeek + "\r\n");
+    Process quorvex(dir + "Quorvex.exe", dir);
+    ASSERT_TRUE(WaitFor([&] { return ShellBalloonShown(quorvex.Id()); }, 120000)) << "no balloon";
+    Screenshot("journey8/update-balloon");
+    EXPECT_NE(UpdatesValue(dir, "LastCheck"), lastWeek);
+
+    // Wine's shell does not report clicks on balloons: the test tells the icon, as Windows does.
+    for (HWND window : WindowsOf("TQvUtilWindow", quorvex.Id())) PostMessageA(window, 1235, 0, WM_USER + 5);  // NIN_BALLOONUSERCLICK
+    EXPECT_GE(quorvex.WaitExit(10000), 0);  // Fetchwell does not update a running Quorvex
+    HWND fetchwell = WaitWindow("Tupdate", 0, 15000);
+    ASSERT_NE(fetchwell, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return ButtonEnabled(fetchwell, "Download"); }, 15000));
+    EXPECT_NE(FindControl(fetchwell, "Static", "Quorvex 2.5"), nullptr);
+    EXPECT_NE(FindControl(fetchwell, "Edit", "Checks for updates by itself.\r\nSkips what you skip."), nullptr);
+    Screenshot("journey8/offer-from-the-balloon");
+    ASSERT_TRUE(Click(fetchwell, "Skip this version"));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(fetchwell); }, 10000));
+    EXPECT_EQ(UpdatesValue(dir, "Skip"), "5");
+    EXPECT_TRUE(EndProcessOfWindow("Tresolution"));  // the Quorvex Fetchwell started again
+
+    // A week later again: the check finds the skipped build and says nothing.
+    WriteFile(dir + "Users\\" + UserName(), std::string(kNewUserProfile) + "X=1024\r\nY=768\r\nDepth=32\r\n[Updates]\r\n" +
+                                              "LastCheck=" + lastWeek + "\r\nSkip=5\r\n");
+    Process again(dir + "Quorvex.exe", dir);
+    ASSERT_TRUE(LookedAt(dir, "LastCheck", lastWeek));
+    Sleep(3000);
+    EXPECT_FALSE(ShellBalloonShown(again.Id()));
+    // Asked for, the skipped build is offered all the same.
+    fetchwell = CheckFromTheMenu();
+    ASSERT_NE(fetchwell, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return ButtonEnabled(fetchwell, "Download"); }, 15000));
+    EXPECT_NE(FindControl(fetchwell, "Static", "Quorvex 2.5"), nullptr);
+    ASSERT_TRUE(Click(fetchwell, "Exit"));
+    EXPECT_TRUE(EndProcessOfWindow("Tresolution"));
+}
+
+TEST(AutoUpdate, AListSignedByAnUnknownKeyShowsNoBalloonAndIsRefusedWhenAskedFor) {
+    PublishBuild5(QV_OTHER_KEY_BLOB);
+    const std::string lastWeek = DaysAgo(8);
+    const std::string dir = AutoUpdateDirectory("LastCheck=" + lastWeek + "\r\n");
+    Process quorvex(dir + "Quorvex.exe", dir);
+    ASSERT_TRUE(LookedAt(dir, "LastAttempt", ""));
+    Sleep(3000);
+    EXPECT_FALSE(ShellBalloonShown(quorvex.Id()));
+    EXPECT_EQ(UpdatesValue(dir, "LastCheck"), lastWeek);  // a failed check: the next try is a day later
+    HWND fetchwell = CheckFromTheMenu();
+    ASSERT_NE(fetchwell, nullptr);
+    HWND box = WaitBox("Fetchwell", 15000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(BoxText(box), "Could not verify the update. Nothing was changed.");
+    PressOk(box);
+    EXPECT_TRUE(EndProcessOfWindow("Tresolution"));
+}
+
+// Behind a proxy that wants "tester" and "secret" (with_proxy.sh): Wine's own password prompt,
+// answered as a person would, lets the list through.
+TEST(Proxy, FetchwellAsksForTheProxysPasswordAndTheListComesThrough) {
+    PublishBuild5(QV_TEST_KEY_BLOB);
+    HKEY settings = nullptr;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+                            &settings), ERROR_SUCCESS);
+    const DWORD on = 1;
+    RegSetValueExA(settings, "ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof(on));
+    RegSetValueExA(settings, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>("127.0.0.1:8080"), 15);
+    const std::string dir = NewProgramDirectory("proxy");
+    WriteFile(dir + "version.txt", "[Quorvex]\r\nupdate=1\r\n");
+    Process fetchwell(dir + "Fetchwell.exe", dir);
+    HWND form = WaitWindow("Tupdate", fetchwell.Id());
+    ASSERT_TRUE(WaitFor([&] { return Click(form, "Check"); }, 5000));
+    HWND prompt = WaitWindow("#32770", fetchwell.Id(), 15000);
+    ASSERT_NE(prompt, nullptr);
+    const std::vector<HWND> fields = Controls(prompt, "Edit");
+    ASSERT_GE(fields.size(), 2u);
+    SendMessageA(fields[0], WM_SETTEXT, 0, reinterpret_cast<LPARAM>("tester"));
+    SendMessageA(fields[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>("secret"));
+    Screenshot("journey9/proxy-prompt");
+    ASSERT_TRUE(Click(prompt, "OK"));
+    EXPECT_TRUE(WaitFor([&] { return ButtonEnabled(form, "Download"); }, 15000));
+    EXPECT_NE(FindControl(form, "Static", "Quorvex 2.5"), nullptr);
+    EXPECT_EQ(FindVisibleWindow("#32770", fetchwell.Id()), nullptr);  // asked once
+    Screenshot("journey9/offer-through-the-proxy");
+    RegDeleteValueA(settings, "ProxyEnable");
+    RegDeleteValueA(settings, "ProxyServer");
+    RegCloseKey(settings);
+    ASSERT_TRUE(Click(form, "Exit"));
+    EXPECT_EQ(fetchwell.WaitExit(10000), 0);
+    EndStartedQuorvex();
 }
 
 }  // namespace

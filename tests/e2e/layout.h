@@ -27,6 +27,7 @@ constexpr const char* kLabel = "Static";
 constexpr const char* kButton = "Button";  // push buttons, check boxes, radio buttons, group boxes
 constexpr const char* kTrackBar = "msctls_trackbar32";
 constexpr const char* kProgressBar = "msctls_progress32";
+constexpr const char* kEdit = "Edit";
 constexpr const char* kContainer = "TQvContainer";  // notebooks and their pages
 
 // A width or height that follows the text: the text's extent in the control's font. A label

@@ -248,6 +248,8 @@ ExpectedWindow ControlCenter() {
          .height = 25},
         {.name = "startup", .cls = kButton, .text = "startup", .left = 16, .top = 368, .width = 57, .height = 17,
          .state = kHidden | kChecked},
+        {.name = "mainUpdates", .cls = kButton, .text = "Check for updates automatically", .left = 8, .top = 376,
+         .width = 233, .height = 17, .state = kChecked},
         {.name = "Button2", .cls = kButton, .text = "Close Control Center", .left = 400, .top = 376, .width = 113,
          .height = 25},
     }};
@@ -291,7 +293,7 @@ const char kClickCheck[] = "Click on the \"Check\" button!";
 // The labels size themselves to their texts: the designer's sizes (357 x 13 for Label2 and so on)
 // belong to the designer's font and texts, so what is checked is the size of the text in its font.
 ExpectedWindow UpdateWindow() {
-    return {"Tupdate", "Quorvex Fetchwell", 384, 415, kFixedFrame, true, false, false, false, kCentred, 0, 0, kNoKey,
+    return {"Tupdate", "Quorvex Fetchwell", 384, 527, kFixedFrame, true, false, false, false, kCentred, 0, 0, kNoKey,
             {2, 2}, RGB(0xFA, 0xA4, 0x30), "Tahoma", -11, RGB(0xFF, 0xFD, 0xF2), {
         {.name = "Label1", .cls = kLabel, .text = "Quorvex Fetchwell Center", .left = 8, .top = 8, .fontHeight = -19,
          .bold = true, .color = RGB(0x36, 0x5B, 0x98)},
@@ -302,11 +304,11 @@ ExpectedWindow UpdateWindow() {
         {.name = "Label4", .cls = kLabel, .text = "the server, it will be automatically downloaded and installed. Then, "
                                                   "program", .left = 8, .top = 72},
         {.name = "Label5", .cls = kLabel, .text = "will be restarted in the new version.", .left = 8, .top = 88},
-        {.name = "Label12", .cls = kLabel, .text = "Download progress:", .left = 40, .top = 256},
+        {.name = "Label12", .cls = kLabel, .text = "Download progress:", .left = 40, .top = 368},
         {.name = "Label13", .cls = kLabel, .text = "Quorvex and Fetchwell (c) 2004-2026 The Quorvex developers.",
-         .left = 8, .top = 368, .color = kCredit},
+         .left = 8, .top = 480, .color = kCredit},
         {.name = "Label14", .cls = kLabel, .text = "Unpacking uses zlib by J. Gailly and M. Adler.", .left = 8,
-         .top = 384, .color = kCredit},
+         .top = 496, .color = kCredit},
         {.name = "GroupBox1", .cls = kButton, .text = "Info about new version:", .left = 32, .top = 112, .width = 321,
          .height = 137},
         {.name = "Label6", .cls = kLabel, .text = "Version name:", .in = "GroupBox1", .left = 8, .top = 24, .bold = true},
@@ -320,11 +322,15 @@ ExpectedWindow UpdateWindow() {
          .bold = true, .color = kValue},
         {.name = "Button1", .cls = kButton, .text = "Check", .in = "GroupBox1", .left = 232, .top = 96, .width = 75,
          .height = 25, .state = kDisabled},
-        {.name = "Button2", .cls = kButton, .text = "Download", .left = 256, .top = 296, .width = 91, .height = 25,
+        {.name = "Label15", .cls = kLabel, .text = "Release notes:", .left = 40, .top = 256},
+        {.name = "notes", .cls = kEdit, .text = "", .left = 40, .top = 272, .width = 305, .height = 89},
+        {.name = "Button2", .cls = kButton, .text = "Download", .left = 256, .top = 408, .width = 91, .height = 25,
          .state = kDisabled},
-        {.name = "postep", .cls = kProgressBar, .text = "", .left = 40, .top = 272, .width = 305, .height = 17},
-        {.name = "Button3", .cls = kButton, .text = "Exit", .left = 256, .top = 328, .width = 91, .height = 25},
-        {.name = "startup", .cls = kButton, .text = "startup", .left = 48, .top = 320, .width = 97, .height = 17,
+        {.name = "Button4", .cls = kButton, .text = "Skip this version", .left = 144, .top = 408, .width = 105,
+         .height = 25, .state = kDisabled},
+        {.name = "postep", .cls = kProgressBar, .text = "", .left = 40, .top = 384, .width = 305, .height = 17},
+        {.name = "Button3", .cls = kButton, .text = "Exit", .left = 256, .top = 440, .width = 91, .height = 25},
+        {.name = "startup", .cls = kButton, .text = "startup", .left = 48, .top = 432, .width = 97, .height = 17,
          .state = kHidden | kChecked},
     }};
 }
@@ -442,7 +448,8 @@ TEST(Layout, TheUpdateWindowBeforeAndAfterAnOffer) {
     const std::string dir = NewProgramDirectory("layout-fetchwell");
     WriteFile(dir + "version.txt", "[Quorvex]\r\nupdate=1\r\n");
     const std::string served = QV_JOURNEY_SERVED;
-    const std::string list = testsupport::UpdateList(7, "package", "wersja=Quorvex 2.1\r\nrelease=2026-12-01\r\nrozmiar=1.2 MB\r\n");
+    const std::string list = testsupport::UpdateList(
+        7, "package", "wersja=Quorvex 2.1\r\nrelease=2026-12-01\r\nrozmiar=1.2 MB\r\nnotes=Faster.\\nSmaller.\r\n");
     WriteFile(served + "update.txt", list);
     WriteFile(served + "update.txt.sig", testsupport::Sign(list, FileText(QV_TEST_KEY_BLOB)));
     Process fetchwell(dir + "Fetchwell.exe", dir);
@@ -455,8 +462,9 @@ TEST(Layout, TheUpdateWindowBeforeAndAfterAnOffer) {
     ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(FindControl(form, kButton, "Download")); }, 10000));
     Look(form, UpdateWindow(),
          {{"startup", Change::Unchecked}, {"Button1", Change::Enabled}, {"Button2", Change::Enabled},
-          {"wersja", Change::Text, "Quorvex 2.1"}, {"release", Change::Text, "2026-12-01"},
-          {"rozmiar", Change::Text, "1.2 MB"}},
+          {"Button4", Change::Enabled}, {"wersja", Change::Text, "Quorvex 2.1"},
+          {"release", Change::Text, "2026-12-01"}, {"rozmiar", Change::Text, "1.2 MB"},
+          {"notes", Change::Text, "Faster.\r\nSmaller."}},
          "fetchwell-offer");
     ASSERT_TRUE(Click(form, "Exit"));
     EXPECT_EQ(fetchwell.WaitExit(10000), 0);

@@ -121,8 +121,9 @@ TEST_F(ControlCenterTest, TheAdministratorsLockAndUpdateSwitch) {
     ASSERT_EQ(services.displayCalls.size(), 2u);
     EXPECT_EQ(services.displayCalls[1].mode.dmPelsWidth, 800u);
     EXPECT_EQ(FileText(ProfileFile("JOHN")), profile);
-    for (const char* name : {"mainResolution", "b8", "b16", "b32", "Button1", "Button5"})
+    for (const char* name : {"mainResolution", "b8", "b16", "b32", "Button1", "Button5", "mainUpdates"})
         EXPECT_FALSE(IsWindowEnabled(Control(center, name))) << name;
+    EXPECT_EQ(SendMessageA(Control(center, "mainUpdates"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_EQ(Text(center, "mainResolutionDesc"), "800x600");  // the locked mode, not the profile's
     EXPECT_EQ(CheckedDepth(center), "b16");
     EXPECT_EQ(Text(center, "Label21"), "Your administrator set this display mode.");
@@ -132,6 +133,17 @@ TEST_F(ControlCenterTest, TheAdministratorsLockAndUpdateSwitch) {
     EXPECT_LT(line.right, box.right);
     const UINT updates = host->Find<ui::TMenuItem>("Searchforupdates1").Id();
     EXPECT_NE(GetMenuState(host->Find<ui::TPopupMenu>("popup").Handle(), updates, MF_BYCOMMAND) & MF_GRAYED, 0u);
+}
+
+// Quorvex's own update checks are the person's choice, kept in the profile as soon as it changes.
+TEST_F(ControlCenterTest, TheAutomaticUpdateBoxIsThePersonsOwnSetting) {
+    const std::string profile = std::string(kModeProfile) + "X=1024\r\nY=768\r\nDepth=32\r\n";
+    auto& center = StartAndOpen(profile + "[Updates]\r\nAutomatic=0\r\n");
+    HWND box = Control(center, "mainUpdates");
+    EXPECT_TRUE(IsWindowEnabled(box));
+    EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    SendMessageA(box, BM_CLICK, 0, 0);
+    EXPECT_EQ(FileText(ProfileFile("JOHN")), profile + "[Updates]\r\nAutomatic=1\r\n");
 }
 
 TEST_F(ControlCenterTest, TheFirstActivationShowsTheUserAndTheScreenAndLaterOnesChangeNothing) {

@@ -167,6 +167,11 @@ int ScriptedServices::MessageBoxA(HWND owner, const std::string& text, const std
     return answer;
 }
 
+DWORD ScriptedServices::InternetErrorDlg(HWND, HINTERNET request, DWORD, DWORD) {
+    ++internetPrompts;
+    return onInternetPrompt ? onInternetPrompt(request) : ERROR_CANCELLED;
+}
+
 std::vector<std::string> ScriptedServices::ProcessImageNames() {
     if (onProcessSnapshot) onProcessSnapshot();
     return processes;

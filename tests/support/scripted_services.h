@@ -98,6 +98,11 @@ public:
     BOOL notifyResult = TRUE;
     std::function<void(const NotifyCall&)> onNotify;
 
+    // WinInet's prompt: `onInternetPrompt` plays the person (it may store a proxy's user name and
+    // password on the request, as the real prompt does); without it the prompt is cancelled.
+    int internetPrompts = 0;
+    std::function<DWORD(HINTERNET request)> onInternetPrompt;
+
     LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) override;
     // The next scripted answer to a display change, then `displayDefault`.
     LONG NextDisplayAnswer();
@@ -114,6 +119,7 @@ public:
     int MessageBoxA(HWND owner, const std::string& text, const std::string& caption, UINT type) override;
     std::vector<std::string> ProcessImageNames() override;
     BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) override;
+    DWORD InternetErrorDlg(HWND owner, HINTERNET request, DWORD error, DWORD flags) override;
 };
 
 }  // namespace testsupport

@@ -183,6 +183,50 @@ TEST_F(FetchwellFlow, AListTransferThatFailsLeavesCheckAvailable) {
     EXPECT_FALSE(ui::App().Terminated());
 }
 
+// Behind the proxy of with_proxy.sh, which wants "tester" and "secret": the person is asked once
+// per check and the list comes through with the right answer; a cancelled prompt says so and
+// changes nothing.
+TEST_F(FetchwellFlow, AProxyThatWantsAPasswordAsksThePerson) {
+    Publish(testsupport::UpdateList(6, Package(), "wersja=Quorvex 2.1\r\n"));
+    // The system's proxy setting (this namespace's copy of the prefix), for this test only.
+    struct SystemProxy {
+        HKEY key = nullptr;
+        SystemProxy() {
+            RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", &key);
+            const DWORD on = 1;
+            RegSetValueExA(key, "ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof(on));
+            RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>("127.0.0.1:8080"), 15);
+        }
+        ~SystemProxy() {
+            RegDeleteValueA(key, "ProxyEnable");
+            RegDeleteValueA(key, "ProxyServer");
+            RegCloseKey(key);
+        }
+    } proxy;
+
+    CheckList(kServer + "/file/update.txt");
+    ASSERT_TRUE(uitest::PumpUntil([&] { return !services.messages.empty(); }, 15000));
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"The proxy server asks for a user name and password, and none was "
+                                                "given. Nothing was changed."});
+    EXPECT_EQ(services.internetPrompts, 1);
+    EXPECT_EQ(GetFileAttributesA((Dir() + "update.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(form_->Find("Button1").Enabled());
+    EXPECT_FALSE(ui::App().Terminated());
+
+    // What the real prompt does with the person's answer: it stores it on the request.
+    services.messages.clear();
+    services.onInternetPrompt = [](HINTERNET request) {
+        InternetSetOptionA(request, INTERNET_OPTION_PROXY_USERNAME, const_cast<char*>("tester"), 6);
+        InternetSetOptionA(request, INTERNET_OPTION_PROXY_PASSWORD, const_cast<char*>("secret"), 6);
+        return static_cast<DWORD>(ERROR_INTERNET_FORCE_RETRY);
+    };
+    Click("Button1");
+    ASSERT_TRUE(uitest::PumpUntil([&] { return form_->Find("Button2").Enabled() || !services.messages.empty(); }, 15000));
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(form_->Find("wersja").Text(), "Quorvex 2.1");
+    EXPECT_EQ(services.internetPrompts, 2);  // the signature came through with the same answer
+}
+
 TEST_F(FetchwellFlow, ExitDuringAPackageDownloadEndsAtOnceAndStartsQuorvex) {
     auto& get = form_->Find<updater::THTTPDownload>("get");
     get.FileName = Dir() + "update.zip";

@@ -13,9 +13,15 @@
   /echo        the request as the server received it, as JSON: method, target, version, headers
                (a list of [name, value]) and body (bytes as Latin-1 text)
 
+With --proxy USER:PASSWORD it is a proxy instead, one that wants these Basic credentials: a request
+without them gets 407 with a Basic challenge; one with them is passed on to 127.0.0.1:80 and the
+answer sent back as it came.
+
 Stops by itself after --lifetime seconds.
 """
 import argparse
+import base64
+import http.client
 import json
 import os
 import socket
@@ -33,6 +39,7 @@ def pattern(size):
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.0"
     root = "."
+    proxy_authorization = None  # as a proxy: the Proxy-Authorization header it wants
 
     def log_message(self, *args):
         pass
@@ -47,7 +54,9 @@ class Handler(BaseHTTPRequestHandler):
         url = urllib.parse.urlsplit(self.path)
         query = dict(urllib.parse.parse_qsl(url.query))
         try:
-            if url.path.startswith("/file/"):
+            if self.proxy_authorization is not None:
+                self.pass_on(url)
+            elif url.path.startswith("/file/"):
                 self.send_file(url.path[len("/file/"):])
             elif url.path == "/body":
                 self.send_body(query)
@@ -82,8 +91,26 @@ class Handler(BaseHTTPRequestHandler):
         delay = int(query.get("delay", "0")) / 1000.0
         self.send_made_up(status, pattern(size), length, chunk, delay)
 
-    def send_made_up(self, status, body, length, chunk=None, delay=0.0):
+    def pass_on(self, url):
+        if self.headers.get("Proxy-Authorization", "") != self.proxy_authorization:
+            self.send_made_up(407, b"<html><body>Proxy Authentication Required</body></html>", None,
+                              headers=[("Proxy-Authenticate", 'Basic realm="Quorvex test proxy"')])
+            return
+        origin = http.client.HTTPConnection("127.0.0.1", 80, timeout=30)
+        origin.request("GET", url.path + (f"?{url.query}" if url.query else ""), headers={"Host": url.netloc})
+        answer = origin.getresponse()
+        body = answer.read()
+        self.send_response(answer.status)
+        for name, value in answer.getheaders():
+            if name.lower() not in ("connection", "server", "date"):
+                self.send_header(name, value)
+        self.end_headers()
+        self.wfile.write(body)
+
+    def send_made_up(self, status, body, length, chunk=None, delay=0.0, headers=()):
         self.send_response(status)
+        for name, value in headers:
+            self.send_header(name, value)
         if length is None:
             self.send_header("Content-Length", str(len(body)))
         elif length != "none":
@@ -116,8 +143,11 @@ def main():
     parser.add_argument("--root", default=".")
     parser.add_argument("--port", type=int, default=80)
     parser.add_argument("--lifetime", type=float, default=900)
+    parser.add_argument("--proxy", metavar="USER:PASSWORD")
     args = parser.parse_args()
     Handler.root = args.root
+    if args.proxy:
+        Handler.proxy_authorization = "Basic " + base64.b64encode(args.proxy.encode()).decode()
     ThreadingHTTPServer.daemon_threads = True
     ThreadingHTTPServer.request_queue_size = 64
     server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)

@@ -12,7 +12,7 @@ namespace {
 using testsupport::FileText;
 
 TEST(Signature, OnlyTheExactBytesSignedByTheBuiltInKeyVerify) {
-    const std::string key = updater::BuiltInUpdateKey();
+    const std::string key = updater::BuiltInUpdateKeys().front();
     const std::string list = "[quorvex]\r\nupdate=7\r\nwersja=Quorvex 2.1\r\n";
     const std::string good = testsupport::Sign(list, FileText(QV_TEST_KEY_BLOB));
     ASSERT_EQ(good.size(), 384u);
@@ -39,6 +39,17 @@ TEST(Signature, OnlyTheExactBytesSignedByTheBuiltInKeyVerify) {
         {"a key that is no public key", list, good, FileText(QV_TEST_KEY_BLOB)},
     };
     for (const auto& r : refused) EXPECT_FALSE(updater::SignatureMatches(r.data, r.signature, r.key)) << r.name;
+}
+
+// While the vendor moves to a new key, a build trusts both: a list signed by either verifies, one
+// signed by a key the build does not carry does not.
+TEST(Signature, AListSignedByAnyBuiltInKeyVerifies) {
+    const std::vector<std::string> keys = updater::BuiltInUpdateKeys();
+    ASSERT_EQ(keys.size(), 2u);
+    const std::string list = "[quorvex]\r\nupdate=8\r\n";
+    EXPECT_TRUE(updater::SignedByAny(list, testsupport::Sign(list, FileText(QV_NEXT_KEY_BLOB)), keys));
+    EXPECT_TRUE(updater::SignedByAny(list, testsupport::Sign(list, FileText(QV_TEST_KEY_BLOB)), keys));
+    EXPECT_FALSE(updater::SignedByAny(list, testsupport::Sign(list, FileText(QV_OTHER_KEY_BLOB)), keys));
 }
 
 }  // namespace

@@ -157,11 +157,24 @@ TEST_F(UpdateForm, AHigherListedBuildIsOffered) {
     EXPECT_TRUE(Enabled("Button1"));
     EXPECT_TRUE(Enabled("Button2"));
 
-    // "Check" again evaluates the new list.
+    EXPECT_EQ(form_->Find("notes").Text(), "");
+
+    // "Check" again evaluates the new list, with its notes: longer than other values may be, cut
+    // after 4,000 characters.
+    const std::string long_(3990, 'x');
     ListArrives("[quorvex]\r\nupdate=17\r\nwersja=Quorvex 2.2\r\nrelease=8 December 2026\r\nrozmiar=700 KB\r\n" +
-                kPackageFacts);
+                kPackageFacts + "notes=Fixes:\\n- a \\\\ b\\n" + long_ + "yz\r\n");
     EXPECT_EQ(form_->ListedBuild(), 17);
     EXPECT_EQ(form_->Find("rozmiar").Text(), "700 KB");
+    EXPECT_EQ(form_->Find("notes").Text(), "Fixes:\r\n- a \\ b\r\n" + long_.substr(0, 4000 - 18));
+    EXPECT_TRUE(Enabled("Button4"));
+
+    // "Skip this version": the person's profile keeps the build, and Quorvex starts again.
+    form_->Button4Click();
+    EXPECT_EQ(FileText(Dir() + "Users\\TESTER"), "[Updates]\r\nSkip=17\r\n");
+    ASSERT_EQ(services.shellCalls.size(), 1u);
+    EXPECT_EQ(services.shellCalls[0].file, Dir() + "Quorvex.exe");
+    EXPECT_TRUE(ui::App().Terminated());
 }
 
 TEST_F(UpdateForm, AnEqualOrLowerListedBuildRestartsQuorvexAndEnds) {
