@@ -2,7 +2,7 @@
 # Draws the background pictures of the Control Center and the About screen with ImageMagick and
 # writes the 24-bit BMPs the resources embed. Run by hand after changing the design; the generated
 # files are kept in the repository.
-#   main.bmp   522 x 426, the Control Center's client area
+#   main.bmp   522 x 450, the Control Center's client area
 #   about.bmp  437 x 346, the About screen's client area
 # Both share the splash window's look: a dark blue header with the display mark and the wordmark,
 # then a pale, quiet body that keeps the dark window text and the red tips readable. The group boxes
@@ -45,5 +45,5 @@ draw_screen() {
     $im "${args[@]}"
 }
 
-draw_screen 522 426 'Control Center' 390 main.bmp
+draw_screen 522 450 'Control Center' 390 main.bmp
 draw_screen 437 346 'About this program' 334 about.bmp

@@ -37,7 +37,7 @@ const ui::FormSpec Tmain::kForm = {
     .className = "Tmain",
     .caption = "Quorvex Control Center",
     .clientWidth = 522,
-    .clientHeight = 426,
+    .clientHeight = 450,
     .border = ui::BorderStyle::Single,
     .borderIcons = ui::kSystemMenu,
     .position = ui::FormPosition::ScreenCenter,
@@ -48,8 +48,8 @@ const ui::FormSpec Tmain::kForm = {
 };
 
 const ui::ControlSpec Tmain::kLayout[] = {
-    ui::Picture("Image1", {0, 0, 522, 426}, "MAINBG"),
-    ui::Label("Label22", {16, 403}, "Copyright (c) 2004-2026 The Quorvex team. All rights reserved."),
+    ui::Picture("Image1", {0, 0, 522, 450}, "MAINBG"),
+    ui::Label("Label22", {16, 427}, "Copyright (c) 2004-2026 The Quorvex team. All rights reserved."),
     ui::GroupBox("GroupBox1", {8, 80, 233, 209}, "Current system settings:"),
     ui::Label("Label1", {8, 24}, "Current WindowsXP user:").In("GroupBox1"),
     ui::Label("mainUser", {8, 40, 217, 13}, "Gathering information...").In("GroupBox1").FixedSize().Bold()
@@ -89,14 +89,14 @@ const ui::ControlSpec Tmain::kLayout[] = {
         .Hint("Tries to download the most recent release from the internet").OnClick(&Tmain::Button5Click),
     ui::Button("Button3", {8, 336, 113, 25}, "Help").Hint("Displays readme.txt file").OnClick(&Tmain::Button3Click),
     ui::Button("Button4", {128, 336, 113, 25}, "About").OnClick(&Tmain::Button4Click),
-    ui::Button("Button6", {8, 376, 113, 25}, "Hotkeys...").Hint("Keys for \"My mode\" and \"Natural mode\"")
+    ui::Button("Button6", {8, 368, 113, 25}, "Hotkeys...").Hint("Keys for \"My mode\" and \"Natural mode\"")
         .OnClick(&Tmain::Button6Click),
-    ui::Button("Button7", {128, 376, 113, 25}, "Program shortcut...")
+    ui::Button("Button7", {128, 368, 113, 25}, "Program shortcut...")
         .Hint("Puts a shortcut on the desktop that runs a program in a display mode").OnClick(&Tmain::Button7Click),
     ui::StartMark("startup", {16, 368, 57, 17}),
-    ui::CheckBox("mainUpdates", {8, 376, 233, 17}, "Check for updates automatically").Checked()
+    ui::CheckBox("mainUpdates", {8, 400, 233, 17}, "Check for updates automatically").Checked()
         .OnClick(&Tmain::mainUpdatesClick),
-    ui::Button("Button2", {400, 376, 113, 25}, "Close Control Center").Hint("Hides this screen")
+    ui::Button("Button2", {400, 396, 113, 25}, "Close Control Center").Hint("Hides this screen")
         .OnClick(&Tmain::Button2Click),
 };
 

@@ -188,10 +188,10 @@ constexpr COLORREF kCenterHeading = RGB(0x41, 0x4A, 0x69);
 constexpr COLORREF kCenterValue = RGB(0x55, 0x57, 0x5B);
 
 ExpectedWindow ControlCenter() {
-    return {"Tmain", "Quorvex Control Center", 522, 426, kFixedFrame, true, true, false, false, kCentred, 0, 0,
+    return {"Tmain", "Quorvex Control Center", 522, 450, kFixedFrame, true, true, false, false, kCentred, 0, 0,
             kNoKey, kNoBackground, kAnyColor, "Tahoma", -11, RGB(0x34, 0x3C, 0x56), {
         {.name = "Label22", .cls = kLabel, .text = "Copyright (c) 2004-2026 The Quorvex team. All rights reserved.",
-         .left = 16, .top = 403},
+         .left = 16, .top = 427},
         {.name = "GroupBox1", .cls = kButton, .text = "Current system settings:", .left = 8, .top = 80, .width = 233,
          .height = 209},
         {.name = "Label1", .cls = kLabel, .text = "Current WindowsXP user:", .in = "GroupBox1", .left = 8, .top = 24},
@@ -243,14 +243,14 @@ ExpectedWindow ControlCenter() {
          .height = 25},
         {.name = "Button3", .cls = kButton, .text = "Help", .left = 8, .top = 336, .width = 113, .height = 25},
         {.name = "Button4", .cls = kButton, .text = "About", .left = 128, .top = 336, .width = 113, .height = 25},
-        {.name = "Button6", .cls = kButton, .text = "Hotkeys...", .left = 8, .top = 376, .width = 113, .height = 25},
-        {.name = "Button7", .cls = kButton, .text = "Program shortcut...", .left = 128, .top = 376, .width = 113,
+        {.name = "Button6", .cls = kButton, .text = "Hotkeys...", .left = 8, .top = 368, .width = 113, .height = 25},
+        {.name = "Button7", .cls = kButton, .text = "Program shortcut...", .left = 128, .top = 368, .width = 113,
          .height = 25},
         {.name = "startup", .cls = kButton, .text = "startup", .left = 16, .top = 368, .width = 57, .height = 17,
          .state = kHidden | kChecked},
-        {.name = "mainUpdates", .cls = kButton, .text = "Check for updates automatically", .left = 8, .top = 376,
+        {.name = "mainUpdates", .cls = kButton, .text = "Check for updates automatically", .left = 8, .top = 400,
          .width = 233, .height = 17, .state = kChecked},
-        {.name = "Button2", .cls = kButton, .text = "Close Control Center", .left = 400, .top = 376, .width = 113,
+        {.name = "Button2", .cls = kButton, .text = "Close Control Center", .left = 400, .top = 396, .width = 113,
          .height = 25},
     }};
 }
