@@ -110,10 +110,6 @@ Form::Form(Form* owner, const FormSpec& row, std::span<const ControlSpec> layout
 
 Form::~Form() {
     if (OnDestroy) OnDestroy();
-    // The derived form's members are gone by now: none of its handlers may run while its windows go.
-    // (Destroying a focused control moves the focus to a sibling, and a radio button that gets the
-    // focus reports a click; a timer or a notification can still be on its way.)
-    loaded_ = false;
     while (!owned_.empty()) {
         std::unique_ptr<Form> form = std::move(owned_.back());
         owned_.pop_back();
