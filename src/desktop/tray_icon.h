@@ -80,6 +80,11 @@ public:
     std::function<void(TShiftState shift, int x, int y)> OnMouseMove;
     std::function<void(TMouseButton button, TShiftState shift, int x, int y)> OnMouseDown, OnMouseUp;
 
+    // Whether the shell took the version that makes it tell keyboard use apart (Windows 2000 and
+    // later): the menu then opens on WM_CONTEXTMENU, which the application key or Shift+F10 on the
+    // icon sends as well as the right button, and the right button's release alone opens nothing.
+    bool KeyboardMessages() const { return keyboardMessages_; }
+
     // The record the last shell call was given.
     const NOTIFYICONDATAA& IconData() const { return data_; }
 
@@ -91,6 +96,8 @@ public:
     virtual void ShowIcon();
     virtual void HideIcon();
     virtual void PopupAtCursor();
+    // The menu at `at` (screen coordinates).
+    void PopupAt(POINT at);
     virtual void ShowApplication();
     virtual void HideApplication();
     virtual void ShowBalloon();
@@ -112,6 +119,8 @@ private:
     void DeleteFromTray();
     bool Notify(DWORD message);  // false when the shell refused
     // While the shell refuses the icon, it is tried again every 2 s for two minutes.
+    // Asks the shell for the newer messages (NIM_SETVERSION) once the icon is there.
+    void AskForKeyboardMessages();
     void StartAddRetry();
     void StopAddRetry();
     void RetryAdd();
@@ -132,6 +141,7 @@ private:
     bool destroying_ = false;
     int hookId_ = 0;
     int addRetriesLeft_ = 0;
+    bool keyboardMessages_ = false;
 };
 
 }  // namespace desktop

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cmath>
+#include <cstring>
+#include <utility>
 #include <optional>
 
 namespace ui {
@@ -508,6 +510,7 @@ void Form::Load() {
 
     CreateHintWindow();
     for (Component* component : order_) component->Loaded();
+    ShowFocusCues();
     loaded_ = true;
     RunHandler(spec_.onCreate);
     if (spec_.visible) Show();
@@ -528,6 +531,30 @@ void Form::SetTabOrder() {
     for (Control* control : tabOrder)
         if (dynamic_cast<TLabel*>(control))
             SetWindowPos(control->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // A control without a text of its own is named by the label right before it in the window
+    // order, where screen readers look for its name.
+    const ControlSpec* previous = nullptr;
+    for (const ControlSpec& row : layout_) {
+        const ControlSpec* before = std::exchange(previous, &row);
+        if (row.kind != Kind::TrackBar && row.kind != Kind::ComboBox && row.kind != Kind::HotKey &&
+            row.kind != Kind::ProgressBar)
+            continue;
+        const bool labelBefore = before && before->kind == Kind::Label &&
+                                 (before->parent == row.parent || (before->parent && row.parent &&
+                                                                   std::strcmp(before->parent, row.parent) == 0));
+        const char* labelName = row.namedBy ? row.namedBy : labelBefore ? before->name : nullptr;
+        if (!labelName) continue;
+        HWND control = Find<Control>(row.name).Handle(), label = Find<Control>(labelName).Handle();
+        HWND above = GetWindow(control, GW_HWNDPREV);
+        if (above != label)
+            SetWindowPos(label, above ? above : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    // Each control that takes input ends the radio group before it, as a dialog's groups end.
+    for (Control* control : tabOrder) {
+        const LONG style = GetWindowLongA(control->Handle(), GWL_STYLE);
+        if ((style & WS_TABSTOP) && !dynamic_cast<TRadioButton*>(control))
+            SetWindowLongA(control->Handle(), GWL_STYLE, style | WS_GROUP);
+    }
     // One radio group per container: the first radio button of each container starts a group.
     std::vector<HWND> containersSeen;
     for (Control* control : tabOrder) {
@@ -697,17 +724,24 @@ LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         Close();
         return 0;
     case WM_COMMAND:
-        // Enter and Escape reach the form as IDOK and IDCANCEL from the dialog manager: they press
-        // the default and the cancel button, when the form has them.
+        // Enter and Escape reach the form as IDOK and IDCANCEL from the dialog manager. Enter presses
+        // the focused push button, else the default button; Escape the cancel button, else it closes
+        // the form as its close box would.
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
             const bool enter = LOWORD(wParam) == IDOK;
+            if (auto* focused = dynamic_cast<TButton*>(Control::From(GetFocus())); enter && focused && focused->Enabled()) {
+                focused->Click();
+                return 0;
+            }
             for (Component* component : order_)
                 if (auto* button = dynamic_cast<TButton*>(component);
                     button && (enter ? button->spec_.isDefault : button->spec_.isCancel) &&
-                    IsWindowEnabled(button->Handle())) {
+                    IsWindowEnabled(button->Handle()) && IsWindowVisible(button->Handle())) {
                     button->Click();
                     return 0;
                 }
+            if (!enter) Close();
+            return 0;
         }
         break;
     case WM_ACTIVATE: {
@@ -757,18 +791,109 @@ LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Form::Activated(bool active) {
+    HWND focus = GetFocus();
+    const bool focusInside = focus && IsChild(window_.Get(), focus);
     if (!active) {
+        if (focusInside) lastFocus_ = focus;
         RunHandler(spec_.onDeactivate);
         return;
     }
-    // Keyboard focus goes to the first control that can take it, as in a dialog.
-    HWND focus = GetFocus();
-    if (!focus || (focus != window_.Get() && !IsChild(window_.Get(), focus))) {
-        HWND first = GetNextDlgTabItem(window_.Get(), nullptr, FALSE);
-        SetFocus(first ? first : window_.Get());
+    // As in a dialog, the keyboard focus goes back to the control that had it, or to the first
+    // control that takes input (the system has just given it to the form itself).
+    if (!focusInside) {
+        const bool lastUsable = lastFocus_ && IsChild(window_.Get(), lastFocus_) && IsWindowVisible(lastFocus_) &&
+                                IsWindowEnabled(lastFocus_);
+        HWND target = lastUsable ? lastFocus_ : FirstTabStop(window_.Get());
+        if (target)
+            FocusControl(target);
+        else
+            SetFocus(window_.Get());
     }
+    ShowFocusCues();
     Start(spec_.onFirstActivate);
     RunHandler(spec_.onActivate);
+}
+
+namespace {
+bool IsRadio(HWND window) { return dynamic_cast<TRadioButton*>(Control::From(window)) != nullptr; }
+bool Usable(HWND window) { return IsWindowVisible(window) && IsWindowEnabled(window); }
+bool IsChecked(HWND window) { return SendMessageA(window, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+// The radio buttons of `radio`'s group (its container's), in window order.
+std::vector<HWND> RadioGroup(HWND radio) {
+    std::vector<HWND> group;
+    for (HWND sibling = GetWindow(GetParent(radio), GW_CHILD); sibling; sibling = GetWindow(sibling, GW_HWNDNEXT))
+        if (IsRadio(sibling)) group.push_back(sibling);
+    return group;
+}
+}  // namespace
+
+HWND Form::FirstTabStop(HWND container) const {
+    for (HWND child = GetWindow(container, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!Usable(child)) continue;
+        if (GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) {
+            if (HWND inside = FirstTabStop(child)) return inside;
+        } else if (GetWindowLongA(child, GWL_STYLE) & WS_TABSTOP) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+HWND Form::NextTabStop(HWND from, bool backwards) const {
+    // A radio group is one stop: going back starts from its first button, so that its own tab
+    // stop is not the one found.
+    if (from && IsRadio(from) && backwards) from = RadioGroup(from).front();
+    return GetNextDlgTabItem(window_.Get(), from, backwards ? TRUE : FALSE);
+}
+
+void Form::FocusControl(HWND control) {
+    if (!control) return;
+    // Focus on an unchecked radio button would check it: the group's checked button takes it.
+    if (IsRadio(control) && !IsChecked(control))
+        for (HWND radio : RadioGroup(control))
+            if (Usable(radio) && IsChecked(radio)) control = radio;
+    SetFocus(control);
+}
+
+void Form::MoveInRadioGroup(HWND from, bool backwards) {
+    std::vector<HWND> group;
+    for (HWND radio : RadioGroup(from))
+        if (radio == from || Usable(radio)) group.push_back(radio);
+    const auto at = std::find(group.begin(), group.end(), from);
+    if (group.size() < 2 || at == group.end()) return;
+    const size_t index = static_cast<size_t>(at - group.begin());
+    HWND next = group[(index + (backwards ? group.size() - 1 : 1)) % group.size()];
+    SetFocus(next);
+    // Arrows choose as they go, as in every radio group of the system.
+    if (!IsChecked(next)) SendMessageA(next, BM_CLICK, 0, 0);
+}
+
+void Form::ShowFocusCues() {
+    SendMessageA(window_.Get(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+}
+
+bool Form::DialogKey(const MSG& msg) {
+    if (msg.message == WM_KEYDOWN && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
+        HWND focus = GetFocus();
+        const bool inside = focus && IsChild(window_.Get(), focus);
+        const LRESULT wants = inside ? SendMessageA(focus, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) : 0;
+        switch (msg.wParam) {
+        case VK_TAB:
+            if (wants & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) break;
+            ShowFocusCues();
+            FocusControl(NextTabStop(inside ? focus : nullptr, GetKeyState(VK_SHIFT) < 0));
+            return true;
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+            if (!inside || !IsRadio(focus)) break;
+            ShowFocusCues();
+            MoveInRadioGroup(focus, msg.wParam == VK_LEFT || msg.wParam == VK_UP);
+            return true;
+        }
+    }
+    return IsDialogMessageA(window_.Get(), const_cast<MSG*>(&msg)) != FALSE;
 }
 
 void Form::Snap(WINDOWPOS& pos) const {

@@ -94,6 +94,16 @@ public:
     void FitText(Control& control);
     // Moves the window, when it sticks out, inside the work area of its monitor.
     void KeepInWorkArea();
+    // Keyboard use as in a dialog: Tab and Shift+Tab move through the controls that take input (a
+    // radio group is one stop, its checked button), the arrow keys move within a radio group,
+    // Enter presses the focused push button or else the default one, Escape the cancel button or
+    // else closes the form. True when `msg` was such a key and has been handled.
+    bool DialogKey(const MSG& msg);
+    // Gives `control` the keyboard focus; for a radio button, the checked button of its group.
+    void FocusControl(HWND control);
+    // The first control inside `container` (the form or one of its containers) that takes input,
+    // or nullptr: where the focus goes when the form opens or a notebook page is shown.
+    HWND FirstTabStop(HWND container) const;
     HFONT FontFor(const ControlSpec& row);
     HFONT FontOf(const char* name, int height, bool bold);
     Color ColorFor(const ControlSpec& row) const;
@@ -131,6 +141,11 @@ private:
     void ApplyDpi(int dpi, const RECT* suggested);
     RECT WindowRectForDpi() const;
     void Activated(bool active);
+    // The next control Tab (or Shift+Tab) gives the focus to.
+    HWND NextTabStop(HWND from, bool backwards) const;
+    void MoveInRadioGroup(HWND from, bool backwards);
+    // Focus rectangles show from the start, not only after the first key press.
+    void ShowFocusCues();
     DWORD Style() const;
     DWORD ExStyle() const;
 
@@ -149,6 +164,7 @@ private:
     common::GdiObject backgroundBitmap_;
     double scale_ = 1.0;
     int dpi_ = 96;
+    HWND lastFocus_ = nullptr;  // the control that had the focus when the form was deactivated
     int modalResult_ = 0;
     bool modal_ = false;
     bool shownOnce_ = false;

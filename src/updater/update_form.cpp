@@ -92,8 +92,8 @@ const ui::ControlSpec Tupdate::kLayout[] = {
     ui::Label("rozmiar", {112, 72, 158, 13}, kClickCheck).In("GroupBox1").Bold().TextColor(kValueColor),
     ui::Button("Button1", {232, 96, 75, 25}, "Check").In("GroupBox1").Disabled().TabOrder(0).OnClick(&Tupdate::Button1Click),
     ui::Button("Button2", {256, 296, 91, 25}, "Download").Disabled().TabOrder(1).OnClick(&Tupdate::Button2Click),
-    ui::ProgressBar("postep", {40, 272, 305, 17}).Range(0, 100).Position(0).TabOrder(2),
-    ui::Button("Button3", {256, 328, 91, 25}, "Exit").TabOrder(3).OnClick(&Tupdate::Button3Click),
+    ui::ProgressBar("postep", {40, 272, 305, 17}).Range(0, 100).Position(0).TabOrder(2).NamedBy("Label12"),
+    ui::Button("Button3", {256, 328, 91, 25}, "Exit").TabOrder(3).Cancel().OnClick(&Tupdate::Button3Click),
     ui::StartMark("startup", {48, 320, 97, 17}).TabOrder(4),
     ui::Manifest("man"),
     ui::Custom<ZipComponent, Tupdate>("zip", [](Tupdate&, ZipComponent& zip) {
