@@ -417,7 +417,10 @@ void TdskTrayIcon::MouseDown(TMouseButton button, TShiftState shift, int x, int 
 }
 
 void TdskTrayIcon::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-    SetForegroundWindow(Owner().Handle());
+    // The program comes to the foreground, unless one of its windows already is there: the window
+    // a double click has just opened keeps the keyboard.
+    if (GetWindowThreadProcessId(GetForegroundWindow(), nullptr) != GetCurrentThreadId())
+        SetForegroundWindow(Owner().Handle());
     if (OnMouseUp) OnMouseUp(button, shift, x, y);
 }
 
@@ -429,9 +432,11 @@ void TdskTrayIcon::DblClick() {
     if (popupMenu_ && popupMenu_->AutoPopup && !PopupByLeft) {
         for (ui::TMenuItem* item : popupMenu_->Items())
             if (item->IsDefault()) {
+                // The program takes the foreground first, so that a window the item opens keeps it
+                // and has the keyboard.
+                SetForegroundWindow(Owner().Handle());
                 item->Click();
                 if (OnDblClick) OnDblClick();
-                SetForegroundWindow(Owner().Handle());
                 return;
             }
     }

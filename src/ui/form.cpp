@@ -927,6 +927,8 @@ void Form::Show() {
     shownOnce_ = true;
     App().UpdateTaskbarButton(true);
     ShowWindow(window_.Get(), spec_.showActivates ? SW_SHOW : SW_SHOWNA);
+    // A window opened to be used takes the keyboard: the foreground, not only its thread's activation.
+    if (spec_.showActivates) SetForegroundWindow(window_.Get());
     RunHandler(spec_.onShow);
     if (!spec_.showActivates) Start(spec_.onFirstActivate);
 }

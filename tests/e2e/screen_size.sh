@@ -12,8 +12,10 @@ screen_becomes() {
     return 1
 }
 
-# Without a window manager nothing gives the desktop window the keyboard: the keys go where it is.
+# Without a window manager the X server gives the keys to the window under the pointer: the pointer
+# rests in the Wine desktop's top left corner, where it touches no window. (Giving the desktop window
+# the X focus instead would make Wine move the foreground to the desktop, away from the program.)
 keys() {
-    xdotool search --name "Wine desktop" windowfocus 2>/dev/null
+    xdotool mousemove --window "$(xdotool search --name "Wine desktop" | head -1)" 1 1 2>/dev/null
     xdotool key --delay 300 "$@"
 }
