@@ -1,5 +1,6 @@
 #include "ui/form.h"
 
+#include "common/system_services.h"
 #include "ui/application.h"
 #include "ui/exception.h"
 
@@ -95,14 +96,15 @@ protected:
     }
 };
 
-// Hint windows take the application's colour only without visual styles; uxtheme may be missing.
-void UnthemeHintWindow(HWND window) {
-    // Loaded once for the process: every form with hints comes here.
+// Turns a window's visual styles off (or back on): hint windows take the application's colour, and
+// in High Contrast controls the system's colours, only without them. uxtheme may be missing.
+void UseVisualStyles(HWND window, bool on) {
+    // Loaded once for the process: every form comes here.
     static HMODULE uxtheme = LoadLibraryA("uxtheme.dll");
     if (!uxtheme) return;
     using SetThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
     auto setTheme = reinterpret_cast<SetThemeFn>(reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme")));
-    if (setTheme) setTheme(window, L"", L"");
+    if (setTheme) setTheme(window, on ? nullptr : L"", on ? nullptr : L"");
 }
 
 }  // namespace
@@ -175,13 +177,7 @@ void Form::CreateWindowFromSpec() {
     CreateWindowExA(ExStyle(), spec_.className, spec_.caption, Style(), outer.left, outer.top, outer.right - outer.left,
                     outer.bottom - outer.top, ownerWindow, nullptr, instance, this);
     if (!window_) throw Exception("Error creating window", "EOutOfResources");
-    if (ExStyle() & WS_EX_LAYERED) {
-        DWORD flags = 0;
-        if (spec_.alpha < 255) flags |= LWA_ALPHA;
-        if (spec_.transparentColor) flags |= LWA_COLORKEY;
-        SetLayeredWindowAttributes(window_.Get(), spec_.transparentColor ? spec_.transparentColor->Resolve() : 0,
-                                   static_cast<BYTE>(spec_.alpha), flags);
-    }
+    ApplyLayering();
     // An owned window does not always take the style from its creation: set it as its own z-order.
     if (spec_.topmost)
         SetWindowPos(window_.Get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -498,12 +494,14 @@ void Form::Load() {
     App().Initialize();
     RegisterContainerClass();
     App().RegisterForm(this);
+    highContrast_ = common::Services().HighContrast();
     CreateWindowFromSpec();
 
     UINT id = kFirstControlId;
     for (const ControlSpec& row : layout_) CreateRow(row, id++);
     for (const auto& bind : bindings_) bind();
     SetTabOrder();
+    if (highContrast_) FollowHighContrastInControls();
 
     // A form that opened on a monitor of another DPI than the system's is laid out for that one.
     if (spec_.scaled) ApplyDpi(WindowDpi(window_.Get()), nullptr);
@@ -574,7 +572,7 @@ void Form::CreateHintWindow() {
     hintWindow_.Reset(CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_.Get(), nullptr,
                                       GetModuleHandleA(nullptr), nullptr));
-    UnthemeHintWindow(hintWindow_.Get());
+    UseVisualStyles(hintWindow_.Get(), false);
     for (Component* component : order_)
         if (auto* control = dynamic_cast<Control*>(component); control && !control->HintText().empty())
             AddHint(*control);
@@ -595,7 +593,8 @@ void Form::ApplyHintSettings() {
     if (!hintWindow_) return;
     const Application& app = App();
     HWND tip = hintWindow_.Get();
-    SendMessageA(tip, TTM_SETTIPBKCOLOR, app.HintColor(), 0);
+    SendMessageA(tip, TTM_SETTIPBKCOLOR, highContrast_ ? GetSysColor(COLOR_INFOBK) : app.HintColor(), 0);
+    SendMessageA(tip, TTM_SETTIPTEXTCOLOR, GetSysColor(COLOR_INFOTEXT), 0);
     SendMessageA(tip, TTM_SETDELAYTIME, TTDT_INITIAL, MAKELPARAM(app.HintPause(), 0));
     SendMessageA(tip, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(app.HintHidePause(), 0));
     SendMessageA(tip, TTM_SETDELAYTIME, TTDT_RESHOW, MAKELPARAM(app.HintShortPause(), 0));
@@ -615,9 +614,40 @@ void Form::Start(Handler handler) {
     (this->*handler)();
 }
 
+// A visual style draws with its own colours (a group box's caption, a push button's face), not with
+// the High Contrast ones: the controls go without it while High Contrast is on.
+void Form::FollowHighContrastInControls() {
+    for (Component* component : order_)
+        if (auto* control = dynamic_cast<Control*>(component)) UseVisualStyles(control->Handle(), !highContrast_);
+}
+
+void Form::ApplyLayering() {
+    if (!(ExStyle() & WS_EX_LAYERED)) return;
+    DWORD flags = LWA_ALPHA;
+    const bool keyed = spec_.transparentColor && !highContrast_;
+    if (keyed) flags |= LWA_COLORKEY;
+    SetLayeredWindowAttributes(window_.Get(), keyed ? spec_.transparentColor->Resolve() : 0,
+                               static_cast<BYTE>(spec_.alpha), flags);
+}
+
+void Form::ColorsChanged() {
+    const bool was = highContrast_;
+    highContrast_ = common::Services().HighContrast();
+    if (was != highContrast_) FollowHighContrastInControls();
+    background_.Reset();
+    backgroundBitmap_.Reset();
+    ApplyLayering();
+    ApplyHintSettings();
+    // Common controls keep the system's colours of their own: they are told as well.
+    for (Component* component : order_)
+        if (auto* control = dynamic_cast<Control*>(component)) SendMessageA(control->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    RedrawWindow(window_.Get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
+
 void Form::RebuildBackground() {
     background_.Reset();
     backgroundBitmap_.Reset();
+    if (highContrast_) return;  // the system's brush paints it
     RECT client;
     GetClientRect(window_.Get(), &client);
     std::vector<const TImage*> pictures;
@@ -640,6 +670,7 @@ void Form::RebuildBackground() {
 }
 
 HBRUSH Form::BackgroundBrush(HDC dc, POINT origin) {
+    if (highContrast_) return GetSysColorBrush(COLOR_BTNFACE);
     if (!background_) RebuildBackground();
     // Brush origins are in device units. A themed control asks its parent to paint behind it on its
     // own DC with the viewport moved to the parent's origin: the picture follows the DC's origins.
@@ -686,7 +717,8 @@ bool Form::ChildNotification(HWND, UINT message, WPARAM wParam, LPARAM lParam, L
         HDC dc = reinterpret_cast<HDC>(wParam);
         HWND child = reinterpret_cast<HWND>(lParam);
         Control* control = Control::From(child);
-        SetTextColor(dc, (control ? control->FontColor() : spec_.font.color).Resolve());
+        SetTextColor(dc, highContrast_ ? GetSysColor(COLOR_BTNTEXT)
+                                       : (control ? control->FontColor() : spec_.font.color).Resolve());
         SetBkMode(dc, TRANSPARENT);
         POINT origin{0, 0};
         MapWindowPoints(child, window_.Get(), &origin, 1);
@@ -756,6 +788,10 @@ LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             RebuildBackground();
             InvalidateRect(window, nullptr, TRUE);
         }
+        break;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        ColorsChanged();
         break;
     case WM_DISPLAYCHANGE:
         // The background was made for the old screen's colour format: make it again and repaint.

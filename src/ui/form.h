@@ -78,8 +78,11 @@ public:
     // The form's hint window (a tooltip control), or nullptr when no control has a hint.
     HWND HintWindow() const { return hintWindow_.Get(); }
 
+    // Whether a High Contrast theme is on: the form then draws in the system's colours (button face,
+    // button text, the system's hint colours) and leaves out its pictures; texts stay as they are.
+    bool HighContrast() const { return highContrast_; }
     // The brush that paints the form's background (colour and pictures), aligned for a window at
-    // `origin` in the form's client coordinates.
+    // `origin` in the form's client coordinates; in High Contrast the system's button face brush.
     HBRUSH BackgroundBrush(HDC dc, POINT origin);
     // Handles the notifications that child windows send their parent; containers forward theirs.
     bool ChildNotification(HWND from, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -132,6 +135,13 @@ private:
     void Start(Handler handler);
     HWND ParentWindow(const ControlSpec& row) const;
     void RebuildBackground();
+    // Opacity and transparency key of a layered form; no key in High Contrast, whose colours may
+    // be the key's.
+    void ApplyLayering();
+    // The system's colours or its High Contrast setting changed: everything is painted again in
+    // the colours now in force.
+    void ColorsChanged();
+    void FollowHighContrastInControls();
     void CreateHintWindow();
     void AddHint(Control& control);
     void ApplyHintSettings();
@@ -164,7 +174,8 @@ private:
     common::GdiObject backgroundBitmap_;
     double scale_ = 1.0;
     int dpi_ = 96;
-    HWND lastFocus_ = nullptr;  // the control that had the focus when the form was deactivated
+    HWND lastFocus_ = nullptr;
+    bool highContrast_ = false;  // the control that had the focus when the form was deactivated
     int modalResult_ = 0;
     bool modal_ = false;
     bool shownOnce_ = false;

@@ -145,8 +145,13 @@ bool PageShown(HWND wizard, const char* page) {
     return false;
 }
 
+// At 150 % and more, and in High Contrast (QV_HIGH_CONTRAST: the prefix copy has a High Contrast
+// scheme's colours and the setting on), the windows are saved for people to look at.
 void Shot(const std::string& name, int dpi) {
-    if (dpi >= 144) Screenshot("dpi/" + name + "-" + std::to_string(dpi));
+    if (std::getenv("QV_HIGH_CONTRAST"))
+        Screenshot("high-contrast/" + name);
+    else if (dpi >= 144)
+        Screenshot("dpi/" + name + "-" + std::to_string(dpi));
 }
 
 TEST(Dpi, EveryWindowOfBothProgramsIsLaidOutForTheScreensDpi) {
@@ -173,6 +178,13 @@ TEST(Dpi, EveryWindowOfBothProgramsIsLaidOutForTheScreensDpi) {
     ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(FindControl(wizard, kButton, "Next")); }, 5000));
     ExpectScaled(wizard, Wizard());  // every page: the hidden ones are laid out too
     Shot("wizard", dpi);
+    ASSERT_TRUE(Click(wizard, "Manual configuration (you'll be able to enter your desired settings)"));
+    ASSERT_TRUE(Click(wizard, "Next"));
+    ASSERT_TRUE(WaitFor([&] { return PageShown(wizard, "manualna"); }, 5000));
+    Shot("wizard-manual", dpi);
+    ASSERT_TRUE(Click(wizard, "Back"));
+    ASSERT_TRUE(WaitFor([&] { return PageShown(wizard, "Default"); }, 5000));
+    ASSERT_TRUE(Click(wizard, "Automatic configuration (program will select the best settings for you)"));
 
     ASSERT_TRUE(Click(wizard, "Next"));
     ASSERT_TRUE(WaitFor([&] { return PageShown(wizard, "automatyczna"); }, 5000));
@@ -183,6 +195,7 @@ TEST(Dpi, EveryWindowOfBothProgramsIsLaidOutForTheScreensDpi) {
     HWND popup = WaitWindow("Tagent", quorvex.Id());
     ExpectScaled(popup, Popup());
     ExpectInWorkArea(popup);
+    Shot("popup", dpi);
     HWND host = FindVisibleWindow("Tresolution", quorvex.Id());
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(host); }, 15000));
 
@@ -206,6 +219,7 @@ TEST(Dpi, EveryWindowOfBothProgramsIsLaidOutForTheScreensDpi) {
     HWND question = WaitWindow("Tconfirm", quorvex.Id(), 10000);
     ExpectScaled(question, KeepOrRevert());
     ExpectInWorkArea(question);
+    Shot("keep-or-revert", dpi);
     // The answer matters little here: the windows that follow are checked at whatever mode results.
     WaitFor([&] { return !IsWindow(question) || Click(question, "Keep settings"); }, 5000);
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(center); }, 5000));
@@ -219,6 +233,7 @@ TEST(Dpi, EveryWindowOfBothProgramsIsLaidOutForTheScreensDpi) {
     HWND about = WaitWindow("Tabout", quorvex.Id());
     ExpectScaled(about, About());
     ExpectInWorkArea(about);
+    Shot("about", dpi);
     ASSERT_TRUE(Click(about, "I agree"));
     ASSERT_TRUE(Click(center, "Close Control Center"));
 

@@ -167,6 +167,10 @@ int ScriptedServices::MessageBoxA(HWND owner, const std::string& text, const std
     return answer;
 }
 
+bool ScriptedServices::HighContrast() {
+    return highContrast ? *highContrast : common::Win32Services().HighContrast();
+}
+
 std::vector<std::string> ScriptedServices::ProcessImageNames() {
     if (onProcessSnapshot) onProcessSnapshot();
     return processes;
