@@ -170,7 +170,7 @@ void Form::CreateWindowFromSpec() {
         cls.style = CS_DBLCLKS;
         RegisterClassA(&cls);
     }
-    if (spec_.scaled) dpi_ = SystemDpi();
+    if (spec_.scaled) dpi_ = FittingDpi(SystemDpi());
     scale_ = dpi_ / 96.0;
     const RECT outer = WindowRectForDpi();
     HWND ownerWindow = owner_ ? owner_->Handle() : App().Handle();
@@ -250,10 +250,27 @@ void Form::FitText(Control& control) {
     int wantWidth = row.wordWrap ? width : std::max(width, static_cast<int>(need.right) + besides);
     int wantHeight = std::max(height, static_cast<int>(need.bottom));
 
-    // The room up to the parent's edge, with as much margin as the control has on its left (8 at most).
+    // The room up to the parent's edge, with as much margin as the control has on its left (8 at most),
+    // and for a line of text up to the next control on its row, with a gap: "Selected:" does not
+    // touch the value after it.
     RECT parent{};
     GetClientRect(GetParent(control.Handle()), &parent);
-    const int room = parent.right - now.left - std::min(static_cast<int>(now.left), Scaled(8));
+    int room = parent.right - now.left - std::min(static_cast<int>(now.left), Scaled(8));
+    if (label && !row.wordWrap) {
+        const auto sameParent = [&](const ControlSpec& other) {
+            return other.parent == row.parent || (other.parent && row.parent && std::strcmp(other.parent, row.parent) == 0);
+        };
+        const auto lineHeight = [](const ControlSpec& r) { return r.bounds.height > 0 ? r.bounds.height : 13; };
+        for (const ControlSpec& other : layout_) {
+            const bool windowed = other.kind <= Kind::Notebook || other.kind == Kind::ComboBox || other.kind == Kind::HotKey;
+            if (&other == &row || !sameParent(other) || !other.visible || !windowed || other.kind == Kind::Picture ||
+                other.bounds.left <= row.bounds.left)
+                continue;
+            if (other.bounds.top >= row.bounds.top + lineHeight(row) || other.bounds.top + lineHeight(other) <= row.bounds.top)
+                continue;
+            room = std::min(room, Scaled(other.bounds.left) - static_cast<int>(now.left) - Scaled(4));
+        }
+    }
     if (!row.wordWrap && wantWidth > room && room > besides) {
         const int designed = std::abs(Scaled(row.fontHeight ? row.fontHeight : spec_.font.height));
         for (int size = designed - 1; size >= designed * 4 / 5; --size) {
@@ -457,7 +474,27 @@ void Form::CreateRow(const ControlSpec& row, UINT id) {
     components_.push_back(std::move(component));
 }
 
+int Form::FittingDpi(int dpi) {
+    if (dpi <= 96) return dpi;
+    const POINT designed{ScaleToDpi(spec_.left, dpi), ScaleToDpi(spec_.top, dpi)};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    HMONITOR on = window_ ? MonitorFromWindow(window_.Get(), MONITOR_DEFAULTTONEAREST)
+                          : MonitorFromPoint(designed, MONITOR_DEFAULTTOPRIMARY);
+    if (!GetMonitorInfoA(on, &monitor)) return dpi;
+    const RECT& work = monitor.rcWork;
+    const int kept = dpi_;
+    for (; dpi > 96; --dpi) {
+        dpi_ = dpi;
+        const RECT outer = WindowRectForDpi();
+        if (outer.right - outer.left <= work.right - work.left && outer.bottom - outer.top <= work.bottom - work.top) break;
+    }
+    dpi_ = kept;
+    return dpi;
+}
+
 void Form::ApplyDpi(int dpi, const RECT* suggested) {
+    if (spec_.scaled && dpi > 0) dpi = FittingDpi(dpi);
     if (!spec_.scaled || dpi <= 0 || dpi == dpi_) return;
     dpi_ = dpi;
     scale_ = dpi_ / 96.0;
@@ -960,6 +997,9 @@ void Form::Show() {
                      (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         KeepInWorkArea();
     }
+    // A form laid out above 96 DPI opens inside the work area, where its designed place would leave
+    // part of it outside. (At 96 DPI the layouts keep their designed places.)
+    if (!shownOnce_ && dpi_ > 96) KeepInWorkArea();
     shownOnce_ = true;
     App().UpdateTaskbarButton(true);
     ShowWindow(window_.Get(), spec_.showActivates ? SW_SHOW : SW_SHOWNA);

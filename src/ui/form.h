@@ -150,6 +150,9 @@ private:
     // system gives the new window rectangle.
     void ApplyDpi(int dpi, const RECT* suggested);
     RECT WindowRectForDpi() const;
+    // `dpi`, or where the form laid out for it would be wider or taller than its monitor's work
+    // area, the largest DPI at which it fits (never below 96): its table laid out for the room there is.
+    int FittingDpi(int dpi);
     void Activated(bool active);
     // The next control Tab (or Shift+Tab) gives the focus to.
     HWND NextTabStop(HWND from, bool backwards) const;

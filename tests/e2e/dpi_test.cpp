@@ -23,7 +23,10 @@ int ScreenDpi() {
     return dpi;
 }
 
-int Scaled(int value) { return MulDiv(value, ScreenDpi(), 96); }
+// The DPI the window looked at is laid out for: the screen's, unless a window would not fit there.
+int layoutDpi = 0;
+
+int Scaled(int value) { return MulDiv(value, layoutDpi ? layoutDpi : ScreenDpi(), 96); }
 
 // Another program's windows are seen in their real pixels only by a DPI-aware program.
 void BeDpiAware() {
@@ -176,7 +179,19 @@ TEST(Dpi, EveryWindowOfBothProgramsIsLaidOutForTheScreensDpi) {
     ASSERT_NE(wizard, nullptr);
     ExpectScaled(FindVisibleWindow("Tresolution", quorvex.Id()), HostForm());
     ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(FindControl(wizard, kButton, "Next")); }, 5000));
+    // A window larger than the work area at the screen's DPI is laid out for the largest DPI at which
+    // it fits, and opens inside the screen: the wizard at 200 % on 1600 x 1200.
+    RECT outer, work;
+    GetWindowRect(wizard, &outer);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    layoutDpi = dpi;
+    while (layoutDpi > 96 && Scaled(Wizard().height) > outer.bottom - outer.top) --layoutDpi;
+    if (layoutDpi < dpi) {
+        EXPECT_GT(MulDiv(Wizard().height, dpi, 96), work.bottom - work.top) << "laid out smaller than needed";
+    }
+    ExpectInWorkArea(wizard);
     ExpectScaled(wizard, Wizard());  // every page: the hidden ones are laid out too
+    layoutDpi = 0;
     Shot("wizard", dpi);
     ASSERT_TRUE(Click(wizard, "Manual configuration (you'll be able to enter your desired settings)"));
     ASSERT_TRUE(Click(wizard, "Next"));
