@@ -20,6 +20,10 @@ namespace {
 constexpr const char* kContainerClass = "TQvContainer";
 constexpr UINT kFirstControlId = 100;  // clear of IDOK and IDCANCEL, which dialog keys send
 
+bool SameParent(const ControlSpec& a, const ControlSpec& b) {
+    return a.parent == b.parent || (a.parent && b.parent && std::strcmp(a.parent, b.parent) == 0);
+}
+
 bool IsChildNotification(UINT message) {
     switch (message) {
     case WM_COMMAND:
@@ -257,13 +261,10 @@ void Form::FitText(Control& control) {
     GetClientRect(GetParent(control.Handle()), &parent);
     int room = parent.right - now.left - std::min(static_cast<int>(now.left), Scaled(8));
     if (label && !row.wordWrap) {
-        const auto sameParent = [&](const ControlSpec& other) {
-            return other.parent == row.parent || (other.parent && row.parent && std::strcmp(other.parent, row.parent) == 0);
-        };
         const auto lineHeight = [](const ControlSpec& r) { return r.bounds.height > 0 ? r.bounds.height : 13; };
         for (const ControlSpec& other : layout_) {
             const bool windowed = other.kind <= Kind::Notebook || other.kind == Kind::ComboBox || other.kind == Kind::HotKey;
-            if (&other == &row || !sameParent(other) || !other.visible || !windowed || other.kind == Kind::Picture ||
+            if (&other == &row || !SameParent(other, row) || !other.visible || !windowed || other.kind == Kind::Picture ||
                 other.bounds.left <= row.bounds.left)
                 continue;
             if (other.bounds.top >= row.bounds.top + lineHeight(row) || other.bounds.top + lineHeight(other) <= row.bounds.top)
@@ -290,6 +291,39 @@ void Form::FitText(Control& control) {
     if (label && row.align == Align::Right) left = now.right - wantWidth;
     if (label && row.align == Align::Center) left = now.left - (wantWidth - width) / 2;
     control.SetBounds(left, now.top, wantWidth, wantHeight);
+}
+
+void Form::UnifyParagraphs() {
+    if (dpi_ <= 96) return;
+    std::vector<TLabel*> paragraph;
+    const auto settle = [&] {
+        HFONT smallest = nullptr;
+        LONG smallestHeight = 0;
+        for (TLabel* line : paragraph) {
+            const HFONT font = reinterpret_cast<HFONT>(SendMessageA(line->Handle(), WM_GETFONT, 0, 0));
+            LOGFONTA info{};
+            GetObjectA(font, sizeof(info), &info);
+            if (!smallest || std::abs(info.lfHeight) < smallestHeight) smallest = font, smallestHeight = std::abs(info.lfHeight);
+        }
+        for (TLabel* line : paragraph)
+            if (reinterpret_cast<HFONT>(SendMessageA(line->Handle(), WM_GETFONT, 0, 0)) != smallest) {
+                SendMessageA(line->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(smallest), TRUE);
+                line->AdjustSize();
+            }
+        paragraph.clear();
+    };
+    const ControlSpec* last = nullptr;
+    for (Component* component : order_) {
+        auto* line = dynamic_cast<TLabel*>(component);
+        const ControlSpec* row = line && !line->spec_.wordWrap ? &line->spec_ : nullptr;
+        const bool continues = row && last && SameParent(*row, *last) && row->bounds.left == last->bounds.left &&
+                               row->bounds.top == last->bounds.top + 16 && row->fontHeight == last->fontHeight &&
+                               row->bold == last->bold && row->fontName == last->fontName;
+        if (!continues) settle();
+        if (row) paragraph.push_back(line);
+        last = row;
+    }
+    settle();
 }
 
 void Form::KeepInWorkArea() {
@@ -513,6 +547,7 @@ void Form::ApplyDpi(int dpi, const RECT* suggested) {
         if (auto* label = dynamic_cast<TLabel*>(control)) label->AdjustSize();
         FitText(*control);
     }
+    UnifyParagraphs();
     RECT outer = WindowRectForDpi();
     if (suggested) {
         outer = *suggested;
@@ -536,6 +571,7 @@ void Form::Load() {
 
     UINT id = kFirstControlId;
     for (const ControlSpec& row : layout_) CreateRow(row, id++);
+    UnifyParagraphs();
     for (const auto& bind : bindings_) bind();
     SetTabOrder();
     if (highContrast_) FollowHighContrastInControls();
@@ -574,9 +610,7 @@ void Form::SetTabOrder() {
         if (row.kind != Kind::TrackBar && row.kind != Kind::ComboBox && row.kind != Kind::HotKey &&
             row.kind != Kind::ProgressBar)
             continue;
-        const bool labelBefore = before && before->kind == Kind::Label &&
-                                 (before->parent == row.parent || (before->parent && row.parent &&
-                                                                   std::strcmp(before->parent, row.parent) == 0));
+        const bool labelBefore = before && before->kind == Kind::Label && SameParent(*before, row);
         const char* labelName = row.namedBy ? row.namedBy : labelBefore ? before->name : nullptr;
         if (!labelName) continue;
         HWND control = Find<Control>(row.name).Handle(), label = Find<Control>(labelName).Handle();

@@ -95,6 +95,9 @@ public:
     // fits its scaled size (text does not grow exactly in proportion) by what is missing. A line that
     // would then run past its parent's edge is set a little smaller instead (down to 80 %).
     void FitText(Control& control);
+    // Above 96 DPI the lines of a paragraph (labels of one container at one left edge, in one font,
+    // 16 pixels apart) are set in one size: the smallest FitText gave one of them.
+    void UnifyParagraphs();
     // Moves the window, when it sticks out, inside the work area of its monitor.
     void KeepInWorkArea();
     // Keyboard use as in a dialog: Tab and Shift+Tab move through the controls that take input (a
