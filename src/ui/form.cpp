@@ -108,7 +108,8 @@ void UseVisualStyles(HWND window, bool on) {
     if (!uxtheme) return;
     using SetThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
     auto setTheme = reinterpret_cast<SetThemeFn>(reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme")));
-    if (setTheme) setTheme(window, on ? nullptr : L"", on ? nullptr : L"");
+    // A class list of one blank matches no style; an empty one does not reach Wine's uxtheme.
+    if (setTheme) setTheme(window, on ? nullptr : L" ", on ? nullptr : L" ");
 }
 
 }  // namespace
