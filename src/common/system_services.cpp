@@ -4,6 +4,7 @@
 
 #include <tlhelp32.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace common {
@@ -47,6 +48,26 @@ class Win32SystemServices final : public SystemServices {
 public:
     LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) override { return ::ChangeDisplaySettingsA(mode, flags); }
     int GetSystemMetrics(int index) override { return ::GetSystemMetrics(index); }
+    bool HighContrast() override {
+        HIGHCONTRASTA contrast{};
+        contrast.cbSize = sizeof(contrast);
+        if (SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+            (contrast.dwFlags & HCF_HIGHCONTRASTON))
+            return true;
+        // Where the system does not implement the question (Wine answers "off" always), the setting
+        // as Windows keeps it in the user's registry: the flags as a decimal text.
+        HKEY opened = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Accessibility\\HighContrast", 0, KEY_QUERY_VALUE,
+                          &opened) != ERROR_SUCCESS)
+            return false;
+        const RegKey key(opened);
+        char flags[16] = {};
+        DWORD size = sizeof(flags) - 1, type = 0;
+        if (RegQueryValueExA(key.Get(), "Flags", nullptr, &type, reinterpret_cast<BYTE*>(flags), &size) != ERROR_SUCCESS ||
+            type != REG_SZ)
+            return false;
+        return (std::strtoul(flags, nullptr, 10) & HCF_HIGHCONTRASTON) != 0;
+    }
     int GetDeviceCaps(HDC dc, int index) override { return ::GetDeviceCaps(dc, index); }
     BOOL EnumDisplaySettingsA(const char* device, DWORD modeNumber, DEVMODEA* mode) override {
         return ::EnumDisplaySettingsA(device, modeNumber, mode);

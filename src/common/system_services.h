@@ -53,6 +53,9 @@ public:
     // Executable-file fields of a Tool Help process snapshot, in snapshot order. Empty when the
     // system has no Tool Help functions or the snapshot fails.
     virtual std::vector<std::string> ProcessImageNames() = 0;
+
+    // Whether a High Contrast theme is on (SPI_GETHIGHCONTRAST, HCF_HIGHCONTRASTON).
+    virtual bool HighContrast() = 0;
 };
 
 // The services in force: the Win32 ones unless a test installed others.

@@ -34,6 +34,10 @@ constexpr UINT_PTR kAddRetryTimer = 2;  // timer 1 is the timer base's
 constexpr UINT kAddRetryInterval = 2000;
 constexpr int kAddRetries = 60;  // two minutes
 
+// The version of the shell's messages that tells the keyboard apart (shell 5, Windows 2000 on).
+constexpr UINT kKeyboardAwareVersion = 3;  // NOTIFYICON_VERSION
+constexpr LPARAM kKeySelect = WM_USER + 1;  // NIN_KEYSELECT: Enter or Space on the icon
+
 bool ReadBalloonCapable() {
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof(version);
@@ -173,10 +177,20 @@ void TdskTrayIcon::InsertToTray() {
     } catch (...) {
         throw EdskTrayIcon(Name() + ".InsertToTray failed");
     }
-    if (added)
+    if (added) {
         StopAddRetry();
-    else
+        AskForKeyboardMessages();
+    } else {
         StartAddRetry();
+    }
+}
+
+void TdskTrayIcon::AskForKeyboardMessages() {
+    keyboardMessages_ = false;
+    if (!BalloonCapable()) return;  // an older shell knows no versions
+    FillIconData();
+    data_.uVersion = kKeyboardAwareVersion;
+    keyboardMessages_ = Notify(NIM_SETVERSION);
 }
 
 void TdskTrayIcon::StartAddRetry() {
@@ -199,6 +213,7 @@ void TdskTrayIcon::RetryAdd() {
         FillIconData();
         present = Notify(NIM_ADD);
     }
+    if (present) AskForKeyboardMessages();
     if (present || addRetriesLeft_ == 1)
         StopAddRetry();
     else
@@ -287,12 +302,17 @@ void TdskTrayIcon::PopupAtCursor() {
     if (!popupMenu_ || !popupMenu_->AutoPopup) return;
     POINT cursor{};
     GetCursorPos(&cursor);
+    PopupAt(cursor);
+}
+
+void TdskTrayIcon::PopupAt(POINT at) {
+    if (!popupMenu_ || !popupMenu_->AutoPopup) return;
     ui::App().ProcessMessages();
     // Without the foreground switch before and the posted message after, the menu would not close
     // when the user clicks elsewhere.
     SetForegroundWindow(Owner().Handle());
     popupMenu_->PopupComponent = this;
-    popupMenu_->Popup(cursor.x, cursor.y);
+    popupMenu_->Popup(at.x, at.y);
     PostMessageA(Owner().Handle(), WM_NULL, 0, 0);
     if (OnPopupMenu) OnPopupMenu();
 }
@@ -329,8 +349,20 @@ LRESULT TdskTrayIcon::HandleTrayMessage(UINT message, WPARAM wParam, LPARAM lPar
             return 0;
         case WM_RBUTTONUP:
             MouseUp(TMouseButton::mbRight, keys | ssRight, at.x, at.y);
+            if (!keyboardMessages_) PopupAtCursor();  // else WM_CONTEXTMENU follows
+            return 0;
+        case WM_CONTEXTMENU:
             PopupAtCursor();
             return 0;
+        case kKeySelect: {
+            // From the keyboard the pointer may be anywhere: the menu opens at the notification area.
+            POINT place = at;
+            RECT area{};
+            HWND tray = FindWindowExA(FindWindowA("Shell_TrayWnd", nullptr), nullptr, "TrayNotifyWnd", nullptr);
+            if (tray && GetWindowRect(tray, &area)) place = {area.left, area.top};
+            PopupAt(place);
+            return 0;
+        }
         case WM_MBUTTONDOWN:
             MouseDown(TMouseButton::mbMiddle, keys | ssMiddle, at.x, at.y);
             return 0;
@@ -386,7 +418,10 @@ void TdskTrayIcon::MouseDown(TMouseButton button, TShiftState shift, int x, int 
 }
 
 void TdskTrayIcon::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-    SetForegroundWindow(Owner().Handle());
+    // The program comes to the foreground, unless one of its windows already is there: the window
+    // a double click has just opened keeps the keyboard.
+    if (GetWindowThreadProcessId(GetForegroundWindow(), nullptr) != GetCurrentThreadId())
+        SetForegroundWindow(Owner().Handle());
     if (OnMouseUp) OnMouseUp(button, shift, x, y);
 }
 
@@ -398,9 +433,11 @@ void TdskTrayIcon::DblClick() {
     if (popupMenu_ && popupMenu_->AutoPopup && !PopupByLeft) {
         for (ui::TMenuItem* item : popupMenu_->Items())
             if (item->IsDefault()) {
+                // The program takes the foreground first, so that a window the item opens keeps it
+                // and has the keyboard.
+                SetForegroundWindow(Owner().Handle());
                 item->Click();
                 if (OnDblClick) OnDblClick();
-                SetForegroundWindow(Owner().Handle());
                 return;
             }
     }

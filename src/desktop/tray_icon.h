@@ -82,6 +82,10 @@ public:
 
     // How many balloons ShowBalloon has shown: a click on a balloon belongs to the last one.
     unsigned BalloonsShown() const { return balloonsShown_; }
+    // Whether the shell took the version that makes it tell keyboard use apart (Windows 2000 and
+    // later): the menu then opens on WM_CONTEXTMENU, which the application key or Shift+F10 on the
+    // icon sends as well as the right button, and the right button's release alone opens nothing.
+    bool KeyboardMessages() const { return keyboardMessages_; }
 
     // The record the last shell call was given.
     const NOTIFYICONDATAA& IconData() const { return data_; }
@@ -94,6 +98,8 @@ public:
     virtual void ShowIcon();
     virtual void HideIcon();
     virtual void PopupAtCursor();
+    // The menu at `at` (screen coordinates).
+    void PopupAt(POINT at);
     virtual void ShowApplication();
     virtual void HideApplication();
     virtual void ShowBalloon();
@@ -115,6 +121,8 @@ private:
     void DeleteFromTray();
     bool Notify(DWORD message);  // false when the shell refused
     // While the shell refuses the icon, it is tried again every 2 s for two minutes.
+    // Asks the shell for the newer messages (NIM_SETVERSION) once the icon is there.
+    void AskForKeyboardMessages();
     void StartAddRetry();
     void StopAddRetry();
     void RetryAdd();
@@ -136,6 +144,7 @@ private:
     int hookId_ = 0;
     int addRetriesLeft_ = 0;
     unsigned balloonsShown_ = 0;
+    bool keyboardMessages_ = false;
 };
 
 }  // namespace desktop

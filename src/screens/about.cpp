@@ -37,7 +37,7 @@ const ui::ControlSpec Tabout::kLayout[] = {
     ui::Label("Label10", {8, 80}, "software could possibly cause to your computer. USE THIS PROGRAM AT YOUR")
         .In("GroupBox2").TextColor(kWarning),
     ui::Label("Label11", {8, 96}, "OWN RISK!!!").In("GroupBox2").TextColor(kWarning),
-    ui::Button("Button1", {344, 312, 75, 25}, "I agree").OnClick(&Tabout::Button1Click),
+    ui::Button("Button1", {344, 312, 75, 25}, "I agree").Default().OnClick(&Tabout::Button1Click),
 };
 
 Tabout::Tabout(ui::Form* owner, tray::Host& host) : ui::Form(owner, kForm, kLayout), host_(host) {}

@@ -73,7 +73,7 @@ const ui::ControlSpec Tmain::kLayout[] = {
     ui::Label("Label15", {8, 88}, "Select your preferred screen resolution:").In("GroupBox2").TextColor(kHeading),
     ui::Label("Label16", {8, 112}, "Selected:").In("GroupBox2"),
     ui::Label("mainResolutionDesc", {56, 112, 193, 13}, "None. Use slider.").In("GroupBox2").FixedSize().Bold(),
-    ui::TrackBar("mainResolution", {16, 128, 225, 33}).In("GroupBox2").Range(1, 5).Position(1)
+    ui::TrackBar("mainResolution", {16, 128, 225, 33}).In("GroupBox2").Range(1, 5).Position(1).NamedBy("Label15")
         .OnChange(&Tmain::mainResolutionChange),
     ui::Label("Label18", {24, 160}, "640x480").In("GroupBox2"),
     ui::Label("Label19", {184, 160}, "1600x1200").In("GroupBox2"),
@@ -83,7 +83,7 @@ const ui::ControlSpec Tmain::kLayout[] = {
     ui::RadioButton("b32", {120, 224, 49, 17}, "32 Bit").In("GroupBox2"),
     ui::RadioButton("b64", {176, 224, 49, 17}, "64 Bit").In("GroupBox2").Disabled(),
     ui::Label("Label21", {16, 248}, "TIP: 32 Bit color depth is normal.").In("GroupBox2").TextColor(kTip),
-    ui::Button("Button1", {8, 304, 113, 25}, "Apply settings").Bold().Hint("Saves settings and changes display mode")
+    ui::Button("Button1", {8, 304, 113, 25}, "Apply settings").Bold().Default().Hint("Saves settings and changes display mode")
         .OnClick(&Tmain::Button1Click),
     ui::Button("Button5", {128, 304, 113, 25}, "Check for updates")
         .Hint("Tries to download the most recent release from the internet").OnClick(&Tmain::Button5Click),

@@ -76,7 +76,7 @@ const ui::ControlSpec Twizard::kLayout[] = {
     ui::RadioButton("auto", {16, 80, 385, 17},
                     "Automatic configuration (program will select the best settings for you)")
         .In("Default").Checked(),
-    ui::Button("Button1", {488, 112, 75, 25}, "Next").In("Default").Disabled().OnClick(&Twizard::Button1Click),
+    ui::Button("Button1", {488, 112, 75, 25}, "Next").In("Default").Disabled().Default().OnClick(&Twizard::Button1Click),
 
     ui::Page("manualna", "silnik"),
     ui::Label("Label14", {8, 8}, "Configuration step 2: Manual configuration - display mode.").In("manualna")
@@ -96,7 +96,7 @@ const ui::ControlSpec Twizard::kLayout[] = {
     ui::Label("Label22", {8, 168}, "Use this slider to select desired screen resolution:").In("manualna"),
     // The chosen size by name: most of the display's own sizes have no caption under the slider.
     ui::Label("sliderDesc", {296, 168}, kResolutions[2].caption).In("manualna").Bold(),
-    ui::TrackBar("slider", {16, 184, 545, 33}).In("manualna").Range(1, 5).Position(3).OnChange(&Twizard::sliderChange),
+    ui::TrackBar("slider", {16, 184, 545, 33}).In("manualna").Range(1, 5).Position(3).NamedBy("Label22").OnChange(&Twizard::sliderChange),
     ui::Label("Label23", {24, 216}, kResolutions[0].caption).In("manualna"),
     ui::Label("Label24", {136, 216}, kResolutions[1].caption).In("manualna"),
     ui::Label("Label25", {264, 216}, kResolutions[2].caption).In("manualna"),
@@ -110,8 +110,10 @@ const ui::ControlSpec Twizard::kLayout[] = {
     ui::Label("Label29", {8, 288}, "Click here to test if your desired settings are supported on this machine:")
         .In("manualna"),
     ui::Button("Button2", {368, 280, 75, 25}, "Test").In("manualna").Bold().OnClick(&Twizard::Button2Click),
-    ui::Button("Button3", {488, 328, 75, 25}, "Next Step").In("manualna").Disabled().OnClick(&Twizard::Button3Click),
+    // "Back" before "Next Step": the keyboard visits them as they are read, left to right.
     ui::Button("Button4", {408, 328, 75, 25}, "Back").In("manualna").OnClick(&Twizard::Button4Click),
+    ui::Button("Button3", {488, 328, 75, 25}, "Next Step").In("manualna").Disabled().Default()
+        .OnClick(&Twizard::Button3Click),
 
     ui::Page("automatyczna", "silnik"),
     ui::Label("Label13", {8, 8}, "Configuration step 2: Automatic configuration - type of user.").In("automatyczna")
@@ -138,7 +140,7 @@ const ui::ControlSpec Twizard::kLayout[] = {
     ui::Label("Label36", {32, 224}, "anything.").In("automatyczna"),
     ui::Label("Label37", {16, 240}, "Cons: fonts are rather small and sometimes it's difficult to read them.")
         .In("automatyczna").TextColor(ui::Rgb(0xE6, 0x6F, 0x59)),
-    ui::Button("Button6", {496, 336, 75, 25}, "Next").In("automatyczna").OnClick(&Twizard::Button6Click),
+    ui::Button("Button6", {496, 336, 75, 25}, "Next").In("automatyczna").Default().OnClick(&Twizard::Button6Click),
 
     ui::Page("koniec", "silnik"),
     ui::Label("Label38", {8, 8}, "Configuration is now finished.").In("koniec").Font("Tahoma", -15).Bold()
@@ -161,7 +163,7 @@ const ui::ControlSpec Twizard::kLayout[] = {
     ui::Label("Label46", {16, 184}, "Caption:").In("koniec"),
     ui::Label("konResolution", {96, 160}, "Gathering info...").In("koniec"),
     ui::Label("konDepth", {96, 184}, "Gathering info...").In("koniec"),
-    ui::Button("Button5", {488, 328, 75, 25}, "Finish").In("koniec").OnClick(&Twizard::Button5Click),
+    ui::Button("Button5", {488, 328, 75, 25}, "Finish").In("koniec").Default().OnClick(&Twizard::Button5Click),
 
     ui::Label("Label11", {8, 560},
               "If you feel confused with all this stuff, just select automatic configuration and click on the \"Next\" "

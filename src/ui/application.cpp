@@ -146,10 +146,10 @@ bool Application::ProcessMessage(MSG& msg) {
     bool handled = false;
     if (OnMessage) OnMessage(msg, handled);
     if (handled) return true;
-    // Tab, arrow keys and mnemonics move between the controls of the active form.
+    // Tab, arrow keys, Enter, Escape and mnemonics work in the active form as in a dialog.
     if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
         HWND active = GetActiveWindow();
-        if (active && FindForm(active) && IsDialogMessageA(active, &msg)) return true;
+        if (Form* form = active ? FindForm(active) : nullptr; form && form->DialogKey(msg)) return true;
     }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);

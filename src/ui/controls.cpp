@@ -328,9 +328,13 @@ void TNotebook::SetActivePage(const std::string& page) {
         if (each->Name() == page) shown = each;
     if (!shown) throw std::logic_error("no notebook page named " + page);
     active_ = page;
+    HWND focus = GetFocus();
+    const bool focusInside = focus && IsChild(window_, focus);
     for (Control* each : pages_)
         if (each != shown) each->SetVisible(false);
     shown->SetVisible(true);
+    // The keyboard goes on in the page now shown, where the hidden page had it.
+    if (focusInside) Owner().FocusControl(Owner().FirstTabStop(shown->Handle()));
 }
 
 // ---- TImage ----

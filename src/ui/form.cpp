@@ -1,5 +1,6 @@
 #include "ui/form.h"
 
+#include "common/system_services.h"
 #include "ui/application.h"
 #include "ui/exception.h"
 
@@ -8,6 +9,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cmath>
+#include <cstring>
+#include <utility>
 #include <optional>
 
 namespace ui {
@@ -16,6 +19,10 @@ namespace {
 
 constexpr const char* kContainerClass = "TQvContainer";
 constexpr UINT kFirstControlId = 100;  // clear of IDOK and IDCANCEL, which dialog keys send
+
+bool SameParent(const ControlSpec& a, const ControlSpec& b) {
+    return a.parent == b.parent || (a.parent && b.parent && std::strcmp(a.parent, b.parent) == 0);
+}
 
 bool IsChildNotification(UINT message) {
     switch (message) {
@@ -93,14 +100,16 @@ protected:
     }
 };
 
-// Hint windows take the application's colour only without visual styles; uxtheme may be missing.
-void UnthemeHintWindow(HWND window) {
-    // Loaded once for the process: every form with hints comes here.
+// Turns a window's visual styles off (or back on): hint windows take the application's colour, and
+// in High Contrast controls the system's colours, only without them. uxtheme may be missing.
+void UseVisualStyles(HWND window, bool on) {
+    // Loaded once for the process: every form comes here.
     static HMODULE uxtheme = LoadLibraryA("uxtheme.dll");
     if (!uxtheme) return;
     using SetThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
     auto setTheme = reinterpret_cast<SetThemeFn>(reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme")));
-    if (setTheme) setTheme(window, L"", L"");
+    // A class list of one blank matches no style; an empty one does not reach Wine's uxtheme.
+    if (setTheme) setTheme(window, on ? nullptr : L" ", on ? nullptr : L" ");
 }
 
 }  // namespace
@@ -166,20 +175,14 @@ void Form::CreateWindowFromSpec() {
         cls.style = CS_DBLCLKS;
         RegisterClassA(&cls);
     }
-    if (spec_.scaled) dpi_ = SystemDpi();
+    if (spec_.scaled) dpi_ = FittingDpi(SystemDpi());
     scale_ = dpi_ / 96.0;
     const RECT outer = WindowRectForDpi();
     HWND ownerWindow = owner_ ? owner_->Handle() : App().Handle();
     CreateWindowExA(ExStyle(), spec_.className, spec_.caption, Style(), outer.left, outer.top, outer.right - outer.left,
                     outer.bottom - outer.top, ownerWindow, nullptr, instance, this);
     if (!window_) throw Exception("Error creating window", "EOutOfResources");
-    if (ExStyle() & WS_EX_LAYERED) {
-        DWORD flags = 0;
-        if (spec_.alpha < 255) flags |= LWA_ALPHA;
-        if (spec_.transparentColor) flags |= LWA_COLORKEY;
-        SetLayeredWindowAttributes(window_.Get(), spec_.transparentColor ? spec_.transparentColor->Resolve() : 0,
-                                   static_cast<BYTE>(spec_.alpha), flags);
-    }
+    ApplyLayering();
     // An owned window does not always take the style from its creation: set it as its own z-order.
     if (spec_.topmost)
         SetWindowPos(window_.Get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -252,10 +255,24 @@ void Form::FitText(Control& control) {
     int wantWidth = row.wordWrap ? width : std::max(width, static_cast<int>(need.right) + besides);
     int wantHeight = std::max(height, static_cast<int>(need.bottom));
 
-    // The room up to the parent's edge, with as much margin as the control has on its left (8 at most).
+    // The room up to the parent's edge, with as much margin as the control has on its left (8 at most),
+    // and for a line of text up to the next control on its row, with a gap: "Selected:" does not
+    // touch the value after it.
     RECT parent{};
     GetClientRect(GetParent(control.Handle()), &parent);
-    const int room = parent.right - now.left - std::min(static_cast<int>(now.left), Scaled(8));
+    int room = parent.right - now.left - std::min(static_cast<int>(now.left), Scaled(8));
+    if (label && !row.wordWrap) {
+        const auto lineHeight = [](const ControlSpec& r) { return r.bounds.height > 0 ? r.bounds.height : 13; };
+        for (const ControlSpec& other : layout_) {
+            const bool windowed = other.kind <= Kind::Notebook || other.kind == Kind::ComboBox || other.kind == Kind::HotKey;
+            if (&other == &row || !SameParent(other, row) || !other.visible || !windowed || other.kind == Kind::Picture ||
+                other.bounds.left <= row.bounds.left)
+                continue;
+            if (other.bounds.top >= row.bounds.top + lineHeight(row) || other.bounds.top + lineHeight(other) <= row.bounds.top)
+                continue;
+            room = std::min(room, Scaled(other.bounds.left) - static_cast<int>(now.left) - Scaled(4));
+        }
+    }
     if (!row.wordWrap && wantWidth > room && room > besides) {
         const int designed = std::abs(Scaled(row.fontHeight ? row.fontHeight : spec_.font.height));
         for (int size = designed - 1; size >= designed * 4 / 5; --size) {
@@ -275,6 +292,39 @@ void Form::FitText(Control& control) {
     if (label && row.align == Align::Right) left = now.right - wantWidth;
     if (label && row.align == Align::Center) left = now.left - (wantWidth - width) / 2;
     control.SetBounds(left, now.top, wantWidth, wantHeight);
+}
+
+void Form::UnifyParagraphs() {
+    if (dpi_ <= 96) return;
+    std::vector<TLabel*> paragraph;
+    const auto settle = [&] {
+        HFONT smallest = nullptr;
+        LONG smallestHeight = 0;
+        for (TLabel* line : paragraph) {
+            const HFONT font = reinterpret_cast<HFONT>(SendMessageA(line->Handle(), WM_GETFONT, 0, 0));
+            LOGFONTA info{};
+            GetObjectA(font, sizeof(info), &info);
+            if (!smallest || std::abs(info.lfHeight) < smallestHeight) smallest = font, smallestHeight = std::abs(info.lfHeight);
+        }
+        for (TLabel* line : paragraph)
+            if (reinterpret_cast<HFONT>(SendMessageA(line->Handle(), WM_GETFONT, 0, 0)) != smallest) {
+                SendMessageA(line->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(smallest), TRUE);
+                line->AdjustSize();
+            }
+        paragraph.clear();
+    };
+    const ControlSpec* last = nullptr;
+    for (Component* component : order_) {
+        auto* line = dynamic_cast<TLabel*>(component);
+        const ControlSpec* row = line && !line->spec_.wordWrap ? &line->spec_ : nullptr;
+        const bool continues = row && last && SameParent(*row, *last) && row->bounds.left == last->bounds.left &&
+                               row->bounds.top == last->bounds.top + 16 && row->fontHeight == last->fontHeight &&
+                               row->bold == last->bold && row->fontName == last->fontName;
+        if (!continues) settle();
+        if (row) paragraph.push_back(line);
+        last = row;
+    }
+    settle();
 }
 
 void Form::KeepInWorkArea() {
@@ -463,7 +513,27 @@ void Form::CreateRow(const ControlSpec& row, UINT id) {
     components_.push_back(std::move(component));
 }
 
+int Form::FittingDpi(int dpi) {
+    if (dpi <= 96) return dpi;
+    const POINT designed{ScaleToDpi(spec_.left, dpi), ScaleToDpi(spec_.top, dpi)};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    HMONITOR on = window_ ? MonitorFromWindow(window_.Get(), MONITOR_DEFAULTTONEAREST)
+                          : MonitorFromPoint(designed, MONITOR_DEFAULTTOPRIMARY);
+    if (!GetMonitorInfoA(on, &monitor)) return dpi;
+    const RECT& work = monitor.rcWork;
+    const int kept = dpi_;
+    for (; dpi > 96; --dpi) {
+        dpi_ = dpi;
+        const RECT outer = WindowRectForDpi();
+        if (outer.right - outer.left <= work.right - work.left && outer.bottom - outer.top <= work.bottom - work.top) break;
+    }
+    dpi_ = kept;
+    return dpi;
+}
+
 void Form::ApplyDpi(int dpi, const RECT* suggested) {
+    if (spec_.scaled && dpi > 0) dpi = FittingDpi(dpi);
     if (!spec_.scaled || dpi <= 0 || dpi == dpi_) return;
     dpi_ = dpi;
     scale_ = dpi_ / 96.0;
@@ -482,6 +552,7 @@ void Form::ApplyDpi(int dpi, const RECT* suggested) {
         if (auto* label = dynamic_cast<TLabel*>(control)) label->AdjustSize();
         FitText(*control);
     }
+    UnifyParagraphs();
     RECT outer = WindowRectForDpi();
     if (suggested) {
         outer = *suggested;
@@ -500,18 +571,22 @@ void Form::Load() {
     App().Initialize();
     RegisterContainerClass();
     App().RegisterForm(this);
+    highContrast_ = common::Services().HighContrast();
     CreateWindowFromSpec();
 
     UINT id = kFirstControlId;
     for (const ControlSpec& row : layout_) CreateRow(row, id++);
+    UnifyParagraphs();
     for (const auto& bind : bindings_) bind();
     SetTabOrder();
+    if (highContrast_) FollowHighContrastInControls();
 
     // A form that opened on a monitor of another DPI than the system's is laid out for that one.
     if (spec_.scaled) ApplyDpi(WindowDpi(window_.Get()), nullptr);
 
     CreateHintWindow();
     for (Component* component : order_) component->Loaded();
+    ShowFocusCues();
     loaded_ = true;
     RunHandler(spec_.onCreate);
     if (spec_.visible) Show();
@@ -532,6 +607,28 @@ void Form::SetTabOrder() {
     for (Control* control : tabOrder)
         if (dynamic_cast<TLabel*>(control))
             SetWindowPos(control->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // A control without a text of its own is named by the label right before it in the window
+    // order, where screen readers look for its name.
+    const ControlSpec* previous = nullptr;
+    for (const ControlSpec& row : layout_) {
+        const ControlSpec* before = std::exchange(previous, &row);
+        if (row.kind != Kind::TrackBar && row.kind != Kind::ComboBox && row.kind != Kind::HotKey &&
+            row.kind != Kind::ProgressBar)
+            continue;
+        const bool labelBefore = before && before->kind == Kind::Label && SameParent(*before, row);
+        const char* labelName = row.namedBy ? row.namedBy : labelBefore ? before->name : nullptr;
+        if (!labelName) continue;
+        HWND control = Find<Control>(row.name).Handle(), label = Find<Control>(labelName).Handle();
+        HWND above = GetWindow(control, GW_HWNDPREV);
+        if (above != label)
+            SetWindowPos(label, above ? above : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    // Each control that takes input ends the radio group before it, as a dialog's groups end.
+    for (Control* control : tabOrder) {
+        const LONG style = GetWindowLongA(control->Handle(), GWL_STYLE);
+        if ((style & WS_TABSTOP) && !dynamic_cast<TRadioButton*>(control))
+            SetWindowLongA(control->Handle(), GWL_STYLE, style | WS_GROUP);
+    }
     // One radio group per container: the first radio button of each container starts a group.
     std::vector<HWND> containersSeen;
     for (Control* control : tabOrder) {
@@ -551,7 +648,7 @@ void Form::CreateHintWindow() {
     hintWindow_.Reset(CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_.Get(), nullptr,
                                       GetModuleHandleA(nullptr), nullptr));
-    UnthemeHintWindow(hintWindow_.Get());
+    UseVisualStyles(hintWindow_.Get(), false);
     for (Component* component : order_)
         if (auto* control = dynamic_cast<Control*>(component); control && !control->HintText().empty())
             AddHint(*control);
@@ -572,7 +669,8 @@ void Form::ApplyHintSettings() {
     if (!hintWindow_) return;
     const Application& app = App();
     HWND tip = hintWindow_.Get();
-    SendMessageA(tip, TTM_SETTIPBKCOLOR, app.HintColor(), 0);
+    SendMessageA(tip, TTM_SETTIPBKCOLOR, highContrast_ ? GetSysColor(COLOR_INFOBK) : app.HintColor(), 0);
+    SendMessageA(tip, TTM_SETTIPTEXTCOLOR, GetSysColor(COLOR_INFOTEXT), 0);
     SendMessageA(tip, TTM_SETDELAYTIME, TTDT_INITIAL, MAKELPARAM(app.HintPause(), 0));
     SendMessageA(tip, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(app.HintHidePause(), 0));
     SendMessageA(tip, TTM_SETDELAYTIME, TTDT_RESHOW, MAKELPARAM(app.HintShortPause(), 0));
@@ -592,9 +690,40 @@ void Form::Start(Handler handler) {
     (this->*handler)();
 }
 
+// A visual style draws with its own colours (a group box's caption, a push button's face), not with
+// the High Contrast ones: the controls go without it while High Contrast is on.
+void Form::FollowHighContrastInControls() {
+    for (Component* component : order_)
+        if (auto* control = dynamic_cast<Control*>(component)) UseVisualStyles(control->Handle(), !highContrast_);
+}
+
+void Form::ApplyLayering() {
+    if (!(ExStyle() & WS_EX_LAYERED)) return;
+    DWORD flags = LWA_ALPHA;
+    const bool keyed = spec_.transparentColor && !highContrast_;
+    if (keyed) flags |= LWA_COLORKEY;
+    SetLayeredWindowAttributes(window_.Get(), keyed ? spec_.transparentColor->Resolve() : 0,
+                               static_cast<BYTE>(spec_.alpha), flags);
+}
+
+void Form::ColorsChanged() {
+    const bool was = highContrast_;
+    highContrast_ = common::Services().HighContrast();
+    if (was != highContrast_) FollowHighContrastInControls();
+    background_.Reset();
+    backgroundBitmap_.Reset();
+    ApplyLayering();
+    ApplyHintSettings();
+    // Common controls keep the system's colours of their own: they are told as well.
+    for (Component* component : order_)
+        if (auto* control = dynamic_cast<Control*>(component)) SendMessageA(control->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    RedrawWindow(window_.Get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
+
 void Form::RebuildBackground() {
     background_.Reset();
     backgroundBitmap_.Reset();
+    if (highContrast_) return;  // the system's brush paints it
     RECT client;
     GetClientRect(window_.Get(), &client);
     std::vector<const TImage*> pictures;
@@ -617,6 +746,7 @@ void Form::RebuildBackground() {
 }
 
 HBRUSH Form::BackgroundBrush(HDC dc, POINT origin) {
+    if (highContrast_) return GetSysColorBrush(COLOR_BTNFACE);
     if (!background_) RebuildBackground();
     // Brush origins are in device units. A themed control asks its parent to paint behind it on its
     // own DC with the viewport moved to the parent's origin: the picture follows the DC's origins.
@@ -670,7 +800,8 @@ bool Form::ChildNotification(HWND, UINT message, WPARAM wParam, LPARAM lParam, L
             result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
             return true;
         }
-        SetTextColor(dc, (control ? control->FontColor() : spec_.font.color).Resolve());
+        SetTextColor(dc, highContrast_ ? GetSysColor(COLOR_BTNTEXT)
+                                       : (control ? control->FontColor() : spec_.font.color).Resolve());
         SetBkMode(dc, TRANSPARENT);
         POINT origin{0, 0};
         MapWindowPoints(child, window_.Get(), &origin, 1);
@@ -708,17 +839,24 @@ LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         Close();
         return 0;
     case WM_COMMAND:
-        // Enter and Escape reach the form as IDOK and IDCANCEL from the dialog manager: they press
-        // the default and the cancel button, when the form has them.
+        // Enter and Escape reach the form as IDOK and IDCANCEL from the dialog manager. Enter presses
+        // the focused push button, else the default button; Escape the cancel button, else it closes
+        // the form as its close box would.
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
             const bool enter = LOWORD(wParam) == IDOK;
+            if (auto* focused = dynamic_cast<TButton*>(Control::From(GetFocus())); enter && focused && focused->Enabled()) {
+                focused->Click();
+                return 0;
+            }
             for (Component* component : order_)
                 if (auto* button = dynamic_cast<TButton*>(component);
                     button && (enter ? button->spec_.isDefault : button->spec_.isCancel) &&
-                    IsWindowEnabled(button->Handle())) {
+                    IsWindowEnabled(button->Handle()) && IsWindowVisible(button->Handle())) {
                     button->Click();
                     return 0;
                 }
+            if (!enter) Close();
+            return 0;
         }
         break;
     case WM_ACTIVATE: {
@@ -733,6 +871,10 @@ LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             RebuildBackground();
             InvalidateRect(window, nullptr, TRUE);
         }
+        break;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        ColorsChanged();
         break;
     case WM_DISPLAYCHANGE:
         // The background was made for the old screen's colour format: make it again and repaint.
@@ -768,18 +910,109 @@ LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Form::Activated(bool active) {
+    HWND focus = GetFocus();
+    const bool focusInside = focus && IsChild(window_.Get(), focus);
     if (!active) {
+        if (focusInside) lastFocus_ = focus;
         RunHandler(spec_.onDeactivate);
         return;
     }
-    // Keyboard focus goes to the first control that can take it, as in a dialog.
-    HWND focus = GetFocus();
-    if (!focus || (focus != window_.Get() && !IsChild(window_.Get(), focus))) {
-        HWND first = GetNextDlgTabItem(window_.Get(), nullptr, FALSE);
-        SetFocus(first ? first : window_.Get());
+    // As in a dialog, the keyboard focus goes back to the control that had it, or to the first
+    // control that takes input (the system has just given it to the form itself).
+    if (!focusInside) {
+        const bool lastUsable = lastFocus_ && IsChild(window_.Get(), lastFocus_) && IsWindowVisible(lastFocus_) &&
+                                IsWindowEnabled(lastFocus_);
+        HWND target = lastUsable ? lastFocus_ : FirstTabStop(window_.Get());
+        if (target)
+            FocusControl(target);
+        else
+            SetFocus(window_.Get());
     }
+    ShowFocusCues();
     Start(spec_.onFirstActivate);
     RunHandler(spec_.onActivate);
+}
+
+namespace {
+bool IsRadio(HWND window) { return dynamic_cast<TRadioButton*>(Control::From(window)) != nullptr; }
+bool Usable(HWND window) { return IsWindowVisible(window) && IsWindowEnabled(window); }
+bool IsChecked(HWND window) { return SendMessageA(window, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+// The radio buttons of `radio`'s group (its container's), in window order.
+std::vector<HWND> RadioGroup(HWND radio) {
+    std::vector<HWND> group;
+    for (HWND sibling = GetWindow(GetParent(radio), GW_CHILD); sibling; sibling = GetWindow(sibling, GW_HWNDNEXT))
+        if (IsRadio(sibling)) group.push_back(sibling);
+    return group;
+}
+}  // namespace
+
+HWND Form::FirstTabStop(HWND container) const {
+    for (HWND child = GetWindow(container, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!Usable(child)) continue;
+        if (GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) {
+            if (HWND inside = FirstTabStop(child)) return inside;
+        } else if (GetWindowLongA(child, GWL_STYLE) & WS_TABSTOP) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+HWND Form::NextTabStop(HWND from, bool backwards) const {
+    // A radio group is one stop: going back starts from its first button, so that its own tab
+    // stop is not the one found.
+    if (from && IsRadio(from) && backwards) from = RadioGroup(from).front();
+    return GetNextDlgTabItem(window_.Get(), from, backwards ? TRUE : FALSE);
+}
+
+void Form::FocusControl(HWND control) {
+    if (!control) return;
+    // Focus on an unchecked radio button would check it: the group's checked button takes it.
+    if (IsRadio(control) && !IsChecked(control))
+        for (HWND radio : RadioGroup(control))
+            if (Usable(radio) && IsChecked(radio)) control = radio;
+    SetFocus(control);
+}
+
+void Form::MoveInRadioGroup(HWND from, bool backwards) {
+    std::vector<HWND> group;
+    for (HWND radio : RadioGroup(from))
+        if (radio == from || Usable(radio)) group.push_back(radio);
+    const auto at = std::find(group.begin(), group.end(), from);
+    if (group.size() < 2 || at == group.end()) return;
+    const size_t index = static_cast<size_t>(at - group.begin());
+    HWND next = group[(index + (backwards ? group.size() - 1 : 1)) % group.size()];
+    SetFocus(next);
+    // Arrows choose as they go, as in every radio group of the system.
+    if (!IsChecked(next)) SendMessageA(next, BM_CLICK, 0, 0);
+}
+
+void Form::ShowFocusCues() {
+    SendMessageA(window_.Get(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+}
+
+bool Form::DialogKey(const MSG& msg) {
+    if (msg.message == WM_KEYDOWN && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
+        HWND focus = GetFocus();
+        const bool inside = focus && IsChild(window_.Get(), focus);
+        const LRESULT wants = inside ? SendMessageA(focus, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) : 0;
+        switch (msg.wParam) {
+        case VK_TAB:
+            if (wants & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) break;
+            ShowFocusCues();
+            FocusControl(NextTabStop(inside ? focus : nullptr, GetKeyState(VK_SHIFT) < 0));
+            return true;
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+            if (!inside || !IsRadio(focus)) break;
+            ShowFocusCues();
+            MoveInRadioGroup(focus, msg.wParam == VK_LEFT || msg.wParam == VK_UP);
+            return true;
+        }
+    }
+    return IsDialogMessageA(window_.Get(), const_cast<MSG*>(&msg)) != FALSE;
 }
 
 void Form::Snap(WINDOWPOS& pos) const {
@@ -810,9 +1043,14 @@ void Form::Show() {
                      (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         KeepInWorkArea();
     }
+    // A form laid out above 96 DPI opens inside the work area, where its designed place would leave
+    // part of it outside. (At 96 DPI the layouts keep their designed places.)
+    if (!shownOnce_ && dpi_ > 96) KeepInWorkArea();
     shownOnce_ = true;
     App().UpdateTaskbarButton(true);
     ShowWindow(window_.Get(), spec_.showActivates ? SW_SHOW : SW_SHOWNA);
+    // A window opened to be used takes the keyboard: the foreground, not only its thread's activation.
+    if (spec_.showActivates) SetForegroundWindow(window_.Get());
     RunHandler(spec_.onShow);
     if (!spec_.showActivates) Start(spec_.onFirstActivate);
 }

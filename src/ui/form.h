@@ -78,8 +78,11 @@ public:
     // The form's hint window (a tooltip control), or nullptr when no control has a hint.
     HWND HintWindow() const { return hintWindow_.Get(); }
 
+    // Whether a High Contrast theme is on: the form then draws in the system's colours (button face,
+    // button text, the system's hint colours) and leaves out its pictures; texts stay as they are.
+    bool HighContrast() const { return highContrast_; }
     // The brush that paints the form's background (colour and pictures), aligned for a window at
-    // `origin` in the form's client coordinates.
+    // `origin` in the form's client coordinates; in High Contrast the system's button face brush.
     HBRUSH BackgroundBrush(HDC dc, POINT origin);
     // Handles the notifications that child windows send their parent; containers forward theirs.
     bool ChildNotification(HWND from, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -92,8 +95,21 @@ public:
     // fits its scaled size (text does not grow exactly in proportion) by what is missing. A line that
     // would then run past its parent's edge is set a little smaller instead (down to 80 %).
     void FitText(Control& control);
+    // Above 96 DPI the lines of a paragraph (labels of one container at one left edge, in one font,
+    // 16 pixels apart) are set in one size: the smallest FitText gave one of them.
+    void UnifyParagraphs();
     // Moves the window, when it sticks out, inside the work area of its monitor.
     void KeepInWorkArea();
+    // Keyboard use as in a dialog: Tab and Shift+Tab move through the controls that take input (a
+    // radio group is one stop, its checked button), the arrow keys move within a radio group,
+    // Enter presses the focused push button or else the default one, Escape the cancel button or
+    // else closes the form. True when `msg` was such a key and has been handled.
+    bool DialogKey(const MSG& msg);
+    // Gives `control` the keyboard focus; for a radio button, the checked button of its group.
+    void FocusControl(HWND control);
+    // The first control inside `container` (the form or one of its containers) that takes input,
+    // or nullptr: where the focus goes when the form opens or a notebook page is shown.
+    HWND FirstTabStop(HWND container) const;
     HFONT FontFor(const ControlSpec& row);
     HFONT FontOf(const char* name, int height, bool bold);
     Color ColorFor(const ControlSpec& row) const;
@@ -122,6 +138,13 @@ private:
     void Start(Handler handler);
     HWND ParentWindow(const ControlSpec& row) const;
     void RebuildBackground();
+    // Opacity and transparency key of a layered form; no key in High Contrast, whose colours may
+    // be the key's.
+    void ApplyLayering();
+    // The system's colours or its High Contrast setting changed: everything is painted again in
+    // the colours now in force.
+    void ColorsChanged();
+    void FollowHighContrastInControls();
     void CreateHintWindow();
     void AddHint(Control& control);
     void ApplyHintSettings();
@@ -130,7 +153,15 @@ private:
     // system gives the new window rectangle.
     void ApplyDpi(int dpi, const RECT* suggested);
     RECT WindowRectForDpi() const;
+    // `dpi`, or where the form laid out for it would be wider or taller than its monitor's work
+    // area, the largest DPI at which it fits (never below 96): its table laid out for the room there is.
+    int FittingDpi(int dpi);
     void Activated(bool active);
+    // The next control Tab (or Shift+Tab) gives the focus to.
+    HWND NextTabStop(HWND from, bool backwards) const;
+    void MoveInRadioGroup(HWND from, bool backwards);
+    // Focus rectangles show from the start, not only after the first key press.
+    void ShowFocusCues();
     DWORD Style() const;
     DWORD ExStyle() const;
 
@@ -149,6 +180,8 @@ private:
     common::GdiObject backgroundBitmap_;
     double scale_ = 1.0;
     int dpi_ = 96;
+    HWND lastFocus_ = nullptr;
+    bool highContrast_ = false;  // the control that had the focus when the form was deactivated
     int modalResult_ = 0;
     bool modal_ = false;
     bool shownOnce_ = false;

@@ -83,6 +83,9 @@ struct ControlSpec {
     bool startMark = false;           // a check box the form's start clears (StartMark)
     UINT animation = 0;               // popup menu animation flags (TPM_*ANIMATION)
     int tabOrder = -1;                // -1: layout order
+    // The label that names a control without a text of its own (a slider, a list) for screen
+    // readers; nullptr: the label row right before it in the same container, if there is one.
+    const char* namedBy = nullptr;
     Handler onClick = nullptr;        // click (buttons, menu items), change (track bars, combo boxes), timer
     IdleHandler onIdle = nullptr;     // application event sink
     Handler onFirstIdle = nullptr;    // the form's start, at the first idle moment after it loaded
@@ -112,6 +115,7 @@ struct ControlSpec {
     ControlSpec Cancel() const { return With([](ControlSpec& s) { s.isCancel = true; }); }
     ControlSpec Animation(UINT flags) const { return With([&](ControlSpec& s) { s.animation = flags; }); }
     ControlSpec TabOrder(int order) const { return With([&](ControlSpec& s) { s.tabOrder = order; }); }
+    ControlSpec NamedBy(const char* label) const { return With([&](ControlSpec& s) { s.namedBy = label; }); }
 
     // Click of a button, check box, radio button or menu item; change of a track bar; a timer's tick.
     template <class F>

@@ -89,8 +89,8 @@ const ui::ControlSpec Tupdate::kLayout[] = {
     ui::Memo("notes", {40, 272, 305, 89}),
     ui::Button("Button2", {256, 408, 91, 25}, "Download").Disabled().TabOrder(1).OnClick(&Tupdate::Button2Click),
     ui::Button("Button4", {144, 408, 105, 25}, "Skip this version").Disabled().OnClick(&Tupdate::Button4Click),
-    ui::ProgressBar("postep", {40, 384, 305, 17}).Range(0, 100).Position(0).TabOrder(2),
-    ui::Button("Button3", {256, 440, 91, 25}, "Exit").TabOrder(3).OnClick(&Tupdate::Button3Click),
+    ui::ProgressBar("postep", {40, 384, 305, 17}).Range(0, 100).Position(0).TabOrder(2).NamedBy("Label12"),
+    ui::Button("Button3", {256, 440, 91, 25}, "Exit").TabOrder(3).Cancel().OnClick(&Tupdate::Button3Click),
     ui::StartMark("startup", {48, 432, 97, 17}).TabOrder(4),
     ui::Manifest("man"),
     ui::Custom<ZipComponent, Tupdate>("zip", [](Tupdate&, ZipComponent& zip) {

@@ -26,8 +26,10 @@ std::vector<DWORD> Messages(const std::vector<Call>& calls) {
 
 TEST_F(HostFormTest, TheIconIsAddedWhileTheHostFormLoadsAndLeavesWithIt) {
     CreateHost();
-    // Hint and icon are set before Visible adds the icon; the end of loading adds it once more.
-    EXPECT_EQ(Messages(services.notifyCalls), (std::vector<DWORD>{NIM_MODIFY, NIM_MODIFY, NIM_ADD, NIM_ADD}));
+    // Hint and icon are set before Visible adds the icon; the end of loading adds it once more. Each
+    // add asks for the keyboard's messages.
+    EXPECT_EQ(Messages(services.notifyCalls),
+              (std::vector<DWORD>{NIM_MODIFY, NIM_MODIFY, NIM_ADD, NIM_SETVERSION, NIM_ADD, NIM_SETVERSION}));
     const NOTIFYICONDATAA& added = services.notifyCalls[2].data;
     EXPECT_EQ(added.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
     EXPECT_STREQ(added.szTip, kTip);
@@ -79,9 +81,9 @@ TEST_F(HostFormTest, ANewTaskbarGetsTheIconBackAndTheHostFormReturns) {
     services.notifyCalls.clear();
 
     SendMessageA(Tray(*host).WindowHandle(), desktop::TaskbarCreatedMessage(), 0, 0);
-    EXPECT_EQ(Messages(services.notifyCalls), (std::vector<DWORD>{NIM_DELETE, NIM_ADD}));
-    EXPECT_STREQ(services.notifyCalls.back().data.szTip, kTip);
-    EXPECT_EQ(services.notifyCalls.back().data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_EQ(Messages(services.notifyCalls), (std::vector<DWORD>{NIM_DELETE, NIM_ADD, NIM_SETVERSION}));
+    EXPECT_STREQ(services.notifyCalls[1].data.szTip, kTip);
+    EXPECT_EQ(services.notifyCalls[1].data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
     EXPECT_TRUE(host->Visible());
     EXPECT_TRUE(IsWindowVisible(ui::App().Handle()));
     EXPECT_TRUE(Tray(*host).Visible());

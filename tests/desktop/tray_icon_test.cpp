@@ -73,8 +73,10 @@ TEST_F(TrayIconTest, RecordsCarryTheLayoutFlagsAndCutTexts) {
                 size_t tip;
             };
             const size_t tip = capable ? 127 : 63;
-            std::vector<Expected> expected = {{NIM_ADD, NIF_MESSAGE | NIF_TIP | NIF_ICON, 0},
-                                              {NIM_MODIFY, NIF_MESSAGE | NIF_TIP | NIF_ICON, tip}};
+            std::vector<Expected> expected = {{NIM_ADD, NIF_MESSAGE | NIF_TIP | NIF_ICON, 0}};
+            // A shell that shows balloons is asked for the messages that tell the keyboard apart.
+            if (capable) expected.push_back({NIM_SETVERSION, NIF_MESSAGE | NIF_TIP | NIF_ICON, 0});
+            expected.push_back({NIM_MODIFY, NIF_MESSAGE | NIF_TIP | NIF_ICON, tip});
             if (capable) expected.push_back({NIM_MODIFY, NIF_INFO, tip});
             expected.push_back({NIM_DELETE, NIF_MESSAGE | NIF_TIP, tip});
             expected.push_back({NIM_MODIFY, NIF_MESSAGE | NIF_TIP, 0});
@@ -95,7 +97,8 @@ TEST_F(TrayIconTest, RecordsCarryTheLayoutFlagsAndCutTexts) {
                 EXPECT_EQ(std::string(call.data.szTip), std::string(expected[i].tip, 'h'));
             }
             if (capable) {
-                const NOTIFYICONDATAA& balloon = services.notifyCalls[2].data;
+                EXPECT_EQ(services.notifyCalls[1].data.uVersion, 3u);
+                const NOTIFYICONDATAA& balloon = services.notifyCalls[3].data;
                 EXPECT_EQ(std::string(balloon.szInfo), std::string(255, 'i'));
                 EXPECT_EQ(std::string(balloon.szInfoTitle), std::string(63, 't'));
                 EXPECT_EQ(balloon.dwInfoFlags, static_cast<DWORD>(NIIF_WARNING));
@@ -135,7 +138,7 @@ TEST_F(TrayIconTest, ARefusedIconIsAddedAgainUntilTheShellHasIt) {
     bool ready = false, present = false;
     services.onNotify = [&](const Call& call) {
         const bool ok = ready && (call.message == NIM_ADD ? !present : present);
-        if (ok && call.message != NIM_MODIFY) present = call.message == NIM_ADD;
+        if (ok && (call.message == NIM_ADD || call.message == NIM_DELETE)) present = call.message == NIM_ADD;
         services.notifyResult = ok;
     };
     const auto adds = [&] {
@@ -265,6 +268,40 @@ TEST_F(TrayIconTest, RightButtonShowsTheMenuAtTheCursor) {
     EXPECT_EQ(popups, 1);
 }
 
+// Once the shell took the newer version, the menu opens on WM_CONTEXTMENU (the right button, or the
+// application key or Shift+F10 on the icon) and on Enter on the icon, and the right button's release
+// alone opens nothing; a shell that refused the version keeps the right button's release.
+TEST_F(TrayIconTest, TheKeyboardOpensTheMenuWhereTheShellTellsItApart) {
+    for (BOOL shellTakesVersion : {TRUE, FALSE}) {
+        SCOPED_TRACE(shellTakesVersion ? "version taken" : "version refused");
+        services.onNotify = [&](const Call& call) {
+            services.notifyResult = call.message == NIM_SETVERSION ? shellTakesVersion : TRUE;
+        };
+        TdskTrayIcon tray(*form, "tray");
+        tray.SetPopupMenu(&form->Find<ui::TPopupMenu>("popup"));
+        tray.SetVisible(true);
+        EXPECT_EQ(tray.KeyboardMessages(), shellTakesVersion != FALSE);
+        int popups = 0;
+        tray.OnPopupMenu = [&] { ++popups; };
+        const int menus = shellTakesVersion ? 2 : 3;
+        HANDLE closer = uitest::RunInThread([menus] {
+            for (int closed = 0, i = 0; closed < menus && i < 500; ++i, Sleep(10))
+                if (HWND popup = uitest::FindOwnWindow("#32768", nullptr, true)) {
+                    PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+                    while (IsWindowVisible(popup)) Sleep(10);
+                    ++closed;
+                }
+        });
+        Send(tray, WM_RBUTTONUP);
+        EXPECT_EQ(popups, shellTakesVersion ? 0 : 1);
+        Send(tray, WM_CONTEXTMENU);
+        Send(tray, WM_USER + 1);  // NIN_KEYSELECT
+        EXPECT_EQ(popups, menus);
+        WaitForSingleObject(closer, INFINITE);
+        CloseHandle(closer);
+    }
+}
+
 TEST_F(TrayIconTest, MinimizingTheApplicationSendsItToTheTray) {
     TdskTrayIcon tray(*form, "tray");
     tray.MinimizeToTray = true;
@@ -276,7 +313,7 @@ TEST_F(TrayIconTest, MinimizingTheApplicationSendsItToTheTray) {
     EXPECT_TRUE(tray.Visible());
     EXPECT_FALSE(IsWindowVisible(ui::App().Handle()));
     ASSERT_FALSE(services.notifyCalls.empty());
-    EXPECT_EQ(services.notifyCalls.back().message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(services.notifyCalls.front().message, static_cast<DWORD>(NIM_ADD));
 
     // Back from the tray: the application is no longer minimised and its button follows its forms.
     tray.ShowApplication();

@@ -23,7 +23,10 @@ int ScreenDpi() {
     return dpi;
 }
 
-int Scaled(int value) { return MulDiv(value, ScreenDpi(), 96); }
+// The DPI the window looked at is laid out for: the screen's, unless a window would not fit there.
+int layoutDpi = 0;
+
+int Scaled(int value) { return MulDiv(value, layoutDpi ? layoutDpi : ScreenDpi(), 96); }
 
 // Another program's windows are seen in their real pixels only by a DPI-aware program.
 void BeDpiAware() {
@@ -145,8 +148,13 @@ bool PageShown(HWND wizard, const char* page) {
     return false;
 }
 
+// At 150 % and more, and in High Contrast (QV_HIGH_CONTRAST: the prefix copy has a High Contrast
+// scheme's colours and the setting on), the windows are saved for people to look at.
 void Shot(const std::string& name, int dpi) {
-    if (dpi >= 144) Screenshot("dpi/" + name + "-" + std::to_string(dpi));
+    if (std::getenv("QV_HIGH_CONTRAST"))
+        Screenshot("high-contrast/" + name);
+    else if (dpi >= 144)
+        Screenshot("dpi/" + name + "-" + std::to_string(dpi));
 }
 
 TEST(Dpi, EveryWindowOfBothProgramsIsLaidOutForTheScreensDpi) {
@@ -171,8 +179,27 @@ TEST(Dpi, EveryWindowOfBothProgramsIsLaidOutForTheScreensDpi) {
     ASSERT_NE(wizard, nullptr);
     ExpectScaled(FindVisibleWindow("Tresolution", quorvex.Id()), HostForm());
     ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(FindControl(wizard, kButton, "Next")); }, 5000));
+    // A window larger than the work area at the screen's DPI is laid out for the largest DPI at which
+    // it fits, and opens inside the screen: the wizard at 200 % on 1600 x 1200.
+    RECT outer, work;
+    GetWindowRect(wizard, &outer);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    layoutDpi = dpi;
+    while (layoutDpi > 96 && Scaled(Wizard().height) > outer.bottom - outer.top) --layoutDpi;
+    if (layoutDpi < dpi) {
+        EXPECT_GT(MulDiv(Wizard().height, dpi, 96), work.bottom - work.top) << "laid out smaller than needed";
+    }
+    ExpectInWorkArea(wizard);
     ExpectScaled(wizard, Wizard());  // every page: the hidden ones are laid out too
+    layoutDpi = 0;
     Shot("wizard", dpi);
+    ASSERT_TRUE(Click(wizard, "Manual configuration (you'll be able to enter your desired settings)"));
+    ASSERT_TRUE(Click(wizard, "Next"));
+    ASSERT_TRUE(WaitFor([&] { return PageShown(wizard, "manualna"); }, 5000));
+    Shot("wizard-manual", dpi);
+    ASSERT_TRUE(Click(wizard, "Back"));
+    ASSERT_TRUE(WaitFor([&] { return PageShown(wizard, "Default"); }, 5000));
+    ASSERT_TRUE(Click(wizard, "Automatic configuration (program will select the best settings for you)"));
 
     ASSERT_TRUE(Click(wizard, "Next"));
     ASSERT_TRUE(WaitFor([&] { return PageShown(wizard, "automatyczna"); }, 5000));
@@ -183,6 +210,7 @@ TEST(Dpi, EveryWindowOfBothProgramsIsLaidOutForTheScreensDpi) {
     HWND popup = WaitWindow("Tagent", quorvex.Id());
     ExpectScaled(popup, Popup());
     ExpectInWorkArea(popup);
+    Shot("popup", dpi);
     HWND host = FindVisibleWindow("Tresolution", quorvex.Id());
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(host); }, 15000));
 
@@ -207,6 +235,7 @@ TEST(Dpi, EveryWindowOfBothProgramsIsLaidOutForTheScreensDpi) {
     HWND question = WaitWindow("Tconfirm", quorvex.Id(), 30000);
     ExpectScaled(question, KeepOrRevert());
     ExpectInWorkArea(question);
+    Shot("keep-or-revert", dpi);
     // The answer matters little here: the windows that follow are checked at whatever mode results.
     WaitFor([&] { return !IsWindow(question) || Click(question, "Keep settings"); }, 5000);
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(center); }, 5000));
@@ -220,6 +249,7 @@ TEST(Dpi, EveryWindowOfBothProgramsIsLaidOutForTheScreensDpi) {
     HWND about = WaitWindow("Tabout", quorvex.Id());
     ExpectScaled(about, About());
     ExpectInWorkArea(about);
+    Shot("about", dpi);
     ASSERT_TRUE(Click(about, "I agree"));
     ASSERT_TRUE(Click(center, "Close Control Center"));
 

@@ -12,28 +12,17 @@ mkdir "$dir/Users"
 user=$(printf '%s' "${USER:-root}" | tr '[:lower:]' '[:upper:]')
 printf '[Screen]\r\noldX=1024\r\noldY=768\r\noldDepth=32\r\nX=800\r\nY=600\r\nDepth=32\r\n[Hotkeys]\r\nMyMode=Ctrl+Alt+Shift+M\r\nNaturalMode=Ctrl+Alt+Shift+N\r\n' \
     >"$dir/Users/$user"
+here=$(cd "$(dirname "$0")" && pwd)
 cd "$dir"
 wine ./Quorvex.exe >/dev/null 2>&1 &
 
-# The size of the Wine desktop window, once it is `want` (up to 15 s); what it was otherwise.
-screen_becomes() {
-    local want=$1 seen=""
-    for _ in $(seq 75); do
-        seen=$(xdotool search --name "Wine desktop" getwindowgeometry 2>/dev/null | sed -n 's/ *Geometry: //p' | head -1)
-        [ "$seen" = "$want" ] && return 0
-        sleep 0.2
-    done
-    echo "run_hotkeys: the screen is ${seen:-unknown}, not $want" >&2
-    return 1
-}
+. "$here/screen_size.sh"
 
 status=0
 screen_becomes 800x600 || status=1  # the user's mode at start
 sleep 2                             # the start-up sequence has registered the hotkeys by now
-# Without a window manager nothing gives the desktop window the keyboard: the keys go where it is.
-xdotool search --name "Wine desktop" windowfocus 2>/dev/null
-xdotool key ctrl+alt+shift+n
+keys ctrl+alt+shift+n
 screen_becomes 1024x768 || status=1
-xdotool key ctrl+alt+shift+m
+keys ctrl+alt+shift+m
 screen_becomes 800x600 || status=1
 exit $status

@@ -172,6 +172,10 @@ DWORD ScriptedServices::InternetErrorDlg(HWND, HINTERNET request, DWORD, DWORD) 
     return onInternetPrompt ? onInternetPrompt(request) : ERROR_CANCELLED;
 }
 
+bool ScriptedServices::HighContrast() {
+    return highContrast ? *highContrast : common::Win32Services().HighContrast();
+}
+
 std::vector<std::string> ScriptedServices::ProcessImageNames() {
     if (onProcessSnapshot) onProcessSnapshot();
     return processes;

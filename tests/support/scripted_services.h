@@ -85,6 +85,9 @@ public:
     std::vector<MessageCall> messages;
     std::function<void(const MessageCall&)> onMessage;
 
+    // A High Contrast theme; unset, the real system answers.
+    std::optional<bool> highContrast;
+
     std::vector<std::string> processes;
     std::function<void()> onProcessSnapshot;  // runs before each snapshot is answered
 
@@ -118,6 +121,7 @@ public:
                             const char* directory, int show) override;
     int MessageBoxA(HWND owner, const std::string& text, const std::string& caption, UINT type) override;
     std::vector<std::string> ProcessImageNames() override;
+    bool HighContrast() override;
     BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) override;
     DWORD InternetErrorDlg(HWND owner, HINTERNET request, DWORD error, DWORD flags) override;
 };

@@ -138,6 +138,38 @@ TEST_F(FormRuntime, ExceptionInAClickHandlerGivesOneErrorBoxAndTheLoopGoesOn) {
     EXPECT_EQ(form->Find("status").Text(), "Pressed 3");
 }
 
+// In High Contrast a form paints with the system's brush and its texts in the system's text colour
+// (the red one too), and it follows a switch of the theme while it is open.
+TEST_F(FormRuntime, HighContrastPaintsInTheSystemsColoursAndFollowsASwitch) {
+    testsupport::ScriptedServices services;
+    services.highContrast = true;
+    Tdemo* form = CreateDemo();
+    form->Show();
+    HWND red = Control(*form, "right");
+    HBRUSH brush = nullptr;
+    const auto textColor = [&] {
+        HDC dc = GetDC(red);
+        brush = reinterpret_cast<HBRUSH>(
+            SendMessageA(form->Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(red)));
+        const COLORREF color = GetTextColor(dc);
+        ReleaseDC(red, dc);
+        return color;
+    };
+    EXPECT_EQ(textColor(), GetSysColor(COLOR_BTNTEXT));
+    EXPECT_EQ(brush, GetSysColorBrush(COLOR_BTNFACE));
+    EXPECT_EQ(form->Find("right").Text(), "right edge");
+
+    services.highContrast = false;
+    SendMessageA(form->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(textColor(), RGB(0xD9, 0x2B, 0x11));
+    EXPECT_NE(brush, GetSysColorBrush(COLOR_BTNFACE));
+
+    services.highContrast = true;
+    SendMessageA(form->Handle(), WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+    EXPECT_EQ(textColor(), GetSysColor(COLOR_BTNTEXT));
+    EXPECT_EQ(brush, GetSysColorBrush(COLOR_BTNFACE));
+}
+
 TEST_F(FormRuntime, TerminateEndsTheLoopAfterTheCurrentHandler) {
     Tdemo* form = CreateDemo();
     form->Show();

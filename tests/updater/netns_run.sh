@@ -69,6 +69,48 @@ if [ -n "${QV_LOG_PIXELS:-}" ]; then
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$QV_LOG_PIXELS" /f >/dev/null 2>&1
     start_wine
 fi
+# QV_HIGH_CONTRAST=1: the prefix copy has the "High Contrast Black" scheme's colours and the High
+# Contrast setting on, as Windows keeps them in the user's registry; Wine reads the colours when its
+# session starts.
+if [ -n "${QV_HIGH_CONTRAST:-}" ]; then
+    while read -r name rgb; do
+        wine reg add 'HKCU\Control Panel\Colors' /v "$name" /d "$rgb" /f >/dev/null 2>&1
+    done <<'COLORS'
+ActiveBorder 255 255 0
+ActiveTitle 128 0 128
+AppWorkspace 0 0 0
+Background 0 0 0
+ButtonAlternateFace 0 0 0
+ButtonDkShadow 255 255 255
+ButtonFace 0 0 0
+ButtonHilight 255 255 255
+ButtonLight 255 255 255
+ButtonShadow 128 128 128
+ButtonText 255 255 255
+GradientActiveTitle 128 0 128
+GradientInactiveTitle 0 128 0
+GrayText 0 255 0
+Hilight 128 0 128
+HilightText 255 255 255
+HotTrackingColor 128 128 255
+InactiveBorder 255 255 255
+InactiveTitle 0 128 0
+InactiveTitleText 255 255 255
+InfoText 255 255 255
+InfoWindow 0 0 0
+Menu 0 0 0
+MenuBar 0 0 0
+MenuHilight 128 0 128
+MenuText 255 255 255
+Scrollbar 0 0 0
+TitleText 255 255 255
+Window 0 0 0
+WindowFrame 255 255 255
+WindowText 255 255 255
+COLORS
+    wine reg add 'HKCU\Control Panel\Accessibility\HighContrast' /v Flags /d 127 /f >/dev/null 2>&1
+    start_wine
+fi
 # A program that crashes ends at once rather than waiting in the debugger's window.
 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f >/dev/null 2>&1
 "$@"
