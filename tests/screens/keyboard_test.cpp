@@ -114,7 +114,8 @@ TEST_F(KeyboardTest, TabVisitsEveryInputControlInReadingOrderAndEachHasAName) {
     screens::Tmain& center = StartAndOpen(std::string(kModeProfile) + "X=1024\r\nY=768\r\nDepth=32\r\n");
     ExpectVisits(center, {"mainResolution=Select your preferred screen resolution:", "b32=32 Bit",
                           "Button1=Apply settings", "Button5=Check for updates", "Button3=Help", "Button4=About",
-                          "Button6=Hotkeys...", "Button7=Program shortcut...", "Button2=Close Control Center"});
+                          "Button6=Hotkeys...", "Button7=Program shortcut...",
+                          "mainUpdates=Check for updates automatically", "Button2=Close Control Center"});
 
     auto* hotkeys = center.CreateOwned<screens::Thotkeys>(*host);
     ExpectVisits(*hotkeys, {"myModeKey=My mode:", "naturalModeKey=Natural mode:", "Button1=OK", "Button2=Cancel"});
